@@ -1,0 +1,71 @@
+#include "kestrum/util/cversion.h"
+
+#include "kestrum/util/modulefilename.h"
+#include "kestrum/util/resources.h"
+#include "kestrum/util/versionresource.h"
+
+#include <cstdio>
+#include <span>
+
+namespace kestrum {
+namespace {
+
+std::uint32_t DWordAt(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16) |
+           (std::uint32_t{bytes[offset + 3]} << 24);
+}
+
+const char* BuildTypeWord(std::uint16_t buildType) {
+    switch (buildType) {
+    case 1:
+        return "Demo";
+    case 2:
+        return "Beta";
+    default:
+        return "";
+    }
+}
+
+} // namespace
+
+CVersion::CVersion() = default;
+CVersion::CVersion(const CVersion& other) = default;
+CVersion& CVersion::operator=(const CVersion& other) = default;
+CVersion::~CVersion() = default;
+
+void CVersion::Init() {
+    *this = CVersion();
+    const std::span<const std::uint8_t> resource = FindResource(kRtVersion, kVersionResourceId);
+    // The signature is looked for on 32-bit boundaries; the record must hold the file version
+    // words after it, or nothing is taken.
+    constexpr std::size_t kRecordPrefix = 16;
+    for (std::size_t offset = 0; offset + kRecordPrefix <= resource.size(); offset += 4) {
+        if (DWordAt(resource, offset) != kFixedFileInfoSignature) {
+            continue;
+        }
+        m_procVersion = DWordAt(resource, offset + 8);
+        const std::uint32_t versionLs = DWordAt(resource, offset + 12);
+        m_procType = static_cast<std::uint16_t>(versionLs >> 16);
+        m_procBuild = static_cast<std::uint16_t>(versionLs & 0xFFFF);
+
+        const unsigned major = m_procVersion >> 16;
+        const unsigned minor = m_procVersion & 0xFFFF;
+        char text[96];
+        std::snprintf(text, sizeof text, "Version %u.%u  Build %u  %s", major, minor,
+                      unsigned{m_procBuild}, BuildTypeWord(m_procType));
+        m_version = text;
+        std::snprintf(text, sizeof text, "Version %u.%u", major, minor);
+        m_shortVersion = text;
+        return;
+    }
+}
+
+const std::string& CVersion::GetModulePath() {
+    static std::string path;
+    const std::string file = ModuleFileName();
+    const auto last = file.find_last_of("\\/");
+    path = last == std::string::npos ? std::string() : file.substr(0, last);
+    return path;
+}
+
+} // namespace kestrum
