@@ -1,1 +1,261 @@
-#include <gtest/gtest.h>
+#include "testsupport.h"
+
+#include <kestrum/propstore/cprop.h>
+#include <kestrum/propstore/cpropdb.h>
+#include <kestrum/util/modulefilename.h>
+
+#include <unistd.h>
+
+namespace kestrum::test {
+namespace {
+
+const Bytes kIntTag = Concat({{0xFF, 0xFF, 0x01, 0x00, 0x08, 0x00}, Text("CIntProp")});
+const Bytes kBoolTag = Concat({{0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00}, Text("CBoolProp")});
+const Bytes kForty = {0x28, 0x00, 0x00, 0x00};
+const Bytes kHeader = Concat({Counted("C:\\Apps\\Orvo.exe"),
+                              Counted(""),
+                              {1, 0, 0, 0, 0, 0, 0, 0},
+                              Counted("None"),
+                              Counted(""),
+                              {0x03, 0x00}});
+
+// The published example file, its pairs in the order LeftMargin, AntiAlias, RightMargin.
+const Bytes kExampleBody = Concat({kHeader,
+                                   Counted("LeftMargin"),
+                                   kIntTag,
+                                   {0, 0, 0, 0},
+                                   kForty,
+                                   Counted("AntiAlias"),
+                                   kBoolTag,
+                                   {3, 0, 0, 0, 1, 0, 0, 0},
+                                   Counted("RightMargin"),
+                                   {0x01, 0x80, 0, 0, 0, 0},
+                                   kForty});
+// The same database as our sorted map writes it: AntiAlias first, so CBoolProp takes index 1
+// and CIntProp index 3.
+const Bytes kSortedBody = Concat({kHeader,
+                                  Counted("AntiAlias"),
+                                  kBoolTag,
+                                  {3, 0, 0, 0, 1, 0, 0, 0},
+                                  Counted("LeftMargin"),
+                                  kIntTag,
+                                  {0, 0, 0, 0},
+                                  kForty,
+                                  Counted("RightMargin"),
+                                  {0x03, 0x80, 0, 0, 0, 0},
+                                  kForty});
+const Bytes kNoSections = {0x00, 0x00};
+const Bytes kLookSection = Concat({{0x01, 0x00},
+                                   Counted("Look"),
+                                   {0xFF, 0xFF, 0x01, 0x00, 0x08, 0x00},
+                                   Text("CPropSet"),
+                                   Counted("None"),
+                                   Counted("Look"),
+                                   {0x01, 0x00},
+                                   Counted("ImgName"),
+                                   {0xFF, 0xFF, 0x01, 0x00, 0x0B, 0x00},
+                                   Text("CStringProp"),
+                                   {2, 0, 0, 0},
+                                   Counted("sub")});
+
+void ExpectExampleValues(CPropDb& db) {
+    EXPECT_EQ(db.GetModuleName(), "C:\\Apps\\Orvo.exe");
+    EXPECT_EQ(db.ReadPropInt("", "LeftMargin", 0, false), 40);
+    EXPECT_EQ(db.ReadPropBool("", "AntiAlias", 0, false), 1);
+    EXPECT_EQ(db.GetType("", "AntiAlias"), kPropBool);
+    EXPECT_EQ(db.ReadPropInt("", "RightMargin", 0, false), 40);
+    EXPECT_EQ(db.GetDefaultSet().GetValues().size(), 3u);
+}
+
+TEST(PropDbExample, ArchiveWritesThePublishedBytesInThePublishedOrder) {
+    CIntProp left;
+    left.m_nType = kPropInt;
+    left.SetInt(40);
+    CBoolProp anti;
+    anti.m_nType = kPropBool;
+    anti.SetInt(1);
+    CIntProp right = left;
+    Bytes bytes;
+    CArchive ar(bytes);
+    ar.WriteString("C:\\Apps\\Orvo.exe");
+    ar.WriteString("");
+    ar.WriteDWord(1);
+    ar.WriteDWord(0);
+    ar.WriteString("None");
+    ar.WriteString("");
+    ar.WriteCount(3);
+    ar.WriteString("LeftMargin");
+    ar.WriteObject(left);
+    ar.WriteString("AntiAlias");
+    ar.WriteObject(anti);
+    ar.WriteString("RightMargin");
+    ar.WriteObject(right);
+    ar.WriteCount(0);
+    const Bytes expected = Concat({kExampleBody, kNoSections});
+    EXPECT_EQ(expected.size(), 124u);
+    EXPECT_TRUE(SameBytes(bytes, expected));
+}
+
+TEST(PropDbExample, LoadsThePublishedFileAndWritesItInMapOrder) {
+    CPropDb db;
+    LoadInto(db, Concat({kExampleBody, kNoSections}));
+    ExpectExampleValues(db);
+    EXPECT_FALSE(db.IsSet("Look"));
+    EXPECT_TRUE(SameBytes(Stored(db), Concat({kSortedBody, kNoSections})));
+}
+
+TEST(PropDbExample, WithALookSectionItIs188Bytes) {
+    const Bytes published = Concat({kExampleBody, kLookSection});
+    EXPECT_EQ(published.size(), 188u);
+    CPropDb db;
+    LoadInto(db, published);
+    ExpectExampleValues(db);
+    ASSERT_TRUE(db.IsSet("Look"));
+    EXPECT_EQ(db.GetSections().at("Look")->GetName(), "Look");
+    EXPECT_EQ(db.ReadPropString("Look", "ImgName", "", false), "sub");
+    EXPECT_TRUE(SameBytes(Stored(db), Concat({kSortedBody, kLookSection})));
+}
+
+TEST(PropDbExample, BuiltThroughTheInterfaceGivesTheSameBytes) {
+    CPropDb db;
+    LoadInto(db, Concat({kExampleBody, kNoSections})); // only for its module name
+    db.DeleteAll();
+    db.WritePropInt("", "LeftMargin", 40);
+    db.WritePropBool("", "AntiAlias", 1);
+    db.WritePropInt("", "RightMargin", 40);
+    db.WritePropString("Look", "ImgName", "sub");
+    EXPECT_TRUE(SameBytes(Stored(db), Concat({kSortedBody, kLookSection})));
+}
+
+TEST(PropDbSections, ReadsCreateANamedSectionOnlyWithCreate) {
+    CPropDb db;
+    EXPECT_TRUE(db.IsSet(""));
+    EXPECT_EQ(db.ReadPropInt("", "LeftMargin", 50, true), 50);
+    EXPECT_EQ(db.GetType("", "LeftMargin"), kPropInt);
+
+    EXPECT_EQ(db.ReadPropInt("Look", "LeftMargin", 50, false), 50);
+    EXPECT_EQ(db.GetType("Look", "LeftMargin"), kPropNone);
+    EXPECT_FALSE(db.IsKey("Look", "LeftMargin"));
+    EXPECT_EQ(db.ReadPropBlob("Look", "Font"), nullptr);
+    EXPECT_EQ(db.ReadPropObj("Look", "Info"), nullptr);
+    EXPECT_FALSE(db.IsSet("Look"));
+
+    const std::string def = "x";
+    EXPECT_EQ(&db.ReadPropString("Look", "Name", def, true), &def);
+    ASSERT_TRUE(db.IsSet("Look"));
+    EXPECT_EQ(db.GetSections().at("Look")->GetName(), "Look");
+    EXPECT_EQ(db.ReadPropString("Look", "Name", "", false), "x");
+    EXPECT_FALSE(db.IsSet("look"));
+}
+
+TEST(PropDbSections, AnEmptiedSectionStaysAndIsSavedWithNoKeys) {
+    CPropDb db;
+    db.WritePropInt("S", "k", 1);
+    db.DeleteKey("S", "k");
+    db.DeleteKey("Missing", "k");
+    EXPECT_TRUE(db.IsSet("S"));
+    EXPECT_FALSE(db.IsSet("Missing"));
+    const Bytes bytes = Stored(db);
+    const Bytes tail = Concat({{0x01, 0x00},
+                               Counted("S"),
+                               NewClass("CPropSet"),
+                               Counted("None"),
+                               Counted("S"),
+                               {0x00, 0x00}});
+    EXPECT_TRUE(SameBytes(Bytes(bytes.end() - static_cast<long>(tail.size()), bytes.end()), tail));
+    CPropDb loaded;
+    LoadInto(loaded, bytes);
+    EXPECT_TRUE(loaded.IsSet("S"));
+    EXPECT_TRUE(loaded.GetSections().at("S")->GetValues().empty());
+}
+
+TEST(PropDbLoad, ACutFileKeepsWhatWasReadBeforeTheError) {
+    const Bytes whole = Concat({kSortedBody, kLookSection});
+    // Cut inside RightMargin's value: the first two pairs are complete.
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(kSortedBody.size()) - 2);
+    CPropDb db;
+    EXPECT_TRUE(RaisesCause([&] { LoadInto(db, cut); }, CArchiveException::Cause::EndOfData));
+    EXPECT_EQ(db.ReadPropBool("", "AntiAlias", 0, false), 1);
+    EXPECT_EQ(db.ReadPropInt("", "LeftMargin", 0, false), 40);
+    EXPECT_FALSE(db.IsKey("", "RightMargin"));
+}
+
+TEST(PropDbLoad, BytesAfterTheBodyAreIgnored) {
+    CPropDb db;
+    LoadInto(db, Concat({kExampleBody, kNoSections, Text("trailing")}));
+    ExpectExampleValues(db);
+}
+
+TEST(PropDbLoad, DeleteAllKeepsTheModuleName) {
+    CPropDb db;
+    EXPECT_EQ(db.GetModuleName(), "None");
+    LoadInto(db, Concat({kExampleBody, kLookSection}));
+    db.DeleteAll();
+    EXPECT_FALSE(db.IsSet("Look"));
+    EXPECT_TRUE(db.GetDefaultSet().GetValues().empty());
+    EXPECT_EQ(db.GetModuleName(), "C:\\Apps\\Orvo.exe");
+}
+
+// The default file lies beside the program: here, beside the test executable in the build
+// tree. An extension of the test's own keeps parallel runs apart.
+class PropDbDefaultFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_extension = "test" + std::to_string(getpid());
+        m_path = ModuleFileName() + "." + m_extension;
+        std::filesystem::remove(m_path);
+    }
+    void TearDown() override { std::filesystem::remove(m_path); }
+
+    std::string m_extension;
+    std::string m_path;
+};
+
+TEST_F(PropDbDefaultFile, IsTheProgramsPathWithTheExtension) {
+    CPropDb db;
+    db.SetExtension(m_extension);
+    EXPECT_EQ(db.GetDefaultFileName(), m_path);
+    CPropDb plain;
+    EXPECT_EQ(plain.GetDefaultFileName(), ModuleFileName() + ".cfg");
+}
+
+TEST_F(PropDbDefaultFile, SaveAndLoadRoundTripEverySectionKeyAndKind) {
+    CPropDb db;
+    db.SetExtension(m_extension);
+    db.WritePropInt("", "i", -5);
+    db.WritePropFloat("", "f", 2.5f);
+    db.WritePropString("Look", "s", "text");
+    db.WritePropBool("Look", "b", 2);
+    db.WritePropBlob("Raw", "x", Bytes{1, 2, 3});
+    db.WritePropInt("Empty", "gone", 0);
+    db.DeleteKey("Empty", "gone");
+    ASSERT_TRUE(db.Save(""));
+    EXPECT_EQ(db.GetModuleName(), ModuleFileName());
+    ASSERT_TRUE(std::filesystem::exists(m_path));
+
+    CPropDb loaded;
+    loaded.SetExtension(m_extension);
+    ASSERT_TRUE(loaded.Load(""));
+    EXPECT_EQ(loaded.GetModuleName(), ModuleFileName());
+    EXPECT_EQ(loaded.ReadPropInt("", "i", 0, false), -5);
+    EXPECT_EQ(loaded.ReadPropFloat("", "f", 0, false), 2.5f);
+    EXPECT_EQ(loaded.ReadPropString("Look", "s", "", false), "text");
+    EXPECT_EQ(loaded.ReadPropBool("Look", "b", 0, false), 2);
+    ASSERT_EQ(loaded.GetBlobSize("Raw", "x"), 3u);
+    EXPECT_TRUE(loaded.IsSet("Empty"));
+    EXPECT_TRUE(SameBytes(Stored(loaded), Stored(db)));
+}
+
+TEST_F(PropDbDefaultFile, LoadOfAMissingFileEmptiesTheDatabase) {
+    CPropDb db;
+    db.SetExtension(m_extension);
+    db.WritePropInt("", "k", 1);
+    db.WritePropInt("S", "k", 1);
+    EXPECT_FALSE(db.Load(""));
+    EXPECT_FALSE(db.IsKey("", "k"));
+    EXPECT_FALSE(db.IsSet("S"));
+    EXPECT_EQ(db.ReadPropInt("", "k", 7, true), 7);
+}
+
+} // namespace
+} // namespace kestrum::test
