@@ -1,1 +1,10 @@
-int main() { return 0; }
+#include "kestrum-prop/propcommand.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return kestrum::tool::RunCommand(args, std::cout, std::cerr);
+}
