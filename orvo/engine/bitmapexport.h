@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orvo {
+
+// A packed device-independent bitmap: the 40-byte info header, the colour table and the
+// pixel data in one buffer.
+using Dib = std::vector<std::uint8_t>;
+
+enum SaveDibResult : std::uint16_t {
+    kDibWritten = 0,
+    kDibNotAccessible = 3,
+    kDibFileError = 4,
+    kNoDib = 20,
+};
+
+// Colour-table entries that a DIB header announces (40-byte or 12-byte core header).
+std::uint16_t DibColorCount(std::span<const std::uint8_t> header);
+// Bytes of the colour table: 4 per entry after a 40-byte header, 3 after a core header.
+std::uint32_t DibPaletteSize(std::span<const std::uint8_t> header);
+
+// The canvas captured at its own depth (24 bits for an RGB32 canvas); null without a canvas.
+std::optional<Dib> BitmapToDib(const QImage* bitmap);
+// The DIB converted to the standard 16-colour palette: every pixel becomes its nearest palette
+// colour; compression 2 is run-length encoding of 4-bit pixels.
+std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression);
+// Writes the 14-byte file header and the DIB.
+std::uint16_t SaveDib(const Dib* dib, const std::string& fileName);
+// Writes in pieces of at most 32767 bytes; length on success, 0 after any short write.
+std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data);
+
+// The canvas as a 4-bit run-length-encoded BMP file; the result of SaveDib. A run goes on after
+// a bitmap that could not be written, but tells its driver.
+std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName);
+
+} // namespace orvo

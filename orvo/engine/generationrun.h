@@ -1,0 +1,63 @@
+#pragma once
+
+#include "orvo/engine/rendersettings.h"
+#include "orvo/engine/subtitlelist.h"
+
+#include <QImage>
+
+#include <kestrum/propstore/cpropdb.h>
+
+#include <string>
+#include <vector>
+
+namespace orvo {
+
+class SubtitleRenderer;
+
+// What a run needs of the program that drives it: the window or the command line.
+class GenerationHost {
+public:
+    virtual ~GenerationHost();
+
+    virtual void SetStatus(const std::string& text) = 0;
+    virtual void SetProgressRange(int maximum) = 0;
+    virtual void StepProgress() = 0;
+    virtual void SetProgressPos(int position) = 0;
+    virtual bool IsTestMode() const = 0;
+    // The Escape key's state now, not a queued press.
+    virtual bool IsEscapeDown() = 0;
+    // Yes/No; true goes on.
+    virtual bool AskContinue(const std::string& question) = 0;
+    // A subtitle that needed more lines than the list gave, as soon as it is found.
+    virtual void WrappedFound(const std::string& fileTitle) = 0;
+    // A file of the run that could not be written; the run goes on.
+    virtual void WriteFailed(const std::string& fileName, const std::string& error) = 0;
+    virtual void ShowErrorLog(const std::string& message, const std::string& log) = 0;
+    // The canvas holds a new picture (each subtitle, then the test text again).
+    virtual void CanvasChanged() = 0;
+};
+
+struct RunParameters {
+    std::string LastPath; // the subtitle list: bitmaps go into its folder
+    std::string ImgName;
+    int StartIndex = 1;
+};
+
+struct RunOutcome {
+    std::vector<std::string> wrapped; // file titles of the images whose subtitles wrapped
+    bool stopped = false;
+};
+
+// Renders and saves every subtitle of the store as image StartIndex, StartIndex + 1, ...
+RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parameters,
+                         const RenderSettings& settings, const SubtitleRenderer& renderer,
+                         QImage& canvas, GenerationHost& host);
+
+// Start of the Process dialog, after the list is loaded: the look read back from the
+// database, the script file beside the list, "ImgName" and "StartIndex" stored, the database
+// saved as the list configuration file, then the run.
+RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
+                           const RunParameters& parameters, RenderSettings& settings,
+                           SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host);
+
+} // namespace orvo

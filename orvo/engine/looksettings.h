@@ -1,0 +1,19 @@
+#pragma once
+
+#include "orvo/engine/rendersettings.h"
+
+#include <kestrum/propstore/cpropdb.h>
+
+#include <string>
+
+namespace orvo {
+
+// Reads every look key of the default section into settings and lastPath, in the stored
+// order, creating missing keys with their defaults ("Font" excepted). Outline wins over Box.
+void LoadLookSettings(kestrum::CPropDb& db, RenderSettings& settings, std::string& lastPath);
+
+// Writes every look key; the font's quality byte follows AntiAlias.
+void SaveLookSettings(kestrum::CPropDb& db, const RenderSettings& settings,
+                      const std::string& lastPath);
+
+} // namespace orvo

@@ -1,0 +1,1 @@
+#include "orvo/engine/palette.h"

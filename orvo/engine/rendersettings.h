@@ -1,0 +1,33 @@
+#pragma once
+
+#include "orvo/engine/logfont.h"
+
+#include <cstdint>
+
+namespace orvo {
+
+// Colours are stored as 0x00BBGGRR.
+using COLORREF = std::uint32_t;
+
+// The look of the subtitles, named like the keys under which it is stored. The renderer takes
+// every value as it is: the window keeps them in range.
+struct RenderSettings {
+    LOGFONT Font;
+    bool AntiAlias = true;
+    int LeftMargin = 50;
+    int RightMargin = 50;
+    int VerticalOffset = 50; // from the canvas bottom to the bottom of the text block
+    int Align = 1;           // 0 left, 1 centre, 2 right
+    COLORREF TextColor = 0x0000FFFF;
+    COLORREF TextBkgColor = 0x00FF0000; // band behind the glyphs, box and outline
+    COLORREF BkgColor = 0x00FFFFFF;
+    bool Box = false;
+    int Outline = 0; // a truth value, stored as an int
+    bool ExtendBlanks = false;
+    int OutlineSpacing = 2;
+    bool PAL = true; // 720 x 576; NTSC is 720 x 480
+
+    bool operator==(const RenderSettings&) const = default;
+};
+
+} // namespace orvo

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvo {
+
+// One whole list line per subtitle, without its line end, bytes unchanged.
+using SubtitleStore = std::vector<std::string>;
+
+struct ListLoadResult {
+    enum class Status { Loaded, CannotOpen, InvalidLine, ReadError };
+    Status status = Status::Loaded;
+    int line = 0;        // the 1-based number of the invalid line
+    std::string message; // the text to show the user for a failure; empty when loaded
+};
+
+// Reads a tab-separated subtitle list: every line needs at least four fields (number, start,
+// end, first text line). A file that cannot be opened leaves the store as it was; once it is
+// open the store is emptied, and it is filled only when every line is valid.
+ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store);
+
+} // namespace orvo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "orvo/engine/rendersettings.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRect>
+
+#include <string>
+
+namespace orvo {
+
+constexpr int kCanvasWidth = 720;
+constexpr int kPalHeight = 576;
+constexpr int kNtscHeight = 480;
+
+// A blank canvas of the standard's size, every pixel white.
+QImage MakeCanvas(bool pal);
+
+struct RenderResult {
+    int lines = 0;  // text lines at the reference width of 720 pixels
+    QRect textRect; // the text block after the margins, in canvas coordinates
+};
+
+// Draws one subtitle onto the canvas. It owns the two fonts made from the look: the main font
+// (antialiased when the look says so) and the outline font (never antialiased).
+class SubtitleRenderer {
+public:
+    explicit SubtitleRenderer(const RenderSettings& settings);
+
+    // Remakes both fonts; call it whenever Font or AntiAlias changes.
+    void RebuildFonts(const RenderSettings& settings);
+
+    // text holds the subtitle's bytes with CR LF between its lines; it is drawn as UTF-8 when
+    // it is valid UTF-8 and as Windows-1252 otherwise. Every pixel of canvas is overwritten.
+    RenderResult RenderSubtitle(const RenderSettings& settings, const std::string& text,
+                                QImage& canvas) const;
+
+private:
+    QFont m_mainFont;
+    QFont m_outlineFont;
+};
+
+} // namespace orvo
