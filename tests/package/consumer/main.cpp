@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <string>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: consumer FILE\n");
         return 2;
