@@ -181,9 +181,6 @@ std::string ToHex(std::span<const std::uint8_t> bytes) {
 }
 
 std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text) {
-    if (text.size() % 2 != 0) {
-        return std::nullopt;
-    }
     std::vector<std::uint8_t> bytes;
     bytes.reserve(text.size() / 2);
     for (std::size_t i = 0; i < text.size(); i += 2) {

@@ -25,7 +25,7 @@ std::optional<std::string> Unescape(std::string_view text);
 
 // Lower-case, two digits a byte, no separators.
 std::string ToHex(std::span<const std::uint8_t> bytes);
-// Either case; an odd number of digits or any other character is refused.
+// Either case; a last digit without its pair, or any other character, is refused.
 std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text);
 
 // "%.9g": enough digits to give back every finite float bit for bit.
