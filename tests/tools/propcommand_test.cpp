@@ -1,251 +1,269 @@
-#include "commandtest.h"
-#include "kestrum-prop/valuetext.h"
+#include "kestrum-prop/propcommand.h"
 
 #include <kestrum/propstore/cprop.h>
 #include <kestrum/propstore/cpropdb.h>
-#include <kestrum/util/modulefilename.h>
+
+#include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <span>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
-namespace kestrum::tool::test {
+namespace kestrum::tool {
 namespace {
 
-std::string AllBytes() {
-    std::string text;
-    for (int byte = 0; byte < 256; ++byte) {
-        text += static_cast<char>(byte);
+using namespace std::string_literals;
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Each test owns a fresh folder under the system's temporary folder.
+class PropCommandTest : public ::testing::Test {
+protected:
+    PropCommandTest() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kestrum-prop-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot create a temporary folder");
+        }
+        m_dir = pattern;
+        m_file = (m_dir / "settings.cfg").string();
     }
-    return text;
-}
+    ~PropCommandTest() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
 
-std::unique_ptr<CPropDb> Loaded(const std::string& file) {
-    auto db = std::make_unique<CPropDb>();
-    EXPECT_TRUE(db->Load(file));
-    return db;
-}
+    static Result Run(const std::vector<std::string>& args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = RunCommand(args, out, err);
+        return {status, out.str(), err.str()};
+    }
 
-// ---- dump ----
+    static std::string Succeed(const std::vector<std::string>& args) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.status, kExitSuccess) << result.err;
+        return result.out;
+    }
 
-using DumpTest = CommandTest;
+    // One line on stderr, naming the file, that starts with message (the library's errors
+    // go on with details of their own).
+    static void ExpectFailure(const std::vector<std::string>& args, const std::string& message) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.status, kExitFailure);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind("kestrum-prop: " + args[1] + ": " + message, 0), 0u)
+            << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+    }
 
-TEST_F(DumpTest, ListsTheDefaultSetThenEverySectionInMapOrder) {
+    std::filesystem::path m_dir;
+    std::string m_file;
+};
+
+TEST_F(PropCommandTest, DumpListsTheDefaultSetThenSectionsInMapOrder) {
     CPropDb db;
     db.WritePropString("", "b", "two words");
     db.WritePropInt("", "a", -5);
+    db.WritePropInt("", "flag", 1);
+    db.WritePropBool("", "flag", 2); // the value object stays a CIntProp, now with type code 3
+    ASSERT_EQ(&db.GetDefaultSet().GetValues().at("flag")->GetRuntimeClass(),
+              &CIntProp::classCIntProp);
     db.WritePropFloat("Z", "f", 1.5f);
-    db.WritePropInt("Empty", "gone", 0);
-    db.DeleteKey("Empty", "gone");
-    db.WritePropBlob("A", "bytes", std::vector<std::uint8_t>{0x00, 0xFF});
-    db.WritePropBool("A", "on", 1);
+    db.WritePropInt("Empty\a", "gone", 0);
+    db.DeleteKey("Empty\a", "gone");
+    db.WritePropBlob("A\tB", "line\nbreak", std::vector<std::uint8_t>{0x00, 0xFF});
     ASSERT_TRUE(db.Save(m_file));
 
     EXPECT_EQ(Succeed({"dump", m_file}), "\ta\tint\t-5\n"
                                          "\tb\tstring\ttwo words\n"
-                                         "A\tbytes\tblob\t00ff\n"
-                                         "A\ton\tbool\t1\n"
-                                         "Empty\n"
+                                         "\tflag\tbool\t2\n"
+                                         "A\\tB\tline\\nbreak\tblob\t00ff\n"
+                                         "Empty\\x07\n"
                                          "Z\tf\tfloat\t1.5\n");
+    EXPECT_EQ(Succeed({"get", m_file, "A\\tB", "line\\nbreak"}), "00ff\n");
+    ExpectFailure({"get", m_file, "Z", "g"}, "no key \"g\" in section \"Z\"");
+    ExpectFailure({"get", m_file, "", "f"}, "no key \"f\" in the default section");
+    ExpectFailure({"dump", m_file + ".missing"}, "No such file or directory");
 }
 
-TEST_F(DumpTest, EscapesSectionNamesAndKeysSoThatEachLineIsOneRecord) {
-    CPropDb db;
-    db.WritePropInt("tab\there", "line\nbreak", 1);
-    db.WritePropInt("back\\slash", "", 2);
-    db.WritePropInt("bell\a", "x", 0);
-    db.DeleteKey("bell\a", "x");
-    ASSERT_TRUE(db.Save(m_file));
-
-    EXPECT_EQ(Succeed({"dump", m_file}), "back\\\\slash\t\tint\t2\n"
-                                         "bell\\x07\n"
-                                         "tab\\there\tline\\nbreak\tint\t1\n");
-}
-
-// A boolean written over an integer key keeps the integer's class; the type code decides.
-TEST_F(DumpTest, ShowsTheKindOfTheTypeCodeNotOfTheClass) {
-    CPropDb db;
-    db.WritePropInt("", "flag", 1);
-    db.WritePropBool("", "flag", 2);
-    ASSERT_EQ(&db.GetDefaultSet().GetValues().at("flag")->GetRuntimeClass(),
-              &CIntProp::classCIntProp);
-    ASSERT_TRUE(db.Save(m_file));
-
-    EXPECT_EQ(Succeed({"dump", m_file}), "\tflag\tbool\t2\n");
-}
-
-TEST_F(DumpTest, PrintsNothingForAnEmptyDatabase) {
-    CPropDb db;
-    ASSERT_TRUE(db.Save(m_file));
-    EXPECT_EQ(Succeed({"dump", m_file}), "");
-}
-
-// ---- get ----
-
-using GetTest = CommandTest;
-
-TEST_F(GetTest, PrintsTheValueFieldAlone) {
-    CPropDb db;
-    db.WritePropString("", "name", "a\tb");
-    db.WritePropString("tab\there", "name", "in section");
-    ASSERT_TRUE(db.Save(m_file));
-
-    EXPECT_EQ(Succeed({"get", m_file, "", "name"}), "a\\tb\n");
-    EXPECT_EQ(Succeed({"get", m_file, "tab\\there", "name"}), "in section\n");
-}
-
-TEST_F(GetTest, MissingKeyOrSectionFailsWithAMessage) {
-    CPropDb db;
-    db.WritePropInt("Look", "size", 1);
-    ASSERT_TRUE(db.Save(m_file));
-
-    const struct {
-        const char* section;
-        const char* key;
-        std::string message;
-    } cases[] = {
-        {"Look", "colour", "no key \"colour\" in section \"Look\""},
-        {"Feel", "size", "no key \"size\" in section \"Feel\""},
-        {"", "size", "no key \"size\" in the default section"},
-        {"Look", "a\\nb", "no key \"a\\nb\" in section \"Look\""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        const CommandResult result = Run({"get", m_file, c.section, c.key});
-        EXPECT_EQ(result.status, kExitFailure);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "kestrum-prop: " + m_file + ": " + c.message + "\n");
-    }
-}
-
-// ---- set ----
-
-using SetTest = CommandTest;
-
-TEST_F(SetTest, EveryKindReadsBackThroughDumpAndTheLibrary) {
-    const std::string allBytes = AllBytes();
-    const std::string hex =
-        ToHex(std::span(reinterpret_cast<const std::uint8_t*>(allBytes.data()), allBytes.size()));
+TEST_F(PropCommandTest, SetWritesEveryKindThatDumpAndTheLibraryReadBack) {
     Succeed({"set", m_file, "", "int", "int", "-2147483648"});
     Succeed({"set", m_file, "", "float", "float", "-0"});
-    Succeed({"set", m_file, "", "string", "string", Escape(allBytes)});
+    Succeed({"set", m_file, "", "string", "string", "a\\tb\\\\\\x00\xc3\xa9"});
     Succeed({"set", m_file, "S", "bool", "bool", "2"});
-    Succeed({"set", m_file, "S", "blob", "blob", hex});
+    Succeed({"set", m_file, "S", "blob", "blob", "00FFa0"});
     Succeed({"set", m_file, "S", "empty", "blob", ""});
-
     EXPECT_EQ(Succeed({"dump", m_file}), "\tfloat\tfloat\t-0\n"
                                          "\tint\tint\t-2147483648\n"
-                                         "\tstring\tstring\t" +
-                                             Escape(allBytes) +
-                                             "\n"
-                                             "S\tblob\tblob\t" +
-                                             hex +
-                                             "\n"
-                                             "S\tbool\tbool\t2\n"
-                                             "S\tempty\tblob\t\n");
+                                         "\tstring\tstring\ta\\tb\\\\\\x00\xc3\xa9\n"
+                                         "S\tblob\tblob\t00ffa0\n"
+                                         "S\tbool\tbool\t2\n"
+                                         "S\tempty\tblob\t\n");
 
-    const auto db = Loaded(m_file);
-    EXPECT_EQ(db->ReadPropInt("", "int", 0, false), INT32_MIN);
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(db->ReadPropFloat("", "float", 1, false)), 0x80000000u);
-    EXPECT_EQ(db->ReadPropString("", "string", {}, false), allBytes);
-    EXPECT_EQ(db->ReadPropBool("S", "bool", 0, false), 2);
-    ASSERT_EQ(db->GetBlobSize("S", "blob"), 256u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(db->ReadPropBlob("S", "blob")), 256),
-              allBytes);
-    ASSERT_NE(db->ReadPropBlob("S", "empty"), nullptr);
-    EXPECT_EQ(db->GetBlobSize("S", "empty"), 0u);
+    CPropDb db;
+    ASSERT_TRUE(db.Load(m_file));
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(db.ReadPropFloat("", "float", 0, false)), 0x80000000u);
+    EXPECT_EQ(db.ReadPropString("", "string", "", false), "a\tb\\\0\xc3\xa9"s);
+    EXPECT_EQ(db.GetBlobSize("S", "blob"), 3u);
 }
 
-// What get prints, set takes back: the text of a float loses no bit (except a NaN's payload).
-TEST_F(SetTest, FloatsSurviveGetAndSetBitForBit) {
-    const std::uint32_t patterns[] = {0x80000000, 0x7F800000, 0xFF800000,
-                                      0x00000001, 0x7F7FFFFF, 0x3DCCCCCD};
+// What get prints, set takes back: no bit of a float is lost on the way.
+TEST_F(PropCommandTest, FloatsSurviveGetThenSet) {
+    const std::uint32_t patterns[] = {0x80000000, 0xFF800000, 0x00000001, 0x4120000B};
     CPropDb db;
     for (std::uint32_t bits : patterns) {
         db.WritePropFloat("", std::to_string(bits), std::bit_cast<float>(bits));
     }
     ASSERT_TRUE(db.Save(m_file));
-
     for (std::uint32_t bits : patterns) {
-        SCOPED_TRACE(bits);
         const std::string key = std::to_string(bits);
-        std::string text = Succeed({"get", m_file, "", key});
-        ASSERT_FALSE(text.empty());
-        text.pop_back(); // the line's end
-        Succeed({"set", m_file, "copy", key, "float", text});
-        const float copy = Loaded(m_file)->ReadPropFloat("copy", key, 0, false);
+        const std::string line = Succeed({"get", m_file, "", key});
+        Succeed({"set", m_file, "copy", key, "float", line.substr(0, line.size() - 1)});
+    }
+    ASSERT_TRUE(db.Load(m_file));
+    for (std::uint32_t bits : patterns) {
+        const float copy = db.ReadPropFloat("copy", std::to_string(bits), 0, false);
         EXPECT_EQ(std::bit_cast<std::uint32_t>(copy), bits);
     }
 }
 
-TEST_F(SetTest, NanIsWrittenAndShownAsNan) {
-    Succeed({"set", m_file, "", "nan", "float", "nan"});
-    Succeed({"set", m_file, "", "negative", "float", "-nan"});
-    EXPECT_EQ(Succeed({"dump", m_file}), "\tnan\tfloat\tnan\n\tnegative\tfloat\t-nan\n");
-}
-
-TEST_F(SetTest, AMissingFileIsCreatedWithTheOneValue) {
-    ASSERT_FALSE(std::filesystem::exists(m_file));
+TEST_F(PropCommandTest, SetCreatesAMissingFileButStopsOnAnyOtherOpenFailure) {
     Succeed({"set", m_file, "", "k", "int", "7"});
+    EXPECT_EQ(Succeed({"dump", m_file}), "\tk\tint\t7\n");
 
-    const auto db = Loaded(m_file);
-    EXPECT_EQ(db->ReadPropInt("", "k", 0, false), 7);
-    EXPECT_EQ(db->GetDefaultSet().GetValues().size(), 1u);
-    EXPECT_TRUE(db->GetSections().empty());
-    EXPECT_EQ(db->GetModuleName(), ModuleFileName());
+    ExpectFailure({"set", m_file + "/inner", "", "k", "int", "1"}, "Not a directory");
+    ExpectFailure({"set", m_dir.string(), "", "k", "int", "1"}, "file error");
+    EXPECT_TRUE(std::filesystem::is_regular_file(m_file));
 }
 
-TEST_F(SetTest, ReplacesAValueOfAnotherKindAndKeepsTheRest) {
-    CPropDb db;
-    db.WritePropString("S", "k", "text");
-    db.WritePropInt("S", "other", 3);
-    db.WritePropInt("T", "x", 4);
-    ASSERT_TRUE(db.Save(m_file));
-
-    Succeed({"set", m_file, "S", "k", "float", "0.25"});
-    EXPECT_EQ(Succeed({"dump", m_file}), "S\tk\tfloat\t0.25\n"
-                                         "S\tother\tint\t3\n"
-                                         "T\tx\tint\t4\n");
-}
-
-// ---- delete ----
-
-using DeleteTest = CommandTest;
-
-TEST_F(DeleteTest, RemovesTheKeyAndLeavesItsSectionInPlace) {
+TEST_F(PropCommandTest, DeleteRemovesOnlyAnExistingKeyAndKeepsItsSection) {
     CPropDb db;
     db.WritePropInt("", "keep", 1);
-    db.WritePropInt("", "drop", 2);
-    db.WritePropInt("S", "last", 3);
+    db.WritePropInt("S", "last", 2);
     ASSERT_TRUE(db.Save(m_file));
-
-    Succeed({"delete", m_file, "", "drop"});
     Succeed({"delete", m_file, "S", "last"});
     EXPECT_EQ(Succeed({"dump", m_file}), "\tkeep\tint\t1\nS\n");
-}
 
-TEST_F(DeleteTest, AMissingKeyFailsAndLeavesTheFileAlone) {
-    CPropDb db;
-    db.WritePropInt("S", "k", 1);
-    ASSERT_TRUE(db.Save(m_file));
-    const auto before = ReadBytes(m_file);
-
-    const CommandResult result = Run({"delete", m_file, "S", "other"});
-    EXPECT_EQ(result.status, kExitFailure);
-    EXPECT_EQ(result.err, "kestrum-prop: " + m_file + ": no key \"other\" in section \"S\"\n");
+    const std::string before = ReadBytes(m_file);
+    ExpectFailure({"delete", m_file, "S", "last"}, "no key \"last\" in section \"S\"");
     EXPECT_EQ(ReadBytes(m_file), before);
+    const std::string missing = m_file + ".missing";
+    ExpectFailure({"delete", missing, "", "k"}, "no key \"k\" in the default section");
+    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
-TEST_F(DeleteTest, AMissingFileFailsWithoutCreatingIt) {
-    const CommandResult result = Run({"delete", m_file, "", "k"});
-    EXPECT_EQ(result.status, kExitFailure);
-    EXPECT_EQ(result.err, "kestrum-prop: " + m_file + ": no key \"k\" in the default section\n");
+// A database file by hand: module name "M", empty name, the two header words, then a
+// default set ("None", empty name) with the one key "k" holding value, and no sections.
+std::string DatabaseWith(const std::string& value) {
+    return "\x01M\0\x01\0\0\0\0\0\0\0\x04None\0\x01\0\x01k"s + value + "\0\0"s;
+}
+
+TEST_F(PropCommandTest, DamagedFilesFailNamingTheErrorAndAreNeverRewritten) {
+    const std::string intBody = "\0\0\0\0\x05\0\0\0"s;
+    WriteBytes(m_file, DatabaseWith("\xff\xff\x01\0\x08\0CIntProp"s + intBody));
+    EXPECT_EQ(Succeed({"dump", m_file}), "\tk\tint\t5\n");
+
+    const struct {
+        std::string value;
+        const char* error;
+    } damages[] = {
+        {"\xff\xff\x01\0\x08\0CFooProp"s + intBody, "bad class"},
+        {"\xff\xff\x02\0\x08\0CIntProp"s + intBody, "bad schema"},
+        {"\x05\x80"s + intBody, "bad index"},
+        {"\xff\xff\x01\0\x08\0CIntProp\0\0\0\0\x05"s, "end of data"},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.error);
+        const std::string bytes = DatabaseWith(damage.value);
+        WriteBytes(m_file, bytes);
+        ExpectFailure({"dump", m_file}, damage.error);
+        ExpectFailure({"get", m_file, "", "k"}, damage.error);
+        ExpectFailure({"set", m_file, "", "k", "int", "1"}, damage.error);
+        ExpectFailure({"delete", m_file, "", "k"}, damage.error);
+        EXPECT_EQ(ReadBytes(m_file), bytes);
+    }
+}
+
+TEST_F(PropCommandTest, EveryCutOfAFileIsRefusedAndLeftAsItWas) {
+    CPropDb db;
+    db.WritePropString("", "string", "text");
+    db.WritePropBlob("S", "blob", std::vector<std::uint8_t>{1, 2, 3});
+    db.WritePropFloat("S", "float", 0.5f);
+    ASSERT_TRUE(db.Save(m_file));
+    const std::string whole = ReadBytes(m_file);
+
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        SCOPED_TRACE(size);
+        const std::string cut = whole.substr(0, size);
+        WriteBytes(m_file, cut);
+        ExpectFailure({"set", m_file, "", "string", "int", "2"}, "end of data");
+        ExpectFailure({"delete", m_file, "", "string"}, "end of data");
+        EXPECT_EQ(ReadBytes(m_file), cut);
+    }
+}
+
+TEST_F(PropCommandTest, BadCommandLinesExitWith2AndTheUsageAndTouchNoFile) {
+    const std::string help = Succeed({"--help"});
+    EXPECT_EQ(help.rfind("Usage: kestrum-prop dump FILE\n", 0), 0u);
+    const std::string f = m_file;
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{}, "no command"},
+        {{"list", f}, "unknown command \"list\""},
+        {{"dump", f, "x"}, "wrong number of arguments for dump"},
+        {{"set", f, "", "k", "int"}, "wrong number of arguments for set"},
+        {{"--version", "x"}, "wrong number of arguments for --version"},
+        {{"dump", ""}, "FILE must not be empty"},
+        {{"set", f, "", "k", "integer", "1"}, "unknown KIND \"integer\""},
+        {{"set", f, "", "k", "obj", "-"}, "obj values cannot be set"},
+        {{"set", f, "", "k", "int", "2147483648"}, "VALUE is no int"},
+        {{"set", f, "", "k", "float", "1.5x"}, "VALUE is no float"},
+        {{"set", f, "", "k", "bool", "true"}, "VALUE is no bool"},
+        {{"set", f, "", "k", "blob", "abc"}, "VALUE is no blob"},
+        {{"set", f, "", "k", "string", "\\q"}, "VALUE is no string"},
+        {{"set", f, "a\\", "k", "int", "1"}, "bad escape in SECTION"},
+        {{"get", f, "", "\\x0"}, "bad escape in KEY"},
+    };
+    for (const auto& c : cases) {
+        const Result result = Run(c.args);
+        EXPECT_EQ(result.status, kExitUsage) << c.message;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "kestrum-prop: "s + c.message + "\n" + help);
+    }
     EXPECT_FALSE(std::filesystem::exists(m_file));
 }
 
+TEST_F(PropCommandTest, AFailingOutputFailsTheCommand) {
+    Succeed({"set", m_file, "", "k", "int", "1"});
+    std::ostream broken(nullptr);
+    std::ostringstream err;
+    EXPECT_EQ(RunCommand(std::vector<std::string>{"dump", m_file}, broken, err), kExitFailure);
+    EXPECT_EQ(err.str(), "kestrum-prop: cannot write the output\n");
+}
+
 } // namespace
-} // namespace kestrum::tool::test
+} // namespace kestrum::tool
