@@ -1,1 +1,404 @@
 #include "orvo/engine/bitmapexport.h"
+
+#include "orvo/engine/palette.h"
+#include "orvo/engine/rle4.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace orvo {
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
+
+// Byte offsets of the fields of the 40-byte info header and the 12-byte core header.
+namespace info {
+constexpr std::size_t kWidth = 4;
+constexpr std::size_t kHeight = 8;
+constexpr std::size_t kPlanes = 12;
+constexpr std::size_t kBitCount = 14;
+constexpr std::size_t kCompression = 16;
+constexpr std::size_t kImageSize = 20;
+constexpr std::size_t kColorsUsed = 32;
+} // namespace info
+namespace core {
+constexpr std::size_t kWidth = 4;
+constexpr std::size_t kHeight = 6;
+constexpr std::size_t kBitCount = 10;
+} // namespace core
+
+// The file's writes keep to a signed 16-bit count, as the export always wrote its files.
+constexpr std::size_t kMaxChunk = 32767;
+
+std::uint16_t ReadU16(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+           static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
+           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+void WriteU16(std::uint8_t* at, std::uint16_t value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void WriteU32(std::uint8_t* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+// Bytes of one uncompressed row: rows are padded to 32 bits.
+std::uint64_t RowSize(std::uint64_t bitCount, std::uint64_t width) {
+    return (bitCount * width + 31) / 32 * 4;
+}
+
+Dib InfoHeader(std::uint32_t width, std::uint32_t height, std::uint16_t bitCount,
+               std::uint32_t compression, std::uint32_t imageSize) {
+    Dib header(kInfoHeaderSize, 0);
+    WriteU32(header.data(), kInfoHeaderSize);
+    WriteU32(header.data() + info::kWidth, width);
+    WriteU32(header.data() + info::kHeight, height);
+    WriteU16(header.data() + info::kPlanes, 1);
+    WriteU16(header.data() + info::kBitCount, bitCount);
+    WriteU32(header.data() + info::kCompression, compression);
+    WriteU32(header.data() + info::kImageSize, imageSize);
+    return header;
+}
+
+// The capture of a top-down RGB32 row as a DIB row: blue, green, red per pixel.
+void CaptureRow(const std::uint32_t* pixels, std::size_t width, std::uint8_t* bgr) {
+    for (std::size_t x = 0; x < width; ++x, bgr += 3) {
+        const std::uint32_t pixel = pixels[x];
+        bgr[0] = static_cast<std::uint8_t>(pixel);
+        bgr[1] = static_cast<std::uint8_t>(pixel >> 8);
+        bgr[2] = static_cast<std::uint8_t>(pixel >> 16);
+    }
+}
+
+// The 24-bit pixels of a capture as BitmapToDib makes it: uncompressed, bottom-up.
+struct Capture {
+    const std::uint8_t* rows = nullptr; // the bottom row first
+    std::size_t width = 0;
+    std::size_t height = 0;
+    std::size_t rowSize = 0;
+};
+
+std::optional<Capture> ReadCapture(const Dib& dib) {
+    if (dib.size() < kInfoHeaderSize || ReadU32(dib, 0) != kInfoHeaderSize ||
+        ReadU16(dib, info::kPlanes) != 1 || ReadU16(dib, info::kBitCount) != 24 ||
+        ReadU32(dib, info::kCompression) != kBiRgb) {
+        return std::nullopt;
+    }
+    const auto width = static_cast<std::int32_t>(ReadU32(dib, info::kWidth));
+    const auto height = static_cast<std::int32_t>(ReadU32(dib, info::kHeight));
+    // A top-down capture would need its rows reversed for run-length data, which has to be
+    // bottom-up; BitmapToDib never makes one.
+    if (width <= 0 || height <= 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t rowSize = RowSize(24, static_cast<std::uint64_t>(width));
+    const std::uint64_t offset = kInfoHeaderSize + DibPaletteSize(dib);
+    if (offset + rowSize * static_cast<std::uint64_t>(height) > dib.size()) {
+        return std::nullopt;
+    }
+    return Capture{dib.data() + offset, static_cast<std::size_t>(width),
+                   static_cast<std::size_t>(height), static_cast<std::size_t>(rowSize)};
+}
+
+// NearestPaletteIndex for many pixels: antialiased edges repeat a few hundred colours over and
+// over, and the search through the palette costs more than a look-up.
+class NearestIndexCache {
+public:
+    std::uint8_t operator()(std::uint32_t rgb) {
+        Entry& entry = m_entries[(rgb * 0x9E3779B1u) >> (32 - kBits)];
+        if (entry.key != (rgb | kFilled)) {
+            entry.key = rgb | kFilled;
+            entry.index = NearestPaletteIndex(rgb);
+        }
+        return entry.index;
+    }
+
+private:
+    static constexpr int kBits = 10;
+    // Above the 24 colour bits, so that an empty entry matches no colour.
+    static constexpr std::uint32_t kFilled = 1u << 24;
+    struct Entry {
+        std::uint32_t key = 0;
+        std::uint8_t index = 0;
+    };
+    std::array<Entry, std::size_t{1} << kBits> m_entries{};
+};
+
+std::uint32_t Rgb(const std::uint8_t* bgr) {
+    return static_cast<std::uint32_t>(bgr[0]) | static_cast<std::uint32_t>(bgr[1]) << 8 |
+           static_cast<std::uint32_t>(bgr[2]) << 16;
+}
+
+void QuantiseRow(const std::uint8_t* bgr, std::size_t width, std::uint8_t* indices,
+                 NearestIndexCache& nearest) {
+    // Most rows of a subtitle canvas are one colour: the row compared with itself shifted by one
+    // pixel finds them at the speed of memcmp.
+    if (std::memcmp(bgr, bgr + 3, (width - 1) * 3) == 0) {
+        std::memset(indices, nearest(Rgb(bgr)), width);
+        return;
+    }
+    std::uint32_t previous = Rgb(bgr);
+    std::uint8_t index = nearest(previous);
+    for (std::size_t x = 0; x < width; ++x, bgr += 3) {
+        const std::uint32_t rgb = Rgb(bgr);
+        if (rgb != previous) {
+            previous = rgb;
+            index = nearest(rgb);
+        }
+        indices[x] = index;
+    }
+}
+
+// Two indices per byte, the first in the high nibble; the row padded to 32 bits.
+void AppendPackedRow(std::span<const std::uint8_t> indices, std::size_t rowSize, Dib& out) {
+    const std::size_t start = out.size();
+    for (std::size_t x = 0; x < indices.size(); x += 2) {
+        const std::uint8_t low = x + 1 < indices.size() ? indices[x + 1] : 0;
+        out.push_back(static_cast<std::uint8_t>(indices[x] << 4 | low));
+    }
+    out.resize(start + rowSize, 0);
+}
+
+// The bytes a DIB occupies and what SaveDib writes of it; none when the block holds no DIB
+// that can be written.
+struct DibExtent {
+    std::size_t headerAndPalette = 0;
+    std::size_t size = 0;
+    bool storesImageSize = false; // an uncompressed DIB with a 40-byte header
+    std::uint32_t imageSize = 0;
+};
+
+bool IsBitCount(std::uint32_t bitCount) {
+    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
+           bitCount == 32;
+}
+
+std::optional<DibExtent> MeasureDib(const Dib& dib) {
+    if (dib.size() < 4) {
+        return std::nullopt;
+    }
+    const std::uint32_t headerSize = ReadU32(dib, 0);
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::uint32_t bitCount = 0;
+    std::uint32_t compression = kBiRgb;
+    if (headerSize == kCoreHeaderSize && dib.size() >= kCoreHeaderSize) {
+        width = ReadU16(dib, core::kWidth);
+        height = ReadU16(dib, core::kHeight);
+        bitCount = ReadU16(dib, core::kBitCount);
+    } else if (headerSize == kInfoHeaderSize && dib.size() >= kInfoHeaderSize) {
+        width = static_cast<std::int32_t>(ReadU32(dib, info::kWidth));
+        height = std::abs(std::int64_t{static_cast<std::int32_t>(ReadU32(dib, info::kHeight))});
+        bitCount = ReadU16(dib, info::kBitCount);
+        compression = ReadU32(dib, info::kCompression);
+    } else {
+        return std::nullopt;
+    }
+    const bool rle =
+        (compression == kBiRle8 && bitCount == 8) || (compression == kBiRle4 && bitCount == 4);
+    if (width < 0 || !IsBitCount(bitCount) || (compression != kBiRgb && !rle)) {
+        return std::nullopt;
+    }
+    const std::uint64_t imageSize = rle ? ReadU32(dib, info::kImageSize)
+                                        : RowSize(bitCount, static_cast<std::uint64_t>(width)) *
+                                              static_cast<std::uint64_t>(height);
+    const std::uint64_t headerAndPalette = std::uint64_t{headerSize} + DibPaletteSize(dib);
+    const std::uint64_t size = headerAndPalette + imageSize;
+    // The file size field has 32 bits.
+    if (size > dib.size() || size + kFileHeaderSize > std::numeric_limits<std::uint32_t>::max()) {
+        return std::nullopt;
+    }
+    return DibExtent{static_cast<std::size_t>(headerAndPalette), static_cast<std::size_t>(size),
+                     headerSize == kInfoHeaderSize && !rle, static_cast<std::uint32_t>(imageSize)};
+}
+
+std::array<std::uint8_t, kFileHeaderSize> FileHeader(const DibExtent& extent) {
+    std::array<std::uint8_t, kFileHeaderSize> header{'B', 'M'};
+    WriteU32(header.data() + 2, static_cast<std::uint32_t>(kFileHeaderSize + extent.size));
+    WriteU32(header.data() + 10,
+             static_cast<std::uint32_t>(kFileHeaderSize + extent.headerAndPalette));
+    return header;
+}
+
+} // namespace
+
+std::uint16_t DibColorCount(std::span<const std::uint8_t> header) {
+    if (header.size() < 4) {
+        return 0;
+    }
+    std::uint16_t bitCount = 0;
+    if (ReadU32(header, 0) == kCoreHeaderSize) {
+        if (header.size() < kCoreHeaderSize) {
+            return 0;
+        }
+        bitCount = ReadU16(header, core::kBitCount);
+    } else {
+        if (header.size() < kInfoHeaderSize) {
+            return 0;
+        }
+        if (const std::uint32_t used = ReadU32(header, info::kColorsUsed); used != 0) {
+            return static_cast<std::uint16_t>(used);
+        }
+        bitCount = ReadU16(header, info::kBitCount);
+    }
+    switch (bitCount) {
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
+    }
+}
+
+std::uint32_t DibPaletteSize(std::span<const std::uint8_t> header) {
+    const bool core = header.size() >= 4 && ReadU32(header, 0) == kCoreHeaderSize;
+    return DibColorCount(header) * (core ? 3u : 4u);
+}
+
+// Every image is captured at 24 bits, also one of a depth of 8 bits or less: the canvas is
+// always RGB32, and ChangeDibFormat reads 24-bit captures only.
+std::optional<Dib> BitmapToDib(const QImage* bitmap) {
+    if (bitmap == nullptr || bitmap->isNull()) {
+        return std::nullopt;
+    }
+    const QImage image = bitmap->format() == QImage::Format_RGB32
+                             ? *bitmap
+                             : bitmap->convertToFormat(QImage::Format_RGB32);
+    const auto width = static_cast<std::size_t>(image.width());
+    const auto height = static_cast<std::size_t>(image.height());
+    const auto rowSize = static_cast<std::size_t>(RowSize(24, width));
+    Dib dib = InfoHeader(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24,
+                         kBiRgb, static_cast<std::uint32_t>(rowSize * height));
+    dib.resize(kInfoHeaderSize + rowSize * height, 0);
+    std::uint8_t* bottomRow = dib.data() + kInfoHeaderSize + rowSize * (height - 1);
+    for (std::size_t y = 0; y < height; ++y) {
+        CaptureRow(reinterpret_cast<const std::uint32_t*>(image.constScanLine(static_cast<int>(y))),
+                   width, bottomRow - y * rowSize);
+    }
+    return dib;
+}
+
+// Converts 24-bit captures to 4 bits, uncompressed or BI_RLE4: what the export needs. Other
+// depths (1, 8 and 24 bits, RLE8, keeping the depth) and other sources have no user here and
+// give none rather than an untested guess.
+std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression) {
+    const bool rle = compression == static_cast<int>(kBiRle4);
+    if (bitCount != 4 || (compression != static_cast<int>(kBiRgb) && !rle)) {
+        return std::nullopt;
+    }
+    const std::optional<Capture> capture = ReadCapture(dib);
+    if (!capture) {
+        return std::nullopt;
+    }
+    const auto rowSize = static_cast<std::size_t>(RowSize(4, capture->width));
+    Dib out = InfoHeader(static_cast<std::uint32_t>(capture->width),
+                         static_cast<std::uint32_t>(capture->height), 4,
+                         static_cast<std::uint32_t>(compression), 0);
+    const std::size_t pixelStart = kInfoHeaderSize + kStandardPalette.size() * 4;
+    // Enough for a canvas of one colour; mixed lines grow it.
+    out.reserve(pixelStart + capture->height * (rle ? 16 : rowSize) + 2);
+    for (const std::uint32_t colour : kStandardPalette) {
+        const std::array<std::uint8_t, 4> entry{static_cast<std::uint8_t>(colour),
+                                                static_cast<std::uint8_t>(colour >> 8),
+                                                static_cast<std::uint8_t>(colour >> 16), 0};
+        out.insert(out.end(), entry.begin(), entry.end());
+    }
+
+    std::vector<std::uint8_t> indices(capture->width);
+    NearestIndexCache nearest;
+    for (std::size_t row = 0; row < capture->height; ++row) {
+        QuantiseRow(capture->rows + row * capture->rowSize, capture->width, indices.data(),
+                    nearest);
+        if (rle) {
+            EncodeRle4Line(indices, out);
+        } else {
+            AppendPackedRow(indices, rowSize, out);
+        }
+    }
+    if (rle) {
+        out.push_back(0); // end of bitmap
+        out.push_back(1);
+    }
+    WriteU32(out.data() + info::kImageSize, static_cast<std::uint32_t>(out.size() - pixelStart));
+    return out;
+}
+
+std::uint16_t SaveDib(const Dib* dib, const std::string& fileName) {
+    if (dib == nullptr) {
+        return kNoDib;
+    }
+    // Checked before the file is created, so that a block that holds no DIB leaves an existing
+    // file as it was.
+    const std::optional<DibExtent> extent = MeasureDib(*dib);
+    if (!extent) {
+        return kDibNotAccessible;
+    }
+    std::span<const std::uint8_t> bytes(dib->data(), extent->size);
+    Dib patched;
+    if (extent->storesImageSize && ReadU32(*dib, info::kImageSize) != extent->imageSize) {
+        patched.assign(bytes.begin(), bytes.end());
+        WriteU32(patched.data() + info::kImageSize, extent->imageSize);
+        bytes = patched;
+    }
+
+    const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return kDibFileError;
+    }
+    const auto fileHeader = FileHeader(*extent);
+    bool written = WriteInChunks(fd, fileHeader) == fileHeader.size() &&
+                   WriteInChunks(fd, bytes) == bytes.size();
+    // Some file systems report a failed write only when the file is closed.
+    written = ::close(fd) == 0 && written;
+    return written ? kDibWritten : kDibFileError;
+}
+
+std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data) {
+    for (std::size_t done = 0; done < data.size();) {
+        const std::size_t piece = std::min(data.size() - done, kMaxChunk);
+        ssize_t written = 0;
+        do {
+            written = ::write(fd, data.data() + done, piece);
+        } while (written < 0 && errno == EINTR);
+        if (written != static_cast<ssize_t>(piece)) {
+            return 0;
+        }
+        done += piece;
+    }
+    return data.size();
+}
+
+std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName) {
+    std::optional<Dib> converted;
+    if (const std::optional<Dib> capture = BitmapToDib(bitmap)) {
+        converted = ChangeDibFormat(*capture, 4, static_cast<int>(kBiRle4));
+    }
+    return SaveDib(converted ? &*converted : nullptr, fileName);
+}
+
+} // namespace orvo

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orvo::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A BI_RLE4 stream read back under the published rules, strictly: every line must end exactly
+// at the width, the stream must end with the end-of-bitmap code right after the last line, and
+// a delta (which the encoder never writes) is an error.
+struct Rle4Picture {
+    Bytes indices;     // width x height palette indices, bottom row first as in the stream
+    std::string error; // why the stream is not valid; empty when it is
+    int encodedRuns = 0;
+    int absoluteRuns = 0;
+};
+Rle4Picture DecodeRle4(std::span<const std::uint8_t> stream, int width, int height);
+
+// The fewest bytes that any valid encoding of the line takes, its end of line included.
+std::size_t SmallestRle4Line(std::span<const std::uint8_t> indices);
+
+// The nearest palette index of every pixel, bottom row first like a DIB.
+Bytes ExpectedIndices(const QImage& canvas);
+
+// Rows of a mix that exercises every path of the encoder: one colour, noise, short and long
+// runs of palette and other colours, two-colour alternation.
+QImage RandomCanvas(int width, int height, unsigned seed);
+
+std::uint16_t U16At(std::span<const std::uint8_t> bytes, std::size_t at);
+std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t at);
+
+Bytes ReadFile(const std::string& path);
+
+// Compares byte for byte and names the first offset that differs.
+::testing::AssertionResult SameBytes(std::span<const std::uint8_t> actual,
+                                     std::span<const std::uint8_t> expected);
+
+// A folder of the test's own, removed with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir();
+    std::string File(const std::string& name) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace orvo::test
