@@ -151,7 +151,8 @@ void CArchive::WriteObject(CObject& object) {
 }
 
 void CArchive::ThrowEndOfData() const {
-    throw CArchiveException(Cause::EndOfData, "at byte " + std::to_string(m_data.size()));
+    // Name the offset of the read that ran past the end: where a damaged file went wrong.
+    throw CArchiveException(Cause::EndOfData, "at byte " + std::to_string(m_pos));
 }
 
 std::span<const std::uint8_t> CArchive::Take(std::size_t count) {
