@@ -1,0 +1,405 @@
+#include "orvo/engine/subtitlerenderer.h"
+
+#include "orvo/engine/texts.h"
+
+#include <QFontMetricsF>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+namespace orvo {
+namespace {
+
+constexpr COLORREF kWhite = 0x00FFFFFF;
+constexpr COLORREF kBlue = 0x00FF0000;
+constexpr COLORREF kYellow = 0x0000FFFF;
+constexpr COLORREF kRed = 0x000000FF;
+
+QRgb ToRgb(COLORREF colour) {
+    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+// The smallest rectangle holding every pixel for which inside holds; empty when none does.
+template <class Predicate>
+QRect Bounds(const QImage& image, Predicate inside) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (inside(image.pixel(x, y))) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+QRect ColourBounds(const QImage& image, COLORREF colour) {
+    return Bounds(image, [rgb = ToRgb(colour)](QRgb pixel) { return pixel == rgb; });
+}
+
+QRect InkBounds(const QImage& image, COLORREF background) {
+    return Bounds(image, [rgb = ToRgb(background)](QRgb pixel) { return pixel != rgb; });
+}
+
+std::set<QRgb> Colours(const QImage& image) {
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            colours.insert(image.pixel(x, y));
+        }
+    }
+    return colours;
+}
+
+bool HasNeighbour(const QImage& image, int x, int y, QRgb colour) {
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const QPoint at(x + dx, y + dy);
+            if ((dx != 0 || dy != 0) && image.valid(at) && image.pixel(at) == colour) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+double WidthOf(const QString& text) {
+    return QFontMetricsF(LogFontToQFont(LOGFONT{})).horizontalAdvance(text);
+}
+
+// Words appended until the line is wider than the space between default margins (620
+// pixels) but still narrower than the reference width of 720.
+std::string LineBetweenMarginsAndFullWidth() {
+    std::string line = "Between";
+    while (WidthOf(QString::fromStdString(line)) <= 640) {
+        line += " margins";
+    }
+    return line;
+}
+
+class RendererTest : public ::testing::Test {
+protected:
+    RendererTest() { settings.AntiAlias = false; }
+
+    RenderResult Render(const std::string& text) {
+        canvas = MakeCanvas(settings.PAL);
+        const SubtitleRenderer renderer(settings);
+        return renderer.RenderSubtitle(settings, text, canvas);
+    }
+
+    RenderSettings settings;
+    QImage canvas;
+};
+
+TEST(CanvasTest, MakeCanvasIsWhiteInTheStandardsSize) {
+    for (const bool pal : {true, false}) {
+        const QImage canvas = MakeCanvas(pal);
+        EXPECT_EQ(canvas.format(), QImage::Format_RGB32);
+        EXPECT_EQ(canvas.size(), QSize(720, pal ? 576 : 480));
+        EXPECT_EQ(Colours(canvas), std::set<QRgb>{ToRgb(kWhite)});
+    }
+}
+
+TEST_F(RendererTest, TestTextTakesTwoLinesEndingAtTheOffset) {
+    settings.AntiAlias = true;
+    const RenderResult result = Render(texts::kTestText);
+    EXPECT_EQ(result.lines, 2);
+    EXPECT_EQ(result.textRect.left(), 50);
+    EXPECT_EQ(result.textRect.right(), 720 - 50 - 1);
+    EXPECT_EQ(result.textRect.bottom(), 576 - 50 - 1);
+    const QRect ink = InkBounds(canvas, kWhite);
+    EXPECT_EQ(ink.bottom(), 576 - 50 - 1); // the band of the last line
+    EXPECT_GE(ink.top(), result.textRect.top());
+    EXPECT_LE(ink.top(), result.textRect.top() + 3);
+}
+
+TEST_F(RendererTest, CountsLinesSeparatedByCrLf) {
+    std::string text = "Line";
+    for (int lines = 1; lines <= 8; ++lines) {
+        EXPECT_EQ(Render(text).lines, lines) << text;
+        text += "\r\nLine";
+    }
+}
+
+TEST_F(RendererTest, EmptyTextDrawsNothing) {
+    settings.Box = true;
+    EXPECT_EQ(Render("").lines, 0);
+    EXPECT_EQ(Colours(canvas), std::set<QRgb>{ToRgb(kWhite)});
+}
+
+TEST_F(RendererTest, OverwritesEveryPixel) {
+    settings.BkgColor = kRed;
+    Render(texts::kTestText);
+    settings.BkgColor = kWhite;
+    const SubtitleRenderer renderer(settings);
+    renderer.RenderSubtitle(settings, texts::kTestText, canvas);
+    EXPECT_FALSE(Colours(canvas).contains(ToRgb(kRed)));
+}
+
+TEST_F(RendererTest, LineWiderThanTheCanvasWraps) {
+    std::string line = "wide";
+    while (WidthOf(QString::fromStdString(line)) <= 1000) {
+        line += " wide";
+    }
+    EXPECT_GE(Render(line).lines, 2);
+}
+
+TEST_F(RendererTest, LineWrappedOnlyByTheMarginsCountsOneAndLosesItsSecondLine) {
+    const std::string line = LineBetweenMarginsAndFullWidth();
+    ASSERT_LT(WidthOf(QString::fromStdString(line)), 715);
+    const RenderResult result = Render(line);
+    EXPECT_EQ(result.lines, 1);
+    const QRect ink = InkBounds(canvas, kWhite);
+    EXPECT_LE(ink.bottom(), result.textRect.bottom());
+    EXPECT_LT(ink.width(), WidthOf(QString::fromStdString(line)) - 20);
+}
+
+TEST_F(RendererTest, TextTallerThanTheCanvasLosesItsTopLines) {
+    std::string text = "Line";
+    for (int i = 1; i < 20; ++i) {
+        text += "\r\nLine";
+    }
+    const RenderResult result = Render(text);
+    EXPECT_EQ(result.lines, 20);
+    EXPECT_LT(result.textRect.top(), 0);
+    EXPECT_EQ(InkBounds(canvas, kWhite).top(), 0);
+}
+
+struct OffsetCase {
+    bool pal;
+    int verticalOffset;
+};
+
+class BlockBottomTest : public RendererTest, public ::testing::WithParamInterface<OffsetCase> {};
+
+TEST_P(BlockBottomTest, BlockEndsAtTheOffsetFromTheBottom) {
+    settings.PAL = GetParam().pal;
+    settings.VerticalOffset = GetParam().verticalOffset;
+    const int height = settings.PAL ? 576 : 480;
+    const RenderResult result = Render(texts::kTestText);
+    EXPECT_EQ(result.lines, 2);
+    EXPECT_EQ(canvas.height(), height);
+    const QRect ink = InkBounds(canvas, kWhite);
+    EXPECT_LT(ink.bottom(), height - GetParam().verticalOffset);
+    EXPECT_GE(ink.bottom(), height - GetParam().verticalOffset - 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Standards, BlockBottomTest,
+                         ::testing::Values(OffsetCase{true, 50}, OffsetCase{false, 50},
+                                           OffsetCase{true, 0}, OffsetCase{false, 150}));
+
+TEST_F(RendererTest, NtscMeasuresAtTheFullReferenceWidth) {
+    settings.PAL = false;
+    EXPECT_EQ(Render(LineBetweenMarginsAndFullWidth()).lines, 1);
+}
+
+TEST_F(RendererTest, BoxSpansTheWholeWidthWhateverTheMargins) {
+    settings.Box = true;
+    settings.LeftMargin = 100;
+    settings.RightMargin = 100;
+    const RenderResult result = Render(texts::kTestText);
+    EXPECT_EQ(result.textRect.left(), 100);
+    const QRect box = ColourBounds(canvas, kBlue);
+    EXPECT_EQ(box.left(), 0);
+    EXPECT_EQ(box.right(), 719);
+    EXPECT_EQ(box.bottom(), 576 - 50 - 1);
+    EXPECT_EQ(box.top(), result.textRect.top());
+    EXPECT_EQ(canvas.pixel(0, box.top()), ToRgb(kBlue));
+    EXPECT_EQ(canvas.pixel(0, box.top() - 1), ToRgb(kWhite));
+    EXPECT_EQ(canvas.pixel(719, box.bottom()), ToRgb(kBlue));
+    EXPECT_EQ(canvas.pixel(719, box.bottom() + 1), ToRgb(kWhite));
+}
+
+TEST_F(RendererTest, WithoutOutlineEachLineLiesOnABand) {
+    Render(texts::kTestText);
+    const QRect band = ColourBounds(canvas, kBlue);
+    const QRect glyphs = ColourBounds(canvas, kYellow);
+    EXPECT_TRUE(band.contains(glyphs));
+    EXPECT_GT(band.left(), 50); // a band, not a box
+    EXPECT_LT(band.right(), 670);
+    // The band fills the space between the glyphs: on the band's first row, beside the
+    // first line, hardly anything but the band shows.
+    EXPECT_EQ(canvas.pixel(band.left(), band.top()), ToRgb(kBlue));
+}
+
+TEST_F(RendererTest, WithoutAntialiasingOnlyTheThreeColoursAppear) {
+    const std::set<QRgb> three{ToRgb(kWhite), ToRgb(kBlue), ToRgb(kYellow)};
+    Render(texts::kTestText);
+    EXPECT_EQ(Colours(canvas), three);
+    settings.Outline = 1;
+    Render(texts::kTestText);
+    EXPECT_EQ(Colours(canvas), three);
+    settings.AntiAlias = true;
+    Render(texts::kTestText);
+    EXPECT_GT(Colours(canvas).size(), 3U);
+}
+
+// Every pixel next to a glyph is glyph or outline, and every outline pixel touches a glyph:
+// a ring one pixel wide.
+void ExpectOutlineRing(const QImage& canvas) {
+    const QRgb text = ToRgb(kYellow);
+    const QRgb outline = ToRgb(kBlue);
+    const QRgb background = ToRgb(kWhite);
+    int ring = 0;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            const QRgb pixel = canvas.pixel(x, y);
+            if (pixel == background) {
+                ASSERT_FALSE(HasNeighbour(canvas, x, y, text)) << x << "," << y;
+            } else if (pixel == outline) {
+                ASSERT_TRUE(HasNeighbour(canvas, x, y, text)) << x << "," << y;
+                ++ring;
+            }
+        }
+    }
+    EXPECT_GT(ring, 100);
+}
+
+class OutlineTest : public RendererTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(OutlineTest, RingsEveryGlyph) {
+    settings.Outline = 1;
+    settings.OutlineSpacing = GetParam();
+    EXPECT_EQ(Render(texts::kTestText).lines, 2);
+    ExpectOutlineRing(canvas);
+}
+
+INSTANTIATE_TEST_SUITE_P(Spacings, OutlineTest, ::testing::Values(0, 3, 5));
+
+TEST_F(RendererTest, OutlineSpacingSetsTheGlyphsApart) {
+    const std::string line = "spaced";
+    settings.Outline = 1;
+    settings.OutlineSpacing = 0;
+    Render(line);
+    const int narrow = ColourBounds(canvas, kYellow).width();
+    const int ringNarrow = ColourBounds(canvas, kBlue).width();
+    settings.OutlineSpacing = 3;
+    Render(line);
+    const int gaps = static_cast<int>(line.size()) - 1;
+    EXPECT_NEAR(ColourBounds(canvas, kYellow).width() - narrow, 3 * gaps, 1);
+    EXPECT_NEAR(ColourBounds(canvas, kBlue).width() - ringNarrow, 3 * gaps, 1);
+}
+
+TEST_F(RendererTest, ExtendBlanksWidensTheDrawingButNotTheCount) {
+    const std::string text = "a b c d e f g h\r\ni j k l m n o p";
+    const RenderResult plain = Render(text);
+    const int width = InkBounds(canvas, kWhite).width();
+    settings.ExtendBlanks = true;
+    const RenderResult extended = Render(text);
+    EXPECT_EQ(extended.lines, plain.lines);
+    EXPECT_EQ(extended.textRect, plain.textRect);
+    EXPECT_NEAR(InkBounds(canvas, kWhite).width() - width, 7 * WidthOf(" "), 2);
+}
+
+TEST_F(RendererTest, ExtendedBlanksThatNoLongerFitAreClipped) {
+    settings.ExtendBlanks = true;
+    settings.LeftMargin = 0;
+    settings.RightMargin = 0;
+    const std::string line = LineBetweenMarginsAndFullWidth();
+    const RenderResult result = Render(line);
+    EXPECT_EQ(result.lines, 1);
+    EXPECT_LE(InkBounds(canvas, kWhite).bottom(), result.textRect.bottom());
+}
+
+class ClipTest : public RendererTest, public ::testing::WithParamInterface<int> {};
+
+// The hook of "j" reaches left of the glyph's origin, below the line's band: it must not
+// leak past the left margin.
+TEST_P(ClipTest, NothingIsDrawnLeftOfTheTextRectangle) {
+    settings.Align = 0;
+    settings.Outline = GetParam();
+    const RenderResult result = Render("jjj");
+    const int outlineReach = GetParam();
+    EXPECT_GE(InkBounds(canvas, kWhite).left(), result.textRect.left() - outlineReach);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutlineOffAndOn, ClipTest, ::testing::Values(0, 1));
+
+class AmpersandTest : public RendererTest, public ::testing::WithParamInterface<int> {};
+
+// Made visible only by its glyph: the band is the canvas colour, so a mnemonic underline
+// would show as extra pixels below the baseline.
+TEST_P(AmpersandTest, AmpersandIsAnOrdinaryCharacter) {
+    settings.TextBkgColor = GetParam() != 0 ? kBlue : kWhite;
+    settings.Outline = GetParam();
+    Render("AB");
+    const QRect without = InkBounds(canvas, kWhite);
+    Render("A&B");
+    const QRect with = InkBounds(canvas, kWhite);
+    EXPECT_EQ(with.bottom(), without.bottom());
+    EXPECT_NEAR(with.width() - without.width(), WidthOf("&"), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutlineOffAndOn, AmpersandTest, ::testing::Values(0, 1));
+
+struct AlignCase {
+    int align;
+    int expectedLeft;  // -1: not checked
+    int expectedRight; // -1: not checked
+    bool centred;
+};
+
+class AlignTest : public RendererTest, public ::testing::WithParamInterface<AlignCase> {};
+
+TEST_P(AlignTest, PlacesTheLineWithinTheMargins) {
+    settings.Align = GetParam().align;
+    settings.LeftMargin = 40;
+    settings.RightMargin = 80;
+    Render("Aligned");
+    const QRect ink = InkBounds(canvas, kWhite); // the band: exactly the line's advance
+    if (GetParam().expectedLeft >= 0) {
+        EXPECT_EQ(ink.left(), GetParam().expectedLeft);
+    }
+    if (GetParam().expectedRight >= 0) {
+        EXPECT_EQ(ink.right(), GetParam().expectedRight);
+    }
+    if (GetParam().centred) {
+        EXPECT_NEAR(ink.left() + ink.right() + 1, 40 + 640, 2);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, AlignTest,
+                         ::testing::Values(AlignCase{0, 40, -1, false}, AlignCase{1, -1, -1, true},
+                                           AlignCase{2, -1, 639, false},
+                                           // Stored values with more bits: centring wins.
+                                           AlignCase{3, -1, -1, true}, AlignCase{7, -1, -1, true}));
+
+TEST_F(RendererTest, CrossingMarginsDrawNoText) {
+    settings.LeftMargin = 400;
+    settings.RightMargin = 400;
+    settings.Box = true;
+    const RenderResult result = Render(texts::kTestText);
+    EXPECT_EQ(result.lines, 2);
+    EXPECT_EQ(Colours(canvas), (std::set<QRgb>{ToRgb(kWhite), ToRgb(kBlue)}));
+}
+
+struct SameText {
+    const char* name;
+    std::string bytes;
+    std::string reference; // UTF-8
+};
+
+class DecodedTextTest : public RendererTest, public ::testing::WithParamInterface<SameText> {};
+
+TEST_P(DecodedTextTest, DrawsTheSamePicture) {
+    Render(GetParam().reference);
+    ASSERT_FALSE(InkBounds(canvas, kWhite).isEmpty());
+    const QImage expected = canvas;
+    Render(GetParam().bytes);
+    EXPECT_EQ(canvas, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, DecodedTextTest,
+                         ::testing::Values(SameText{"Latin1Accent", "Caf\xE9", "Caf\xC3\xA9"},
+                                           SameText{"EuroSign", "5 \x80", "5 \xE2\x82\xAC"},
+                                           SameText{"TypographicQuotes", "\x93Hi\x94",
+                                                    "\xE2\x80\x9CHi\xE2\x80\x9D"},
+                                           SameText{"TruncatedUtf8FallsBack", "\xC3", "\xC3\x83"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace orvo
