@@ -10,6 +10,7 @@ namespace orvo {
 
 // Reads every look key of the default section into settings and lastPath, in the stored
 // order, creating missing keys with their defaults ("Font" excepted). Outline wins over Box.
+// The fonts are the renderer's: call renderer.RebuildFonts(settings) after loading.
 void LoadLookSettings(kestrum::CPropDb& db, RenderSettings& settings, std::string& lastPath);
 
 // Writes every look key; the font's quality byte follows AntiAlias.

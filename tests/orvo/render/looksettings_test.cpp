@@ -1,0 +1,260 @@
+#include "orvo/engine/looksettings.h"
+
+#include <kestrum/propstore/cprop.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace orvo {
+namespace {
+
+using kestrum::CPropDb;
+
+struct KeyKind {
+    const char* key;
+    int kind;
+};
+
+const std::vector<KeyKind> kLookKeys = {
+    {"VerticalOffset", kestrum::kPropInt}, {"LeftMargin", kestrum::kPropInt},
+    {"RightMargin", kestrum::kPropInt},    {"AntiAlias", kestrum::kPropBool},
+    {"Box", kestrum::kPropBool},           {"BkgColor", kestrum::kPropInt},
+    {"TextBkgColor", kestrum::kPropInt},   {"TextColor", kestrum::kPropInt},
+    {"Align", kestrum::kPropInt},          {"PAL", kestrum::kPropBool},
+    {"LastPath", kestrum::kPropString},    {"Outline", kestrum::kPropInt},
+    {"ExtendBlanks", kestrum::kPropBool},  {"OutlineSpacing", kestrum::kPropInt},
+};
+
+class LookSettingsTest : public ::testing::Test {
+protected:
+    // Loads into settings that differ from the defaults everywhere, so that a field the load
+    // forgets shows.
+    void Load() {
+        settings.Font.height = -99;
+        settings.AntiAlias = false;
+        settings.LeftMargin = settings.RightMargin = settings.VerticalOffset = -1;
+        settings.Align = settings.Outline = settings.OutlineSpacing = -1;
+        settings.TextColor = settings.TextBkgColor = settings.BkgColor = 0x123456;
+        settings.Box = settings.ExtendBlanks = true;
+        settings.PAL = false;
+        lastPath = "stale";
+        LoadLookSettings(db, settings, lastPath);
+    }
+
+    std::vector<std::uint8_t> StoredFont() const {
+        const std::uint8_t* data = db.ReadPropBlob("", "Font");
+        return data ? std::vector<std::uint8_t>(data, data + db.GetBlobSize("", "Font"))
+                    : std::vector<std::uint8_t>{};
+    }
+
+    CPropDb db;
+    RenderSettings settings;
+    std::string lastPath;
+};
+
+TEST_F(LookSettingsTest, EmptyDatabaseGivesTheDefaultsAndGainsEveryKeyButFont) {
+    Load();
+    EXPECT_EQ(settings, RenderSettings{});
+    EXPECT_EQ(lastPath, "");
+    for (const KeyKind& key : kLookKeys) {
+        EXPECT_EQ(db.GetType("", key.key), key.kind) << key.key;
+    }
+    EXPECT_FALSE(db.IsKey("", "Font"));
+    EXPECT_EQ(db.GetDefaultSet().GetValues().size(), kLookKeys.size());
+}
+
+TEST_F(LookSettingsTest, CreatedKeysHoldTheDefaults) {
+    Load();
+    RenderSettings again;
+    std::string path = "x";
+    LoadLookSettings(db, again, path);
+    EXPECT_EQ(again, RenderSettings{});
+    EXPECT_EQ(db.ReadPropInt("", "TextBkgColor", 0, false), 0x00FF0000);
+    EXPECT_EQ(db.ReadPropBool("", "PAL", 0, false), 1);
+}
+
+// The example settings file that comes with the program holds the default look.
+TEST_F(LookSettingsTest, ExampleSettingsFileHoldsTheDefaultLook) {
+    ASSERT_TRUE(db.Load(ORVO_EXAMPLE_SETTINGS));
+    Load();
+    EXPECT_EQ(settings, RenderSettings{});
+    EXPECT_EQ(lastPath, "");
+}
+
+TEST_F(LookSettingsTest, ValuesAreTakenWithoutRangeChecks) {
+    db.WritePropInt("", "Align", 7);
+    db.WritePropInt("", "LeftMargin", 400);
+    db.WritePropInt("", "OutlineSpacing", -3);
+    db.WritePropInt("", "TextColor", -1);
+    Load();
+    EXPECT_EQ(settings.Align, 7);
+    EXPECT_EQ(settings.LeftMargin, 400);
+    EXPECT_EQ(settings.OutlineSpacing, -3);
+    EXPECT_EQ(settings.TextColor, 0xFFFFFFFFU);
+}
+
+struct PalCase {
+    int stored;
+    bool pal;
+};
+
+class PalTest : public LookSettingsTest, public ::testing::WithParamInterface<PalCase> {};
+
+TEST_P(PalTest, OnlyExactlyOneMeansPal) {
+    db.WritePropBool("", "PAL", GetParam().stored);
+    Load();
+    EXPECT_EQ(settings.PAL, GetParam().pal);
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredValues, PalTest,
+                         ::testing::Values(PalCase{1, true}, PalCase{0, false}, PalCase{2, false},
+                                           PalCase{-1, false}));
+
+struct BoxOutlineCase {
+    int box;
+    int outline;
+    bool expectedBox;
+    int expectedOutline;
+};
+
+class BoxOutlineTest : public LookSettingsTest,
+                       public ::testing::WithParamInterface<BoxOutlineCase> {};
+
+TEST_P(BoxOutlineTest, OutlineWinsOverBox) {
+    db.WritePropBool("", "Box", GetParam().box);
+    db.WritePropInt("", "Outline", GetParam().outline);
+    Load();
+    EXPECT_EQ(settings.Box, GetParam().expectedBox);
+    EXPECT_EQ(settings.Outline, GetParam().expectedOutline);
+    SaveLookSettings(db, settings, lastPath);
+    EXPECT_EQ(db.ReadPropBool("", "Box", -1, false), GetParam().expectedBox ? 1 : 0);
+    EXPECT_EQ(db.ReadPropInt("", "Outline", -1, false), GetParam().expectedOutline);
+}
+
+INSTANTIATE_TEST_SUITE_P(Combinations, BoxOutlineTest,
+                         ::testing::Values(BoxOutlineCase{1, 1, false, 1},
+                                           BoxOutlineCase{1, 0, true, 0},
+                                           BoxOutlineCase{0, 1, false, 1},
+                                           BoxOutlineCase{0, 0, false, 0},
+                                           BoxOutlineCase{1, 5, false, 1}));
+
+struct WrongKindCase {
+    const char* key;
+    int rightKind;
+};
+
+class WrongKindTest : public LookSettingsTest,
+                      public ::testing::WithParamInterface<WrongKindCase> {};
+
+// A key of another kind reads as its default and keeps its kind until the next save, which
+// stores the right one.
+TEST_P(WrongKindTest, GivesTheDefaultAndIsFixedBySave) {
+    const char* key = GetParam().key;
+    if (GetParam().rightKind == kestrum::kPropInt) {
+        db.WritePropBool("", key, 77);
+    } else {
+        db.WritePropInt("", key, 77);
+    }
+    Load();
+    EXPECT_EQ(settings, RenderSettings{});
+    EXPECT_NE(db.GetType("", key), GetParam().rightKind);
+    SaveLookSettings(db, settings, lastPath);
+    EXPECT_EQ(db.GetType("", key), GetParam().rightKind);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, WrongKindTest,
+                         ::testing::Values(WrongKindCase{"LeftMargin", kestrum::kPropInt},
+                                           WrongKindCase{"TextColor", kestrum::kPropInt},
+                                           WrongKindCase{"Outline", kestrum::kPropInt},
+                                           WrongKindCase{"AntiAlias", kestrum::kPropBool},
+                                           WrongKindCase{"PAL", kestrum::kPropBool}),
+                         [](const auto& info) { return std::string(info.param.key); });
+
+TEST_F(LookSettingsTest, StringStoredForAnIntIsReplacedBySave) {
+    db.WritePropString("", "VerticalOffset", "80");
+    Load();
+    EXPECT_EQ(settings.VerticalOffset, 50);
+    SaveLookSettings(db, settings, lastPath);
+    EXPECT_EQ(db.GetType("", "VerticalOffset"), kestrum::kPropInt);
+    EXPECT_EQ(db.ReadPropInt("", "VerticalOffset", 0, false), 50);
+}
+
+TEST_F(LookSettingsTest, StoredFontIsReadWithTheQualityOfAntiAlias) {
+    LOGFONT stored;
+    stored.height = -30;
+    stored.weight = 700;
+    stored.quality = kAntialiasedQuality;
+    const auto bytes = LogFontToBytes(stored);
+    db.WritePropBlob("", "Font", bytes);
+    db.WritePropBool("", "AntiAlias", 0);
+    Load();
+    LOGFONT expected = stored;
+    expected.quality = kNonAntialiasedQuality;
+    EXPECT_EQ(settings.Font, expected);
+    EXPECT_FALSE(settings.AntiAlias);
+
+    SaveLookSettings(db, settings, lastPath);
+    const std::vector<std::uint8_t> saved = StoredFont();
+    ASSERT_EQ(saved.size(), kLogFontSize);
+    EXPECT_EQ(saved[26], kNonAntialiasedQuality);
+}
+
+TEST_F(LookSettingsTest, SaveSetsTheFontQualityFromAntiAlias) {
+    settings.Font.quality = kNonAntialiasedQuality;
+    SaveLookSettings(db, settings, lastPath);
+    const std::vector<std::uint8_t> saved = StoredFont();
+    ASSERT_EQ(saved.size(), kLogFontSize);
+    EXPECT_EQ(saved[26], kAntialiasedQuality);
+}
+
+class BadFontBlobTest : public LookSettingsTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(BadFontBlobTest, BlobOfAnotherSizeGivesTheDefaultFont) {
+    const std::vector<std::uint8_t> blob(static_cast<std::size_t>(GetParam()), 0x41);
+    db.WritePropBlob("", "Font", blob);
+    Load();
+    EXPECT_EQ(settings.Font, LOGFONT{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, BadFontBlobTest, ::testing::Values(0, 10, 59, 61));
+
+TEST_F(LookSettingsTest, FontOfAnotherKindGivesTheDefaultFont) {
+    db.WritePropString("", "Font", std::string(60, 'A'));
+    Load();
+    EXPECT_EQ(settings.Font, LOGFONT{});
+}
+
+TEST_F(LookSettingsTest, SaveThenLoadGivesTheSameLook) {
+    RenderSettings look;
+    look.Font.height = 33;
+    look.Font.weight = 300;
+    look.Font.italic = 1;
+    look.Font.faceName = {'C', 'o', 'u', 'r', 'i', 'e', 'r', ' ', 'N', 'e', 'w'};
+    look.AntiAlias = false;
+    look.Font.quality = kNonAntialiasedQuality;
+    look.LeftMargin = 10;
+    look.RightMargin = 150;
+    look.VerticalOffset = 0;
+    look.Align = 2;
+    look.TextColor = 0x00000080;
+    look.TextBkgColor = 0x00808000;
+    look.BkgColor = 0x00000000;
+    look.Outline = 1;
+    look.ExtendBlanks = true;
+    look.OutlineSpacing = 5;
+    look.PAL = false;
+    SaveLookSettings(db, look, "/home/user/film/list.txt");
+    for (const KeyKind& key : kLookKeys) {
+        EXPECT_EQ(db.GetType("", key.key), key.kind) << key.key;
+    }
+    EXPECT_EQ(db.GetType("", "Font"), kestrum::kPropBlob);
+
+    Load();
+    EXPECT_EQ(settings, look);
+    EXPECT_EQ(lastPath, "/home/user/film/list.txt");
+}
+
+} // namespace
+} // namespace orvo
