@@ -1,0 +1,122 @@
+#include "orvo/app/batchrun.h"
+
+#include "orvo/app/terminalhost.h"
+#include "orvo/engine/subtitlelist.h"
+#include "orvo/engine/subtitlerenderer.h"
+#include "orvo/engine/texts.h"
+
+#include <kestrum/propstore/carchiveexception.h>
+#include <kestrum/propstore/cpropdb.h>
+#include <kestrum/util/cstringhelper.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvo {
+namespace {
+
+constexpr int kMaxStartIndex = 99999;
+
+// Only a file that is not there means defaults; one that is there but unreadable is an error.
+bool IsMissing(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
+std::string ChooseSettingsFile(const BatchOptions& options, const kestrum::CPropDb& db) {
+    if (options.settingsFile) {
+        return *options.settingsFile;
+    }
+    kestrum::CStringHelper helper;
+    const std::string listConfig = helper.ChangeFileExtension(options.listPath, "cfg");
+    if (!options.ignoreListConfig && !IsMissing(listConfig)) {
+        return listConfig;
+    }
+    return db.GetDefaultFileName();
+}
+
+bool LoadSettings(kestrum::CPropDb& db, const std::string& path, std::ostream& err) {
+    if (IsMissing(path)) {
+        return true;
+    }
+    try {
+        errno = 0;
+        if (db.Load(path)) {
+            return true;
+        }
+        const int error = errno;
+        err << "orvo: " << path << ": " << (error != 0 ? std::strerror(error) : "cannot open")
+            << '\n';
+    } catch (const kestrum::CArchiveException& error) {
+        err << "orvo: " << path << ": " << error.what() << '\n';
+    }
+    return false;
+}
+
+// The option wins, then the stored value, then the default.
+std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestrum::CPropDb& db,
+                                              const std::string& settingsPath, std::ostream& err) {
+    RunParameters parameters;
+    parameters.LastPath = options.listPath;
+    parameters.ImgName =
+        options.imgName.value_or(db.ReadPropString("", "ImgName", texts::kDefaultImageName, false));
+    parameters.StartIndex = options.startIndex.value_or(db.ReadPropInt("", "StartIndex", 1, false));
+    // The window takes five digits at most; a larger stored number would overflow the count.
+    if (parameters.StartIndex < 0 || parameters.StartIndex > kMaxStartIndex) {
+        err << "orvo: " << settingsPath << ": StartIndex " << parameters.StartIndex
+            << " is not between 0 and " << kMaxStartIndex << '\n';
+        return std::nullopt;
+    }
+    if (options.header) {
+        db.WritePropString("", "Header1", *options.header);
+    }
+    return parameters;
+}
+
+int ExitStatus(const RunOutcome& outcome, const TerminalHost& host) {
+    if (outcome.stopped) {
+        return kExitStopped;
+    }
+    if (host.HadWriteFailure()) {
+        return kExitFailed;
+    }
+    return outcome.wrapped.empty() ? kExitFinished : kExitWrapped;
+}
+
+} // namespace
+
+int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) {
+    SubtitleStore store;
+    const ListLoadResult loaded = LoadSubtitleList(options.listPath, store);
+    if (loaded.status != ListLoadResult::Status::Loaded) {
+        err << TerminalText(loaded.message) << '\n';
+        return kExitFailed;
+    }
+    kestrum::CPropDb db;
+    const std::string settingsPath = ChooseSettingsFile(options, db);
+    if (!LoadSettings(db, settingsPath, err)) {
+        return kExitFailed;
+    }
+    const auto parameters = ChooseParameters(options, db, settingsPath, err);
+    if (!parameters) {
+        return kExitFailed;
+    }
+
+    RenderSettings settings;
+    SubtitleRenderer renderer(settings);
+    QImage canvas = MakeCanvas(settings.PAL);
+    TerminalHost host(out, err, options.testMode, isatty(STDERR_FILENO) != 0);
+    InstallInterruptHandler();
+    const RunOutcome outcome =
+        StartGeneration(db, store, *parameters, settings, renderer, canvas, host);
+    // The error log stands for the final status unless the user stopped the run.
+    if (outcome.stopped || outcome.wrapped.empty()) {
+        out << host.Status() << '\n';
+    }
+    out.flush();
+    return ExitStatus(outcome, host);
+}
+
+} // namespace orvo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "orvo/app/commandline.h"
+
+#include <ostream>
+
+namespace orvo {
+
+// Exit statuses of the command line.
+constexpr int kExitFinished = 0;
+constexpr int kExitFailed = 1; // nothing or not everything could be read or written
+constexpr int kExitUsage = 2;
+constexpr int kExitWrapped = 3;   // finished; some subtitles needed more lines than given
+constexpr int kExitStopped = 130; // Ctrl+C, as shells report a program ended by SIGINT
+
+// Loads the list and the settings, then does what Start in the Process dialog does. Needs a
+// QGuiApplication for drawing; never opens a window.
+int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err);
+
+} // namespace orvo

@@ -1,0 +1,125 @@
+#include "orvo/app/commandline.h"
+
+#include "kestrum-prop/valuetext.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cctype>
+
+namespace orvo {
+namespace {
+
+const char* const kBatch = "batch";
+const char* const kSettings = "settings";
+const char* const kIgnoreListConfig = "ignore-list-config";
+const char* const kStartIndex = "start-index";
+const char* const kName = "name";
+const char* const kHeader = "header";
+const char* const kTestMode = "test-mode";
+
+// The start-index edit of the window takes at most five digits.
+constexpr std::size_t kMaxStartIndexDigits = 5;
+
+// Latin-1 maps every byte to one character and back, so file names and texts that are not
+// valid UTF-8 pass through the parser unchanged.
+QString FromBytes(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToBytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+std::optional<int> ParseStartIndex(const std::string& text) {
+    const bool digitsOnly = std::all_of(text.begin(), text.end(),
+                                        [](unsigned char ch) { return std::isdigit(ch) != 0; });
+    if (text.empty() || text.size() > kMaxStartIndexDigits || !digitsOnly) {
+        return std::nullopt;
+    }
+    return std::stoi(text);
+}
+
+std::optional<std::string> OptionalValue(const QCommandLineParser& parser, const char* name) {
+    return parser.isSet(name) ? std::optional(ToBytes(parser.value(name))) : std::nullopt;
+}
+
+} // namespace
+
+CommandLine::CommandLine() {
+    m_parser.setApplicationDescription(
+        "Turns a tab-separated subtitle list into one bitmap per subtitle and a script file.");
+    m_parser.addHelpOption();
+    m_parser.addVersionOption();
+    m_parser.addOptions({
+        {kBatch,
+         "Generate the bitmaps and the script file of the subtitle list <list> without a window.",
+         "list"},
+        {kSettings,
+         "Read the settings from <file> instead of the list configuration file or the program's "
+         "settings file.",
+         "file"},
+        {kIgnoreListConfig, "Do not read the list configuration file beside the list."},
+        {kStartIndex, "Number of the first image, 0-99999 (default: the stored one, else 1).", "n"},
+        {kName, "Image base name (default: the stored one, else OutputImg).", "name"},
+        {kHeader,
+         "Script file header; \\\\ \\t \\r \\n \\xHH stand for a backslash, tab, CR, LF and any "
+         "byte (default: the stored one, else the standard header).",
+         "text"},
+        {kTestMode, "Write no bitmaps: only find the subtitles that need more lines."},
+    });
+}
+
+ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
+    QStringList list;
+    for (const std::string& argument : arguments) {
+        list << FromBytes(argument);
+    }
+    ParsedCommandLine parsed;
+    if (!m_parser.parse(list)) {
+        parsed.error = m_parser.errorText().toStdString();
+        return parsed;
+    }
+    if (m_parser.isSet("help")) {
+        parsed.request = CommandLineRequest::Help;
+        return parsed;
+    }
+    if (m_parser.isSet("version")) {
+        parsed.request = CommandLineRequest::Version;
+        return parsed;
+    }
+    if (!m_parser.positionalArguments().isEmpty()) {
+        parsed.error = "Unexpected argument '" + ToBytes(m_parser.positionalArguments().first()) +
+                       "'; the list follows --batch.";
+        return parsed;
+    }
+    if (!m_parser.isSet(kBatch)) {
+        parsed.request = CommandLineRequest::Window;
+        return parsed;
+    }
+
+    BatchOptions& options = parsed.options;
+    options.listPath = ToBytes(m_parser.value(kBatch));
+    options.settingsFile = OptionalValue(m_parser, kSettings);
+    options.ignoreListConfig = m_parser.isSet(kIgnoreListConfig);
+    options.testMode = m_parser.isSet(kTestMode);
+    options.imgName = OptionalValue(m_parser, kName);
+    if (const auto text = OptionalValue(m_parser, kStartIndex)) {
+        options.startIndex = ParseStartIndex(*text);
+        if (!options.startIndex) {
+            parsed.error = "Invalid start index '" + *text + "': give a number from 0 to 99999.";
+            return parsed;
+        }
+    }
+    if (const auto text = OptionalValue(m_parser, kHeader)) {
+        options.header = kestrum::tool::Unescape(*text);
+        if (!options.header) {
+            parsed.error = "Invalid escape in the header '" + *text + "'.";
+            return parsed;
+        }
+    }
+    parsed.request = CommandLineRequest::Batch;
+    return parsed;
+}
+
+} // namespace orvo

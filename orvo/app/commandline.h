@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QCommandLineParser>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvo {
+
+// What `orvo --batch LIST` was asked for. Paths and texts hold the bytes as typed.
+struct BatchOptions {
+    std::string listPath;
+    std::optional<std::string> settingsFile;
+    bool ignoreListConfig = false;
+    bool testMode = false;
+    std::optional<int> startIndex;
+    std::optional<std::string> imgName;
+    std::optional<std::string> header;
+};
+
+enum class CommandLineRequest { Batch, Window, Help, Version, UsageError };
+
+struct ParsedCommandLine {
+    CommandLineRequest request = CommandLineRequest::UsageError;
+    BatchOptions options;
+    std::string error; // why a usage error is one
+};
+
+class CommandLine {
+public:
+    CommandLine();
+
+    // arguments: the whole argv, the program's name first.
+    ParsedCommandLine Parse(const std::vector<std::string>& arguments);
+
+    // Qt's own texts; both end the program.
+    [[noreturn]] void ShowHelp() { m_parser.showHelp(0); }
+    [[noreturn]] void ShowVersion() { m_parser.showVersion(); }
+
+private:
+    QCommandLineParser m_parser;
+};
+
+} // namespace orvo

@@ -1,0 +1,44 @@
+#include "orvo/app/batchrun.h"
+#include "orvo/app/commandline.h"
+
+#include <kestrum/util/cversion.h>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstdlib>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    kestrum::CVersion version;
+    version.Init();
+    QCoreApplication::setApplicationName("orvo");
+    QCoreApplication::setApplicationVersion(QString::fromStdString(version.GetVersion()));
+
+    orvo::CommandLine commandLine;
+    const orvo::ParsedCommandLine parsed = commandLine.Parse({argv, argv + argc});
+    // Every argument belongs to the program: Qt gets none of them to interpret.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    if (parsed.request == orvo::CommandLineRequest::Batch) {
+        // A batch run must work without a display; a platform the user chose still wins.
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        QGuiApplication app(qtArgc, qtArgv);
+        return orvo::RunBatch(parsed.options, std::cout, std::cerr);
+    }
+
+    // Qt's help text names the program through the application object.
+    QCoreApplication app(qtArgc, qtArgv);
+    switch (parsed.request) {
+    case orvo::CommandLineRequest::Help:
+        commandLine.ShowHelp();
+    case orvo::CommandLineRequest::Version:
+        commandLine.ShowVersion();
+    case orvo::CommandLineRequest::Window:
+        std::cerr << "orvo: the window is not built yet; use orvo --batch LIST (orvo --help).\n";
+        return orvo::kExitUsage;
+    default:
+        std::cerr << "orvo: " << parsed.error << "\nTry 'orvo --help' for the options.\n";
+        return orvo::kExitUsage;
+    }
+}

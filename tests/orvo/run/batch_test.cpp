@@ -1,0 +1,314 @@
+// Runs the real orvo program, copied into each test's own folder so that its settings file
+// beside it is the test's too.
+#include "runtestsupport.h"
+
+#include <kestrum/propstore/cpropdb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <optional>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace orvo::test {
+namespace {
+
+const std::string kHint = "         Press Escape to cancel!";
+const std::string kShort = "1\t00:00:01:00\t00:00:02:00\tOne\r\n";
+const std::string kTwoLines = "2\t00:00:03:00\t00:00:04:00\tTwo\tlines\r\n";
+const std::string kLong = "3\t00:00:05:00\t00:00:06:00\tThis subtitle is much too long to fit on "
+                          "one line of a standard definition picture at all\r\n";
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(m_dir.Path() / "bin");
+        std::filesystem::create_directories(m_dir.Path() / "work");
+        std::filesystem::create_directories(m_dir.Path() / "runtime");
+        std::filesystem::permissions(m_dir.Path() / "runtime", std::filesystem::perms::owner_all);
+        std::filesystem::copy_file(ORVO_PROGRAM, m_program);
+    }
+
+    // Starts the program in the work folder, without a display or a chosen Qt platform.
+    pid_t Spawn(const std::vector<std::string>& arguments) const {
+        std::vector<std::string> environment;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string text = *entry;
+            if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("DISPLAY=", 0) != 0 &&
+                text.rfind("WAYLAND_DISPLAY=", 0) != 0 && text.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
+                environment.push_back(text);
+            }
+        }
+        environment.push_back("XDG_RUNTIME_DIR=" + m_dir.File("runtime"));
+        std::vector<std::string> argv{m_program};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, m_dir.File("work").c_str());
+        posix_spawn_file_actions_addopen(&actions, 1, m_dir.File("stdout").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, m_dir.File("stderr").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = -1;
+        const int error = posix_spawn(&pid, m_program.c_str(), &actions, nullptr,
+                                      Pointers(argv).data(), Pointers(environment).data());
+        posix_spawn_file_actions_destroy(&actions);
+        return error == 0 ? pid : -1;
+    }
+
+    Result Finish(pid_t pid) const {
+        Result result;
+        int status = 0;
+        if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+            result.status = WEXITSTATUS(status);
+        }
+        result.out = ReadFile(m_dir.File("stdout"));
+        result.err = ReadFile(m_dir.File("stderr"));
+        return result;
+    }
+
+    Result Orvo(const std::vector<std::string>& arguments) const {
+        return Finish(Spawn(arguments));
+    }
+
+    std::string Work(const std::string& name) const { return m_dir.File("work/" + name); }
+
+    std::vector<std::string> WorkFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path() / "work")) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void WriteSettings(const std::string& path, const std::string& imgName, int startIndex) const {
+        kestrum::CPropDb db;
+        db.WritePropString("", "ImgName", imgName);
+        db.WritePropInt("", "StartIndex", startIndex);
+        db.WritePropString("", "Header1", "Header of " + imgName);
+        ASSERT_TRUE(db.Save(path));
+    }
+
+    static std::vector<char*> Pointers(std::vector<std::string>& texts) {
+        std::vector<char*> pointers;
+        for (std::string& text : texts) {
+            pointers.push_back(text.data());
+        }
+        pointers.push_back(nullptr);
+        return pointers;
+    }
+
+    TempDir m_dir;
+    std::string m_program = m_dir.File("bin/orvo");
+    std::string m_ownSettings = m_dir.File("bin/orvo.cfg");
+};
+
+TEST_F(BatchTest, FinishesWithoutWrappedSubtitles) {
+    WriteFile(Work("film.txt"), kShort + kTwoLines);
+    const Result result = Orvo({"--batch", "film.txt"});
+
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "Finished! No errors found.\n");
+    // No terminal: no progress bar.
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"OutputImg.1.bmp", "OutputImg.2.bmp",
+                                                     "film.cfg", "film.sst", "film.txt"}));
+    EXPECT_EQ(ReadFile(Work("OutputImg.1.bmp")).substr(0, 2), "BM");
+    // The program's own settings file is never written by a batch run.
+    EXPECT_FALSE(Exists(m_ownSettings));
+}
+
+TEST_F(BatchTest, ListsWrappedSubtitlesAsFoundAndAtTheEnd) {
+    WriteFile(Work("film.txt"), kShort + kLong + kLong);
+    const Result result = Orvo({"--batch", Work("film.txt")});
+
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.out, "OutputImg.2.bmp\n"
+                          "OutputImg.3.bmp\n"
+                          "Additional line breaks in 2 bitmaps found:\n"
+                          "OutputImg.2.bmp\n"
+                          "OutputImg.3.bmp\n");
+}
+
+TEST_F(BatchTest, TestModeWritesScriptAndConfigurationButNoBitmap) {
+    WriteFile(Work("film.txt"), kShort + kLong);
+    const Result result = Orvo({"--batch", "film.txt", "--test-mode"});
+
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"film.cfg", "film.sst", "film.txt"}));
+}
+
+TEST_F(BatchTest, AListThatCannotBeLoadedWritesNothing) {
+    WriteFile(Work("film.txt"), kShort + "2\tonly\tthree\r\n" + kShort);
+    Result result = Orvo({"--batch", "film.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error reading line 2 !\nLoading aborted!\n");
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(WorkFiles(), std::vector<std::string>{"film.txt"});
+
+    result = Orvo({"--batch", "missing.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error reading file\n");
+    EXPECT_EQ(WorkFiles(), std::vector<std::string>{"film.txt"});
+}
+
+TEST_F(BatchTest, UsageErrorsExitWithTwo) {
+    WriteFile(Work("film.txt"), kShort);
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--batch", "film.txt", "--start-index", "100000"},
+                                               {"--batch", "film.txt", "--start-index", "-1"},
+                                               {"--batch", "film.txt", "--start-index", "1x"},
+                                               {"--batch", "film.txt", "--header", "bad\\q"},
+                                               {"--batch", "film.txt", "extra"},
+                                               {"--batch"},
+                                               {"--no-such-option"},
+                                               {}}) {
+        const Result result = Orvo(arguments);
+        EXPECT_EQ(result.status, 2) << ::testing::PrintToString(arguments);
+        EXPECT_EQ(result.err.rfind("orvo: ", 0), 0u) << result.err;
+    }
+    EXPECT_EQ(WorkFiles(), std::vector<std::string>{"film.txt"});
+}
+
+TEST_F(BatchTest, VersionComesFromTheVersionResource) {
+    const Result result = Orvo({"--version"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "orvo Version 0.1  Build 1  Beta\n");
+}
+
+TEST_F(BatchTest, TheListConfigurationFileGivesNameIndexAndHeader) {
+    WriteFile(Work("film.txt"), kShort);
+    WriteSettings(Work("film.cfg"), "Stored", 5);
+    WriteSettings(m_ownSettings, "Program", 9);
+    const std::string ownBefore = ReadFile(m_ownSettings);
+
+    EXPECT_EQ(Orvo({"--batch", "film.txt"}).status, 0);
+    EXPECT_TRUE(Exists(Work("Stored.5.bmp")));
+    EXPECT_EQ(ReadFile(Work("film.sst")).rfind("Header of Stored\r\n0005\t", 0), 0u);
+    EXPECT_EQ(ReadFile(m_ownSettings), ownBefore);
+}
+
+TEST_F(BatchTest, OptionsWinOverStoredValues) {
+    WriteFile(Work("film.txt"), kShort);
+    WriteSettings(Work("film.cfg"), "Stored", 5);
+    const Result result = Orvo({"--batch", "film.txt", "--name", "Given", "--start-index", "0",
+                                "--header", "a\\tb\\r\\nc"});
+
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(Exists(Work("Given.0.bmp")));
+    EXPECT_EQ(ReadFile(Work("film.sst")),
+              "a\tb\r\nc\r\n0000\t00:00:01:00\t00:00:02:00\tGiven.0.bmp\r\n");
+    // The list configuration file now holds what this run used.
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(Work("film.cfg")));
+    EXPECT_EQ(saved.ReadPropString("", "ImgName", "", false), "Given");
+    EXPECT_EQ(saved.ReadPropInt("", "StartIndex", -1, false), 0);
+    EXPECT_EQ(saved.ReadPropString("", "Header1", "", false), "a\tb\r\nc");
+}
+
+TEST_F(BatchTest, WithoutAListConfigurationTheProgramsSettingsAreRead) {
+    WriteFile(Work("film.txt"), kShort);
+    WriteSettings(Work("film.cfg"), "Stored", 5);
+    WriteSettings(m_ownSettings, "Program", 9);
+    const std::string ownBefore = ReadFile(m_ownSettings);
+
+    EXPECT_EQ(Orvo({"--batch", "film.txt", "--ignore-list-config"}).status, 0);
+    EXPECT_TRUE(Exists(Work("Program.9.bmp")));
+    EXPECT_EQ(ReadFile(m_ownSettings), ownBefore);
+
+    std::filesystem::remove(Work("film.cfg"));
+    EXPECT_EQ(Orvo({"--batch", "film.txt"}).status, 0);
+    EXPECT_TRUE(Exists(Work("Program.9.bmp")));
+    EXPECT_EQ(ReadFile(m_ownSettings), ownBefore);
+}
+
+TEST_F(BatchTest, TheSettingsOptionWinsAndItsFileStaysUnchanged) {
+    WriteFile(Work("film.txt"), kShort);
+    WriteSettings(Work("film.cfg"), "Stored", 5);
+    WriteSettings(m_dir.File("chosen.cfg"), "Chosen", 7);
+    const std::string chosenBefore = ReadFile(m_dir.File("chosen.cfg"));
+
+    EXPECT_EQ(Orvo({"--batch", "film.txt", "--settings", m_dir.File("chosen.cfg")}).status, 0);
+    EXPECT_TRUE(Exists(Work("Chosen.7.bmp")));
+    EXPECT_EQ(ReadFile(m_dir.File("chosen.cfg")), chosenBefore);
+
+    // A settings file that is not there means the defaults.
+    EXPECT_EQ(Orvo({"--batch", "film.txt", "--settings", m_dir.File("none.cfg")}).status, 0);
+    EXPECT_TRUE(Exists(Work("OutputImg.1.bmp")));
+    EXPECT_FALSE(Exists(m_dir.File("none.cfg")));
+}
+
+TEST_F(BatchTest, ADamagedSettingsFileIsNamedAndNothingIsWritten) {
+    WriteFile(Work("film.txt"), kShort);
+    WriteSettings(Work("film.cfg"), "Stored", 5);
+    const std::string damaged = ReadFile(Work("film.cfg")).substr(0, 20);
+    WriteFile(Work("film.cfg"), damaged);
+
+    const Result result = Orvo({"--batch", "film.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("orvo: film.cfg: ", 0), 0u) << result.err;
+    EXPECT_GT(result.err.size(), std::string("orvo: film.cfg: \n").size());
+    EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"film.cfg", "film.txt"}));
+    EXPECT_EQ(ReadFile(Work("film.cfg")), damaged);
+}
+
+TEST_F(BatchTest, AStoredStartIndexOutOfRangeIsRefused) {
+    WriteFile(Work("film.txt"), kShort);
+    WriteSettings(Work("film.cfg"), "Stored", 2147483647);
+    const Result result = Orvo({"--batch", "film.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "orvo: film.cfg: StartIndex 2147483647 is not between 0 and 99999\n");
+    EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"film.cfg", "film.txt"}));
+}
+
+TEST_F(BatchTest, FilesThatCannotBeWrittenAreNamedAndTheRunGoesOn) {
+    WriteFile(Work("film.txt"), kShort + kTwoLines);
+    const Result result = Orvo({"--batch", "film.txt", "--name", "missing/Img"});
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "orvo: cannot write missing/Img.1.bmp: No such file or directory\n"
+                          "orvo: cannot write missing/Img.2.bmp: No such file or directory\n");
+    EXPECT_EQ(result.out, "Finished! No errors found.\n");
+    EXPECT_TRUE(Exists(Work("film.sst")));
+}
+
+TEST_F(BatchTest, InterruptStopsAfterTheCurrentSubtitle) {
+    std::string list;
+    for (int i = 0; i < 3000; ++i) {
+        list += kShort;
+    }
+    WriteFile(Work("film.txt"), list);
+    const pid_t pid = Spawn({"--batch", "film.txt"});
+    ASSERT_GT(pid, 0);
+    // The handler is in place before the first bitmap is written.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!Exists(Work("OutputImg.1.bmp")) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, SIGINT);
+    const Result result = Finish(pid);
+
+    EXPECT_EQ(result.status, 130);
+    EXPECT_EQ(result.out, "Generation terminated by user !\n");
+    EXPECT_TRUE(Exists(Work("OutputImg.1.bmp")));
+    EXPECT_FALSE(Exists(Work("OutputImg.3000.bmp")));
+    EXPECT_TRUE(Exists(Work("film.sst")));
+}
+
+} // namespace
+} // namespace orvo::test

@@ -1,0 +1,330 @@
+#include "orvo/engine/generationrun.h"
+#include "orvo/engine/looksettings.h"
+#include "orvo/engine/subtitlerenderer.h"
+#include "orvo/engine/texts.h"
+
+#include "runtestsupport.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace orvo::test {
+namespace {
+
+// Records what the run tells its driver; Escape is held from a given subtitle on.
+class FakeHost : public GenerationHost {
+public:
+    void SetStatus(const std::string& text) override { statuses.push_back(text); }
+    void SetProgressRange(int maximum) override { range = maximum; }
+    void StepProgress() override { ++steps; }
+    void SetProgressPos(int position) override { positions.push_back(position); }
+    bool IsTestMode() const override { return testMode; }
+    bool IsEscapeDown() override { return steps >= escapeFromStep; }
+    bool AskContinue(const std::string& question) override {
+        questions.push_back(question);
+        askedAtStep.push_back(steps);
+        return answer;
+    }
+    void WrappedFound(const std::string& fileTitle) override { wrapped.push_back(fileTitle); }
+    void WriteFailed(const std::string& fileName, const std::string& error) override {
+        failures.emplace_back(fileName, error);
+    }
+    void ShowErrorLog(const std::string& message, const std::string& log) override {
+        errorLogs.emplace_back(message, log);
+    }
+    void CanvasChanged() override { ++canvasChanges; }
+
+    bool testMode = false;
+    int escapeFromStep = INT_MAX;
+    bool answer = true;
+
+    std::vector<std::string> statuses;
+    int range = -1;
+    int steps = 0;
+    std::vector<int> positions;
+    std::vector<std::string> questions;
+    std::vector<int> askedAtStep;
+    std::vector<std::string> wrapped;
+    std::vector<std::pair<std::string, std::string>> failures;
+    std::vector<std::pair<std::string, std::string>> errorLogs;
+    int canvasChanges = 0;
+};
+
+const std::string kShort = "1\t00:00:01:00\t00:00:02:00\tOne";
+const std::string kTwoLines = "2\t00:00:03:00\t00:00:04:00\tTwo\tlines";
+const std::string kThree = "3\t00:00:05:00\t00:00:06:00\tThree";
+// Too wide for 720 pixels at the default font: it wraps.
+const std::string kLong = "4\t00:00:07:00\t00:00:08:00\tThis subtitle is much too long to fit "
+                          "on one line of a standard definition picture at all";
+const std::string kHint = "         Press Escape to cancel!";
+
+// The height field of a BMP file's info header.
+std::int32_t BitmapHeight(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    if (bytes.size() < 26 || bytes.compare(0, 2, "BM") != 0) {
+        return 0;
+    }
+    std::int32_t height = 0;
+    std::memcpy(&height, bytes.data() + 22, sizeof height);
+    return height;
+}
+
+class RunTest : public ::testing::Test {
+protected:
+    RunOutcome Run(const SubtitleStore& store) {
+        return RunGeneration(store, m_parameters, m_settings, m_renderer, m_canvas, m_host);
+    }
+
+    std::string Image(int number) const {
+        return m_dir.File("OutputImg." + std::to_string(number) + ".bmp");
+    }
+
+    bool CanvasShowsTheTestText() const {
+        QImage expected = MakeCanvas(m_settings.PAL);
+        m_renderer.RenderSubtitle(m_settings, texts::kTestText, expected);
+        return m_canvas == expected;
+    }
+
+    TempDir m_dir;
+    RunParameters m_parameters{m_dir.File("film.txt"), "OutputImg", 1};
+    RenderSettings m_settings;
+    SubtitleRenderer m_renderer{m_settings};
+    QImage m_canvas = MakeCanvas(true);
+    FakeHost m_host;
+};
+
+TEST_F(RunTest, ThreeSubtitlesBecomeNumberedBitmapsInTheListsFolder) {
+    const RunOutcome outcome = Run({kShort, kTwoLines, kThree});
+
+    for (int number : {1, 2, 3}) {
+        EXPECT_EQ(BitmapHeight(Image(number)), kPalHeight) << number;
+    }
+    EXPECT_FALSE(Exists(Image(0)));
+    EXPECT_FALSE(Exists(Image(4)));
+    EXPECT_EQ(m_host.statuses,
+              (std::vector<std::string>{Image(1) + kHint, Image(2) + kHint, Image(3) + kHint,
+                                        "Finished! No errors found."}));
+    EXPECT_EQ(m_host.range, 3);
+    EXPECT_EQ(m_host.steps, 3);
+    EXPECT_EQ(m_host.positions, std::vector<int>{0});
+    EXPECT_EQ(m_host.canvasChanges, 4);
+    EXPECT_TRUE(m_host.questions.empty());
+    EXPECT_TRUE(m_host.errorLogs.empty());
+    EXPECT_TRUE(m_host.failures.empty());
+    EXPECT_TRUE(outcome.wrapped.empty());
+    EXPECT_FALSE(outcome.stopped);
+    EXPECT_TRUE(CanvasShowsTheTestText());
+}
+
+TEST_F(RunTest, NumbersFromTheStartIndex) {
+    m_parameters.StartIndex = 41;
+    Run({kShort, kThree});
+    EXPECT_TRUE(Exists(Image(41)));
+    EXPECT_TRUE(Exists(Image(42)));
+    EXPECT_FALSE(Exists(Image(1)));
+}
+
+TEST_F(RunTest, WrappedSubtitlesGoIntoTheErrorLog) {
+    const RunOutcome outcome = Run({kLong, kTwoLines, kLong});
+
+    EXPECT_EQ(outcome.wrapped, (std::vector<std::string>{"OutputImg.1.bmp", "OutputImg.3.bmp"}));
+    EXPECT_EQ(m_host.wrapped, outcome.wrapped);
+    ASSERT_EQ(m_host.errorLogs.size(), 1u);
+    EXPECT_EQ(m_host.errorLogs[0].first, "Additional line breaks in 2 bitmaps found:");
+    EXPECT_EQ(m_host.errorLogs[0].second, "OutputImg.1.bmp\r\nOutputImg.3.bmp\r\n");
+    // The status keeps the last image's line: the log is the report.
+    EXPECT_EQ(m_host.statuses.back(), Image(3) + kHint);
+    EXPECT_TRUE(Exists(Image(1)) && Exists(Image(2)) && Exists(Image(3)));
+}
+
+TEST_F(RunTest, TestModeWritesNoBitmapButStillFindsWrappedSubtitles) {
+    m_host.testMode = true;
+    const RunOutcome outcome = Run({kShort, kLong});
+
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+    EXPECT_EQ(outcome.wrapped, std::vector<std::string>{"OutputImg.2.bmp"});
+    ASSERT_EQ(m_host.errorLogs.size(), 1u);
+    EXPECT_EQ(m_host.errorLogs[0].first, "Additional line breaks in 1 bitmaps found:");
+    EXPECT_EQ(m_host.errorLogs[0].second, "OutputImg.2.bmp\r\n");
+}
+
+TEST_F(RunTest, EscapeAnsweredNoStopsAfterTheCurrentSubtitle) {
+    m_host.escapeFromStep = 2;
+    m_host.answer = false;
+    const RunOutcome outcome = Run({kShort, kTwoLines, kThree});
+
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(m_host.questions,
+              std::vector<std::string>{"Not all images are generated !\r\n\r\nContinue ?"});
+    EXPECT_EQ(m_host.statuses.back(), "Generation terminated by user !");
+    EXPECT_TRUE(Exists(Image(1)) && Exists(Image(2)));
+    EXPECT_FALSE(Exists(Image(3)));
+    EXPECT_EQ(m_host.positions, std::vector<int>{0});
+    EXPECT_TRUE(CanvasShowsTheTestText());
+}
+
+TEST_F(RunTest, EscapeHeldAndAnsweredYesAsksAfterEverySubtitle) {
+    m_host.escapeFromStep = 1;
+    const RunOutcome outcome = Run({kShort, kTwoLines, kThree});
+
+    EXPECT_FALSE(outcome.stopped);
+    EXPECT_EQ(m_host.askedAtStep, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(Exists(Image(3)));
+    EXPECT_EQ(m_host.statuses.back(), "Finished! No errors found.");
+}
+
+TEST_F(RunTest, EscapeDuringTheLastSubtitleStillAsks) {
+    m_host.escapeFromStep = 3;
+    m_host.answer = false;
+    const RunOutcome outcome = Run({kShort, kTwoLines, kThree});
+
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(m_host.askedAtStep, std::vector<int>{3});
+    EXPECT_TRUE(Exists(Image(3)));
+    EXPECT_EQ(m_host.statuses.back(), "Generation terminated by user !");
+}
+
+TEST_F(RunTest, AStoppedRunStillReportsTheWrappedSubtitlesFoundSoFar) {
+    m_host.escapeFromStep = 1;
+    m_host.answer = false;
+    const RunOutcome outcome = Run({kLong, kShort});
+
+    EXPECT_TRUE(outcome.stopped);
+    ASSERT_EQ(m_host.errorLogs.size(), 1u);
+    EXPECT_EQ(m_host.errorLogs[0].second, "OutputImg.1.bmp\r\n");
+    EXPECT_EQ(m_host.statuses.back(), "Generation terminated by user !");
+}
+
+TEST_F(RunTest, AnEmptyStoreFinishesAtOnce) {
+    const RunOutcome outcome = Run({});
+
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+    EXPECT_EQ(m_host.range, 0);
+    EXPECT_EQ(m_host.statuses, std::vector<std::string>{"Finished! No errors found."});
+    EXPECT_EQ(m_host.canvasChanges, 1);
+    EXPECT_FALSE(outcome.stopped);
+}
+
+// Restores the current folder when the test ends.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::filesystem::path& folder)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    ~CurrentFolder() { std::filesystem::current_path(m_previous); }
+
+private:
+    std::filesystem::path m_previous;
+};
+
+TEST_F(RunTest, AListPathWithoutFolderWritesIntoTheCurrentFolder) {
+    const CurrentFolder current(m_dir.Path());
+    m_parameters.LastPath = "film.txt";
+    Run({kShort});
+    EXPECT_TRUE(Exists(Image(1)));
+    EXPECT_EQ(m_host.statuses.front(), "OutputImg.1.bmp" + kHint);
+}
+
+TEST_F(RunTest, ABitmapThatCannotBeWrittenIsReportedAndTheRunGoesOn) {
+    m_parameters.LastPath = m_dir.File("missing/film.txt");
+    const RunOutcome outcome = Run({kShort, kThree});
+
+    ASSERT_EQ(m_host.failures.size(), 2u);
+    EXPECT_EQ(m_host.failures[0].first, m_dir.File("missing/OutputImg.1.bmp"));
+    EXPECT_EQ(m_host.failures[1].first, m_dir.File("missing/OutputImg.2.bmp"));
+    EXPECT_FALSE(m_host.failures[0].second.empty());
+    EXPECT_EQ(m_host.steps, 2);
+    EXPECT_FALSE(outcome.stopped);
+}
+
+class StartGenerationTest : public RunTest {
+protected:
+    RunOutcome Start(const SubtitleStore& store) {
+        return StartGeneration(m_db, store, m_parameters, m_settings, m_renderer, m_canvas, m_host);
+    }
+
+    kestrum::CPropDb m_db;
+};
+
+TEST_F(StartGenerationTest, WritesScriptAndListConfigurationBesideTheList) {
+    m_parameters.ImgName = "Img";
+    m_parameters.StartIndex = 12;
+    Start({kShort, kThree});
+
+    EXPECT_EQ(ReadFile(m_dir.File("film.sst")),
+              std::string(texts::kDefaultHeader) + "\r\n" +
+                  "0012\t00:00:01:00\t00:00:02:00\tImg.12.bmp\r\n"
+                  "0013\t00:00:05:00\t00:00:06:00\tImg.13.bmp\r\n");
+    EXPECT_TRUE(Exists(m_dir.File("Img.12.bmp")));
+    EXPECT_TRUE(Exists(m_dir.File("Img.13.bmp")));
+
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(m_dir.File("film.cfg")));
+    EXPECT_EQ(saved.ReadPropString("", "ImgName", "", false), "Img");
+    EXPECT_EQ(saved.ReadPropInt("", "StartIndex", 0, false), 12);
+    EXPECT_EQ(saved.ReadPropString("", "Header1", "", false), texts::kDefaultHeader);
+    // The look read back from the database created its keys, and they travel with the list.
+    EXPECT_TRUE(saved.IsKey("", "PAL"));
+    EXPECT_TRUE(m_host.failures.empty());
+}
+
+TEST_F(StartGenerationTest, TheStoredHeaderStartsTheScript) {
+    m_db.WritePropString("", "Header1", "My header");
+    Start({kShort});
+    EXPECT_EQ(ReadFile(m_dir.File("film.sst")),
+              "My header\r\n0001\t00:00:01:00\t00:00:02:00\tOutputImg.1.bmp\r\n");
+}
+
+TEST_F(StartGenerationTest, TheLookIsReadBackFromTheDatabase) {
+    RenderSettings stored;
+    stored.PAL = false;
+    stored.Font.height = -60;
+    SaveLookSettings(m_db, stored, "");
+    // Fits at the default font, not at the stored one.
+    const std::string medium = "5\ta\tb\tA line that fits at the usual size";
+    const RunOutcome outcome = Start({medium});
+
+    EXPECT_FALSE(m_settings.PAL);
+    EXPECT_EQ(m_canvas.height(), kNtscHeight);
+    EXPECT_EQ(BitmapHeight(Image(1)), kNtscHeight);
+    EXPECT_EQ(outcome.wrapped, std::vector<std::string>{"OutputImg.1.bmp"});
+}
+
+TEST_F(StartGenerationTest, FilesThatCannotBeWrittenAreReportedAndTheRunGoesOn) {
+    m_parameters.LastPath = m_dir.File("missing/film.txt");
+    Start({kShort});
+
+    std::vector<std::string> failed;
+    for (const auto& failure : m_host.failures) {
+        failed.push_back(failure.first);
+    }
+    EXPECT_EQ(failed, (std::vector<std::string>{m_dir.File("missing/film.sst"),
+                                                m_dir.File("missing/film.cfg"),
+                                                m_dir.File("missing/OutputImg.1.bmp")}));
+    EXPECT_EQ(m_host.failures[0].second, std::strerror(ENOENT));
+    EXPECT_EQ(m_host.statuses.back(), "Finished! No errors found.");
+}
+
+TEST_F(StartGenerationTest, NeverWritesOverTheListItself) {
+    for (const char* name : {"film.sst", "film.cfg"}) {
+        m_host.failures.clear();
+        const std::string list = "1\ta\tb\tone\r\n";
+        WriteFile(m_dir.File(name), list);
+        m_parameters.LastPath = m_dir.File(name);
+        Start({kShort});
+
+        EXPECT_EQ(ReadFile(m_dir.File(name)), list) << name;
+        ASSERT_EQ(m_host.failures.size(), 1u) << name;
+        EXPECT_EQ(m_host.failures[0].first, m_dir.File(name));
+    }
+}
+
+} // namespace
+} // namespace orvo::test
