@@ -44,9 +44,9 @@ Bytes Saved(Body& body) {
     return bytes;
 }
 
-// The database of the worked example, keys in the order of its table (not our map order), so
-// that the third value is tagged 0x8001.
-void WriteWorkedExampleDefaultSet(CArchive& ar) {
+// The worked example database up to its sections, keys in the order of its table (not our map
+// order), so that the third value is tagged 0x8001.
+void WriteWorkedExampleUpToSections(CArchive& ar) {
     ar.WriteString("C:\\Apps\\Orvo.exe");
     ar.WriteString("");
     ar.WriteDWord(1);
@@ -68,7 +68,7 @@ void WriteWorkedExampleDefaultSet(CArchive& ar) {
 Bytes WorkedExample() {
     Bytes bytes;
     CArchive ar(bytes);
-    WriteWorkedExampleDefaultSet(ar);
+    WriteWorkedExampleUpToSections(ar);
     ar.WriteCount(0);
     return bytes;
 }
@@ -76,7 +76,7 @@ Bytes WorkedExample() {
 Bytes WorkedExampleWithSection() {
     Bytes bytes;
     CArchive ar(bytes);
-    WriteWorkedExampleDefaultSet(ar);
+    WriteWorkedExampleUpToSections(ar);
     ar.WriteCount(1);
     kestrum::CPropSet look;
     look.SetName("Look");
