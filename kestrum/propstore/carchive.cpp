@@ -2,6 +2,7 @@
 
 #include "kestrum/propstore/carchiveexception.h"
 
+#include <algorithm>
 #include <bit>
 #include <limits>
 

@@ -61,10 +61,16 @@ void CVersion::Init() {
 }
 
 const std::string& CVersion::GetModulePath() {
-    static std::string path;
-    const std::string file = ModuleFileName();
-    const auto last = file.find_last_of("\\/");
-    path = last == std::string::npos ? std::string() : file.substr(0, last);
+    // Made once, at the first use: every instance shares it.
+    static const std::string path = [] {
+        const std::string file = ModuleFileName();
+        const auto last = file.find_last_of("\\/");
+        if (last == std::string::npos) {
+            return std::string();
+        }
+        // A program in the root folder lives in "/", not in "".
+        return last == 0 ? file.substr(0, 1) : file.substr(0, last);
+    }();
     return path;
 }
 

@@ -166,7 +166,10 @@ struct Overloaded : Handlers... {
 };
 
 void WriteValue(CPropDb& db, const Address& address, const TypedValue& value) {
-    const auto& [section, key] = address;
+    // Named references rather than a structured binding: lambdas may not capture those before
+    // C++20 compilers caught up (clang 14, which builds the fuzzers).
+    const std::string& section = address.section;
+    const std::string& key = address.key;
     std::visit(
         Overloaded{
             [&](std::int32_t number) { db.WritePropInt(section, key, number); },
