@@ -164,6 +164,9 @@ template <class... Handlers>
 struct Overloaded : Handlers... {
     using Handlers::operator()...;
 };
+// Aggregates deduce their arguments by themselves in C++20, but clang 14 needs the guide.
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 void WriteValue(CPropDb& db, const Address& address, const TypedValue& value) {
     // Named references rather than a structured binding: lambdas may not capture those before
