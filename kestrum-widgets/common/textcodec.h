@@ -1,0 +1,21 @@
+#pragma once
+
+#include <kestrum/kestrum_widgets_export.h>
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace kestrum {
+
+// Property names and texts keep their bytes in the database; only for display are they
+// decoded: as UTF-8 when they are valid UTF-8, otherwise as Windows-1252, the code page of
+// files written on the system the format comes from.
+KESTRUM_WIDGETS_EXPORT QString DecodeText(std::string_view bytes);
+
+// The bytes to store for an edited text: Windows-1252 when the text it replaces was stored
+// that way and every character fits, otherwise UTF-8. So a file keeps one encoding per value.
+KESTRUM_WIDGETS_EXPORT std::string EncodeLike(const QString& text, std::string_view previous);
+
+} // namespace kestrum
