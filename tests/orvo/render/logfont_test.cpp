@@ -40,9 +40,10 @@ TEST(LogFontBytesTest, DefaultRecordHasTheStoredLayout) {
     EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), expected);
 }
 
-TEST(LogFontBytesTest, EveryFieldSitsAtItsOffset) {
-    LOGFONT font = WithFace(LOGFONT{}, "Face");
-    font.height = 0x01020304;
+// Distinct bytes in every field, a negative number and a face name without its zero.
+TEST(LogFontBytesTest, EveryFieldSitsAtItsOffsetAndRoundTrips) {
+    LOGFONT font = WithFace(LOGFONT{}, std::string(32, 'W'));
+    font.height = -2; // FE FF FF FF
     font.width = 0x05060708;
     font.escapement = 0x090A0B0C;
     font.orientation = 0x0D0E0F10;
@@ -56,20 +57,12 @@ TEST(LogFontBytesTest, EveryFieldSitsAtItsOffset) {
     font.quality = 0x1B;
     font.pitchAndFamily = 0x1C;
     const auto bytes = LogFontToBytes(font);
-    const Bytes expectedHead = {0x04, 0x03, 0x02, 0x01, 0x08, 0x07, 0x06, 0x05, 0x0C, 0x0B, 0x0A,
-                                0x09, 0x10, 0x0F, 0x0E, 0x0D, 0x14, 0x13, 0x12, 0x11, 0x15, 0x16,
-                                0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 'F',  'a',  'c',  'e',  0x00};
-    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 33), expectedHead);
+    const Bytes expectedHead = {0xFE, 0xFF, 0xFF, 0xFF, 0x08, 0x07, 0x06, 0x05, 0x0C, 0x0B,
+                                0x0A, 0x09, 0x10, 0x0F, 0x0E, 0x0D, 0x14, 0x13, 0x12, 0x11,
+                                0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 'W'};
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 29), expectedHead);
+    EXPECT_EQ(bytes[59], 'W');
     EXPECT_EQ(LogFontFromBytes(bytes), font);
-}
-
-TEST(LogFontBytesTest, RoundTripKeepsNegativeNumbersAndAFullFaceName) {
-    LOGFONT font = WithFace(LOGFONT{}, std::string(32, 'W')); // no terminating zero
-    font.height = INT32_MIN;
-    font.width = -1;
-    font.weight = 700;
-    font.italic = 0xFF;
-    EXPECT_EQ(LogFontFromBytes(LogFontToBytes(font)), font);
 }
 
 TEST(LogFontBytesTest, RefusesAnyOtherSize) {

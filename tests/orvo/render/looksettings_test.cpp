@@ -65,16 +65,6 @@ TEST_F(LookSettingsTest, EmptyDatabaseGivesTheDefaultsAndGainsEveryKeyButFont) {
     EXPECT_EQ(db.GetDefaultSet().GetValues().size(), kLookKeys.size());
 }
 
-TEST_F(LookSettingsTest, CreatedKeysHoldTheDefaults) {
-    Load();
-    RenderSettings again;
-    std::string path = "x";
-    LoadLookSettings(db, again, path);
-    EXPECT_EQ(again, RenderSettings{});
-    EXPECT_EQ(db.ReadPropInt("", "TextBkgColor", 0, false), 0x00FF0000);
-    EXPECT_EQ(db.ReadPropBool("", "PAL", 0, false), 1);
-}
-
 // The example settings file that comes with the program holds the default look.
 TEST_F(LookSettingsTest, ExampleSettingsFileHoldsTheDefaultLook) {
     ASSERT_TRUE(db.Load(ORVO_EXAMPLE_SETTINGS));
@@ -140,8 +130,11 @@ INSTANTIATE_TEST_SUITE_P(Combinations, BoxOutlineTest,
                                            BoxOutlineCase{0, 0, false, 0},
                                            BoxOutlineCase{1, 5, false, 1}));
 
+enum class StoredAs { Int, Bool, String };
+
 struct WrongKindCase {
     const char* key;
+    StoredAs storedAs;
     int rightKind;
 };
 
@@ -152,10 +145,16 @@ class WrongKindTest : public LookSettingsTest,
 // stores the right one.
 TEST_P(WrongKindTest, GivesTheDefaultAndIsFixedBySave) {
     const char* key = GetParam().key;
-    if (GetParam().rightKind == kestrum::kPropInt) {
-        db.WritePropBool("", key, 77);
-    } else {
+    switch (GetParam().storedAs) {
+    case StoredAs::Int:
         db.WritePropInt("", key, 77);
+        break;
+    case StoredAs::Bool:
+        db.WritePropBool("", key, 77);
+        break;
+    case StoredAs::String:
+        db.WritePropString("", key, "77");
+        break;
     }
     Load();
     EXPECT_EQ(settings, RenderSettings{});
@@ -164,50 +163,48 @@ TEST_P(WrongKindTest, GivesTheDefaultAndIsFixedBySave) {
     EXPECT_EQ(db.GetType("", key), GetParam().rightKind);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, WrongKindTest,
-                         ::testing::Values(WrongKindCase{"LeftMargin", kestrum::kPropInt},
-                                           WrongKindCase{"TextColor", kestrum::kPropInt},
-                                           WrongKindCase{"Outline", kestrum::kPropInt},
-                                           WrongKindCase{"AntiAlias", kestrum::kPropBool},
-                                           WrongKindCase{"PAL", kestrum::kPropBool}),
-                         [](const auto& info) { return std::string(info.param.key); });
+INSTANTIATE_TEST_SUITE_P(
+    Keys, WrongKindTest,
+    ::testing::Values(WrongKindCase{"LeftMargin", StoredAs::Bool, kestrum::kPropInt},
+                      WrongKindCase{"VerticalOffset", StoredAs::String, kestrum::kPropInt},
+                      WrongKindCase{"TextColor", StoredAs::Bool, kestrum::kPropInt},
+                      WrongKindCase{"Outline", StoredAs::Bool, kestrum::kPropInt},
+                      WrongKindCase{"AntiAlias", StoredAs::Int, kestrum::kPropBool},
+                      WrongKindCase{"PAL", StoredAs::Int, kestrum::kPropBool}),
+    [](const auto& info) { return std::string(info.param.key); });
 
-TEST_F(LookSettingsTest, StringStoredForAnIntIsReplacedBySave) {
-    db.WritePropString("", "VerticalOffset", "80");
-    Load();
-    EXPECT_EQ(settings.VerticalOffset, 50);
-    SaveLookSettings(db, settings, lastPath);
-    EXPECT_EQ(db.GetType("", "VerticalOffset"), kestrum::kPropInt);
-    EXPECT_EQ(db.ReadPropInt("", "VerticalOffset", 0, false), 50);
-}
+struct QualityCase {
+    std::uint8_t stored;
+    bool antiAlias;
+    std::uint8_t expected;
+};
 
-TEST_F(LookSettingsTest, StoredFontIsReadWithTheQualityOfAntiAlias) {
+class FontQualityTest : public LookSettingsTest,
+                        public ::testing::WithParamInterface<QualityCase> {};
+
+// The stored quality byte is ignored: AntiAlias decides it, on load and on save.
+TEST_P(FontQualityTest, FollowsAntiAlias) {
     LOGFONT stored;
     stored.height = -30;
     stored.weight = 700;
-    stored.quality = kAntialiasedQuality;
-    const auto bytes = LogFontToBytes(stored);
-    db.WritePropBlob("", "Font", bytes);
-    db.WritePropBool("", "AntiAlias", 0);
+    stored.quality = GetParam().stored;
+    db.WritePropBlob("", "Font", LogFontToBytes(stored));
+    db.WritePropBool("", "AntiAlias", GetParam().antiAlias ? 1 : 0);
     Load();
     LOGFONT expected = stored;
-    expected.quality = kNonAntialiasedQuality;
+    expected.quality = GetParam().expected;
     EXPECT_EQ(settings.Font, expected);
-    EXPECT_FALSE(settings.AntiAlias);
 
+    settings.Font.quality = GetParam().stored;
     SaveLookSettings(db, settings, lastPath);
     const std::vector<std::uint8_t> saved = StoredFont();
     ASSERT_EQ(saved.size(), kLogFontSize);
-    EXPECT_EQ(saved[26], kNonAntialiasedQuality);
+    EXPECT_EQ(saved[26], GetParam().expected);
 }
 
-TEST_F(LookSettingsTest, SaveSetsTheFontQualityFromAntiAlias) {
-    settings.Font.quality = kNonAntialiasedQuality;
-    SaveLookSettings(db, settings, lastPath);
-    const std::vector<std::uint8_t> saved = StoredFont();
-    ASSERT_EQ(saved.size(), kLogFontSize);
-    EXPECT_EQ(saved[26], kAntialiasedQuality);
-}
+INSTANTIATE_TEST_SUITE_P(StoredAndAntiAlias, FontQualityTest,
+                         ::testing::Values(QualityCase{4, false, 3}, QualityCase{3, true, 4},
+                                           QualityCase{0, true, 4}, QualityCase{5, false, 3}));
 
 class BadFontBlobTest : public LookSettingsTest, public ::testing::WithParamInterface<int> {};
 
