@@ -1,6 +1,7 @@
 #include "orvo/engine/rle4.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace orvo {
@@ -20,16 +21,29 @@ std::uint8_t Pair(std::uint8_t high, std::uint8_t low) {
 // equal): what one encoded run can reproduce.
 std::size_t AlternatingLength(const std::uint8_t* p, std::size_t n) {
     std::size_t length = std::min<std::size_t>(n, 2);
+    // Eight pixels at a time against the eight two before them: long runs are the common case.
+    for (; length + 8 <= n; length += 8) {
+        std::uint64_t ahead = 0;
+        std::uint64_t behind = 0;
+        std::memcpy(&ahead, p + length, 8);
+        std::memcpy(&behind, p + length - 2, 8);
+        if (ahead != behind) {
+            const std::uint64_t differ = ahead ^ behind;
+            const int bit = std::endian::native == std::endian::little ? std::countr_zero(differ)
+                                                                       : std::countl_zero(differ);
+            return length + static_cast<std::size_t>(bit / 8);
+        }
+    }
     while (length < n && p[length] == p[length - 2]) {
         ++length;
     }
     return length;
 }
 
-// n alternating pixels as encoded runs of at most 255.
-void AppendEncodedRuns(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) {
-    const std::uint8_t first = p[0];
-    const std::uint8_t second = n > 1 ? p[1] : p[0];
+// n pixels alternating between first and second (equal for one colour) as encoded runs of at
+// most 255.
+void AppendEncodedRuns(std::uint8_t first, std::uint8_t second, std::size_t n,
+                       std::vector<std::uint8_t>& out) {
     for (std::size_t done = 0; done < n;) {
         const std::size_t count = std::min(n - done, kMaxCount);
         // A run that starts after an odd number of pixels starts on the second index.
@@ -37,6 +51,10 @@ void AppendEncodedRuns(const std::uint8_t* p, std::size_t n, std::vector<std::ui
         out.push_back(done % 2 == 0 ? Pair(first, second) : Pair(second, first));
         done += count;
     }
+}
+
+void AppendEncodedRuns(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) {
+    AppendEncodedRuns(p[0], n > 1 ? p[1] : p[0], n, out);
 }
 
 // n pixels of any colours as absolute runs of at most 255.
@@ -47,17 +65,17 @@ void AppendAbsoluteRuns(const std::uint8_t* p, std::size_t n, std::vector<std::u
             // Any two pixels alternate, so one encoded run holds a remainder of one or two.
             AppendEncodedRuns(p, count, out);
         } else {
-            out.push_back(0);
-            out.push_back(static_cast<std::uint8_t>(count));
+            // Two pixels a byte, the bytes padded to a 16-bit boundary with zeros.
+            const std::size_t start = out.size();
+            out.resize(start + 2 + ((count + 1) / 2 + 1) / 2 * 2, 0);
+            std::uint8_t* at = out.data() + start;
+            at[1] = static_cast<std::uint8_t>(count);
+            at += 2;
             for (std::size_t i = 0; i + 1 < count; i += 2) {
-                out.push_back(Pair(p[i], p[i + 1]));
+                *at++ = Pair(p[i], p[i + 1]);
             }
             if (count % 2 != 0) {
-                out.push_back(Pair(p[count - 1], 0));
-            }
-            // The pixel bytes of an absolute run end on a 16-bit boundary.
-            if ((count + 1) / 2 % 2 != 0) {
-                out.push_back(0);
+                *at = Pair(p[count - 1], 0);
             }
         }
         p += count;
@@ -78,9 +96,13 @@ std::size_t RunWorthTaking(std::size_t waiting) {
     return waiting < kMinAbsolute ? 4 : 8;
 }
 
+} // namespace
+
 // Greedy: a stretch that one encoded run can hold becomes one when it is long enough to pay
 // for itself; everything between such stretches goes into absolute runs.
-void EncodeMixedLine(const std::uint8_t* p, std::size_t n, std::vector<std::uint8_t>& out) {
+void EncodeRle4Line(std::span<const std::uint8_t> indices, std::vector<std::uint8_t>& out) {
+    const std::uint8_t* p = indices.data();
+    const std::size_t n = indices.size();
     std::size_t unwritten = 0; // start of the pixels waiting for an absolute run
     std::size_t i = 0;
     while (i < n) {
@@ -91,24 +113,19 @@ void EncodeMixedLine(const std::uint8_t* p, std::size_t n, std::vector<std::uint
             i += run;
             unwritten = i;
         } else {
-            ++i;
+            // The stretches that start inside this one end where it ends, so they are shorter
+            // still; the threshold only grows as more pixels wait.
+            i += std::max<std::size_t>(run - 1, 1);
         }
     }
     AppendAbsoluteRuns(p + unwritten, n - unwritten, out);
+    out.push_back(0);
+    out.push_back(0);
 }
 
-} // namespace
-
-void EncodeRle4Line(std::span<const std::uint8_t> indices, std::vector<std::uint8_t>& out) {
-    const std::uint8_t* p = indices.data();
-    const std::size_t n = indices.size();
-    // Most lines of a subtitle canvas are one colour; a comparison of the line with itself
-    // shifted by one pixel finds them much faster than the scan for runs.
-    if (n > 0 && std::memcmp(p, p + 1, n - 1) == 0) {
-        AppendEncodedRuns(p, n, out);
-    } else {
-        EncodeMixedLine(p, n, out);
-    }
+void EncodeRle4OneColourLine(std::uint8_t index, std::size_t width,
+                             std::vector<std::uint8_t>& out) {
+    AppendEncodedRuns(index, index, width, out);
     out.push_back(0);
     out.push_back(0);
 }

@@ -37,23 +37,35 @@ void ExpectDecodesTo(const Bytes& indices) {
     EXPECT_TRUE(SameBytes(picture.indices, indices));
 }
 
+Bytes EncodedOneColour(std::size_t width, std::uint8_t index) {
+    Bytes out;
+    EncodeRle4OneColourLine(index, width, out);
+    return out;
+}
+
+// Both ways of coding a line of one colour give these bytes.
+void ExpectOneColourLine(std::size_t width, std::uint8_t index, const Bytes& expected) {
+    SCOPED_TRACE(::testing::Message() << width << " pixels of " << int{index});
+    EXPECT_TRUE(SameBytes(Encoded(OneColour(width, index)), expected));
+    EXPECT_TRUE(SameBytes(EncodedOneColour(width, index), expected));
+}
+
 TEST(EncodeRle4Line, OneColourLinesAreRunsOf255AndTheRest) {
     for (std::uint8_t index = 0; index < 16; ++index) {
         const std::uint8_t pair = index * 0x11;
-        SCOPED_TRACE(int{index});
-        EXPECT_TRUE(SameBytes(Encoded(OneColour(720, index)),
-                              Bytes{0xFF, pair, 0xFF, pair, 0xD2, pair, 0x00, 0x00}));
+        ExpectOneColourLine(720, index, {0xFF, pair, 0xFF, pair, 0xD2, pair, 0x00, 0x00});
     }
-    EXPECT_TRUE(SameBytes(Encoded(OneColour(1, 9)), Bytes{0x01, 0x99, 0x00, 0x00}));
-    EXPECT_TRUE(SameBytes(Encoded(OneColour(255, 9)), Bytes{0xFF, 0x99, 0x00, 0x00}));
-    EXPECT_TRUE(SameBytes(Encoded(OneColour(256, 9)), Bytes{0xFF, 0x99, 0x01, 0x99, 0x00, 0x00}));
-    EXPECT_TRUE(SameBytes(Encoded(OneColour(510, 9)), Bytes{0xFF, 0x99, 0xFF, 0x99, 0x00, 0x00}));
+    ExpectOneColourLine(1, 9, {0x01, 0x99, 0x00, 0x00});
+    ExpectOneColourLine(255, 9, {0xFF, 0x99, 0x00, 0x00});
+    ExpectOneColourLine(256, 9, {0xFF, 0x99, 0x01, 0x99, 0x00, 0x00});
+    ExpectOneColourLine(510, 9, {0xFF, 0x99, 0xFF, 0x99, 0x00, 0x00});
 }
 
 TEST(EncodeRle4Line, AppendsToWhatIsThere) {
     Bytes out{0xAB};
     EncodeRle4Line(OneColour(3, 1), out);
-    EXPECT_TRUE(SameBytes(out, Bytes{0xAB, 0x03, 0x11, 0x00, 0x00}));
+    EncodeRle4OneColourLine(2, 4, out);
+    EXPECT_TRUE(SameBytes(out, Bytes{0xAB, 0x03, 0x11, 0x00, 0x00, 0x04, 0x22, 0x00, 0x00}));
 }
 
 TEST(EncodeRle4Line, TwoColourAlternationIsEncodedRuns) {

@@ -173,13 +173,23 @@ TEST(SaveDib, WritesTheFileHeaderAndTheDib) {
     EXPECT_TRUE(SameBytes(std::span(file).subspan(14), dib));
 }
 
-TEST(SaveDib, OverwritesALongerFile) {
+TEST(SaveDib, ReplacesTheContentsOfAnExistingFile) {
     TempDir dir;
     const std::string path = dir.File("out.bmp");
-    WriteFile(path, Bytes(200000, 0xEE));
     const Dib dib = RleDib(TextCanvas(480, 24, true));
     ASSERT_EQ(SaveDib(&dib, path), kDibWritten);
-    EXPECT_EQ(ReadFile(path).size(), 14 + dib.size());
+    const Bytes expected = ReadFile(path);
+    for (const std::size_t oldSize : {std::size_t{200000}, std::size_t{100}}) {
+        SCOPED_TRACE(oldSize);
+        WriteFile(path, Bytes(oldSize, 0xEE));
+        ASSERT_EQ(SaveDib(&dib, path), kDibWritten);
+        EXPECT_TRUE(SameBytes(ReadFile(path), expected));
+    }
+}
+
+TEST(SaveDib, WritesToADeviceThatHasNoEnd) {
+    const Dib dib = RleDib(TextCanvas(480, 24, true));
+    EXPECT_EQ(SaveDib(&dib, "/dev/null"), kDibWritten);
 }
 
 TEST(SaveDib, StoresTheImageSizeOfAnUncompressedDib) {
@@ -253,13 +263,24 @@ TEST(SaveDib, GivesFourAndLeavesATruncatedFileWhenTheDiskFills) {
     const std::string path = dir.File("full.bmp");
     const Dib dib = RleDib(NoiseCanvas(720, 576, 4));
     ASSERT_GT(dib.size(), 3 * kChunk);
-    std::uint16_t result = 0;
-    {
-        const FileSizeLimit limit(2 * kChunk + 1000);
-        result = SaveDib(&dib, path);
+    ASSERT_EQ(SaveDib(&dib, path), kDibWritten);
+    const Bytes whole = ReadFile(path);
+    const std::size_t cut = 2 * kChunk + 1000;
+    // A new file, and one that held more than what fits before the disk is full.
+    for (const Bytes& old : {Bytes{}, Bytes(whole.size() + 5000, 0xEE)}) {
+        SCOPED_TRACE(old.size());
+        std::filesystem::remove(path);
+        if (!old.empty()) {
+            WriteFile(path, old);
+        }
+        std::uint16_t result = 0;
+        {
+            const FileSizeLimit limit(cut);
+            result = SaveDib(&dib, path);
+        }
+        EXPECT_EQ(result, kDibFileError);
+        EXPECT_TRUE(SameBytes(ReadFile(path), std::span(whole).first(cut)));
     }
-    EXPECT_EQ(result, kDibFileError);
-    EXPECT_EQ(ReadFile(path).size(), 2 * kChunk + 1000);
 }
 
 } // namespace
