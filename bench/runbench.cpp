@@ -1,0 +1,167 @@
+// Times whole batch runs of the orvo program on generated lists with the default look: wall
+// time, processor time, subtitles per second and peak memory. The child's own resource usage
+// comes from wait4, so the figures are the program's alone.
+//
+//   orvo_run_bench ORVO [COUNT...]      (default counts: 1000 10000)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kRepeats = 3;
+constexpr double kTargetRate = 1000;       // subtitles per second
+constexpr double kTargetPeakMb = 100;      // megabytes
+constexpr double kSameTimeTolerance = 0.2; // per-subtitle time, 10000 against 1000
+
+struct Figures {
+    double wallSeconds = 0;
+    double cpuSeconds = 0;
+    double peakMb = 0;
+};
+
+// Subtitles of usual length: one or two lines, some with accents, one in twenty long enough
+// to wrap.
+void WriteList(const std::filesystem::path& path, int count) {
+    static const char* const kLines[] = {
+        "I told you the ferry would be late.",
+        "Not tonight. Not in this fog.",
+        "Caf\xc3\xa9 au lait, two sugars?",
+        "The light has turned for ninety years.",
+        "Listen: that's the horn.",
+        "Put the kettle on, Maren.",
+    };
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < count; ++i) {
+        out << i + 1 << "\t00:00:" << i % 60 << ":00\t00:00:" << i % 60 << ":12\t" << kLines[i % 6];
+        if (i % 2 == 1) {
+            out << '\t' << kLines[(i + 3) % 6];
+        }
+        if (i % 20 == 7) {
+            out << " And then a long tail of words that makes this line wrap at the default font.";
+        }
+        out << "\r\n";
+    }
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+double Seconds(const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
+// Runs one batch in folder; false when the program did not finish its run.
+bool RunOnce(const std::string& program, const std::filesystem::path& folder, Figures& figures) {
+    std::vector<std::string> argv{program, "--batch", (folder / "list.txt").string(), "--settings",
+                                  (folder / "defaults.cfg").string()};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, (folder / "stderr.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = -1;
+    const int error =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, Pointers(argv).data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        return false;
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    figures.wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    figures.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+    figures.peakMb = static_cast<double>(usage.ru_maxrss) / 1024; // ru_maxrss is in kilobytes
+    // 3: finished with wrapped subtitles, which the list has on purpose.
+    return WIFEXITED(status) && WEXITSTATUS(status) == 3;
+}
+
+// The run with the median wall time of kRepeats: the machine is shared. Every run writes into
+// a new folder and all are removed only at the end: creating files just after deleting many
+// costs the file system extra work that a real run does not meet.
+bool Measure(const std::string& program, const std::filesystem::path& root, int count,
+             Figures& median) {
+    std::vector<Figures> runs;
+    for (int i = 0; i < kRepeats; ++i) {
+        const auto folder = root / (std::to_string(count) + "-" + std::to_string(i));
+        std::filesystem::create_directories(folder);
+        WriteList(folder / "list.txt", count);
+        Figures figures;
+        if (!RunOnce(program, folder, figures) ||
+            !std::filesystem::exists(folder / ("OutputImg." + std::to_string(count) + ".bmp"))) {
+            std::fprintf(stderr, "orvo did not finish the run; see %s\n",
+                         (folder / "stderr.txt").c_str());
+            return false;
+        }
+        runs.push_back(figures);
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const Figures& a, const Figures& b) { return a.wallSeconds < b.wallSeconds; });
+    median = runs[runs.size() / 2];
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: orvo_run_bench ORVO [COUNT...]\n");
+        return 2;
+    }
+    const std::string program = std::filesystem::absolute(argv[1]).string();
+    std::vector<int> counts;
+    for (int i = 2; i < argc; ++i) {
+        counts.push_back(std::atoi(argv[i]));
+    }
+    if (counts.empty()) {
+        counts = {1000, 10000};
+    }
+
+    // Wall time is what a user waits; processor time shows what the machine's other load hid.
+    std::printf("%10s %10s %12s %12s %10s %16s %10s\n", "subtitles", "wall s", "subtitles/s",
+                "ms/subtitle", "cpu s", "cpu subtitles/s", "peak MB");
+    const auto root =
+        std::filesystem::temp_directory_path() / ("orvo-run-bench-" + std::to_string(getpid()));
+    std::vector<double> perSubtitle;
+    bool met = true;
+    for (int count : counts) {
+        Figures figures;
+        if (!Measure(program, root, count, figures)) {
+            return 1;
+        }
+        const double rate = count / figures.wallSeconds;
+        perSubtitle.push_back(figures.wallSeconds * 1000 / count);
+        std::printf("%10d %10.2f %12.0f %12.3f %10.2f %16.0f %10.1f\n", count, figures.wallSeconds,
+                    rate, perSubtitle.back(), figures.cpuSeconds, count / figures.cpuSeconds,
+                    figures.peakMb);
+        met = met && rate >= kTargetRate && figures.peakMb <= kTargetPeakMb;
+    }
+    std::filesystem::remove_all(root);
+    const auto [fastest, slowest] = std::minmax_element(perSubtitle.begin(), perSubtitle.end());
+    met = met && *slowest <= *fastest * (1 + kSameTimeTolerance);
+    std::printf("targets (>= %.0f subtitles/s, <= %.0f MB, time per subtitle within %.0f%%): %s\n",
+                kTargetRate, kTargetPeakMb, kSameTimeTolerance * 100, met ? "met" : "MISSED");
+    return met ? 0 : 1;
+}
