@@ -56,14 +56,15 @@ std::optional<char> EncodeWindows1252(char32_t codePoint) {
     return static_cast<char>(kRangeStart + (found - kControlRange.begin()));
 }
 
-std::optional<std::string> EncodeWindows1252(const QString& text) {
+// None when a character has no byte and there is no replacement for it.
+std::optional<std::string> EncodeWindows1252(const QString& text, std::optional<char> replacement) {
     std::string bytes;
     for (const char32_t codePoint : text.toUcs4()) {
         const std::optional<char> byte = EncodeWindows1252(codePoint);
-        if (!byte) {
+        if (!byte && !replacement) {
             return std::nullopt;
         }
-        bytes.push_back(*byte);
+        bytes.push_back(byte ? *byte : *replacement);
     }
     return bytes;
 }
@@ -79,11 +80,15 @@ QString DecodeText(std::string_view bytes) {
 
 std::string EncodeLike(const QString& text, std::string_view previous) {
     if (!DecodeUtf8(previous)) {
-        if (std::optional<std::string> bytes = EncodeWindows1252(text)) {
+        if (std::optional<std::string> bytes = EncodeWindows1252(text, std::nullopt)) {
             return *bytes;
         }
     }
     return text.toStdString();
+}
+
+std::string EncodeWindows1252(const QString& text) {
+    return *EncodeWindows1252(text, '?');
 }
 
 } // namespace kestrum

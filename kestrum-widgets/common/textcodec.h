@@ -18,4 +18,8 @@ KESTRUM_WIDGETS_EXPORT QString DecodeText(std::string_view bytes);
 // that way and every character fits, otherwise UTF-8. So a file keeps one encoding per value.
 KESTRUM_WIDGETS_EXPORT std::string EncodeLike(const QString& text, std::string_view previous);
 
+// Windows-1252 bytes of text, for names that are always stored so (font faces); characters
+// that Windows-1252 lacks become "?".
+KESTRUM_WIDGETS_EXPORT std::string EncodeWindows1252(const QString& text);
+
 } // namespace kestrum

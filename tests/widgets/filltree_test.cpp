@@ -2,33 +2,15 @@
 #include <kestrum-widgets/common/treeitems.h>
 #include <kestrum-widgets/proptree/filltree.h>
 
+#include "widgetstestsupport.h"
+
 #include <QTest>
 #include <QTreeWidget>
 
 using kestrum::CPropDb;
+using testsupport::Outline;
 
 namespace {
-
-// "Root(a,b,S(x))": an item's text, then its children in brackets.
-QString Outline(const QTreeWidgetItem& item) {
-    QString text = item.text(0);
-    if (item.childCount() == 0) {
-        return text;
-    }
-    QStringList children;
-    for (int i = 0; i < item.childCount(); ++i) {
-        children << Outline(*item.child(i));
-    }
-    return text + "(" + children.join(',') + ")";
-}
-
-QString Outline(const QTreeWidget& tree) {
-    QStringList top;
-    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
-        top << Outline(*tree.topLevelItem(i));
-    }
-    return top.join(';');
-}
 
 void WriteKeys(CPropDb& db, const char* section, const QStringList& keys) {
     for (const QString& key : keys) {
