@@ -464,6 +464,35 @@ int CDefSetDlg::KeyImage(std::string_view section, std::string_view key, int typ
     return type + kFirstKeyImage;
 }
 
+namespace {
+
+// The child of item named name that is a section (folder) or a key, as asked: a key of the
+// default set may have the name of a section.
+QTreeWidgetItem* FindChild(QTreeWidgetItem* item, std::string_view name, bool folder) {
+    for (int i = 0; item != nullptr && i < item->childCount(); ++i) {
+        QTreeWidgetItem* child = item->child(i);
+        if (GetItemName(*child) == name && (GetItemImage(*child) < kFirstKeyImage) == folder) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool CDefSetDlg::SelectKey(std::string_view section, std::string_view key) {
+    QTreeWidgetItem* parent = m_Tree->topLevelItem(0);
+    if (!section.empty()) {
+        parent = FindChild(parent, section, true);
+    }
+    QTreeWidgetItem* item = FindChild(parent, key, false);
+    if (item == nullptr) {
+        return false;
+    }
+    m_Tree->setCurrentItem(item);
+    return true;
+}
+
 void CDefSetDlg::OnItemexpandedTree(QTreeWidgetItem* item) {
     const int image = GetItemImage(*item);
     if (image == kClosedFolderImage || image == kOpenFolderImage) {

@@ -98,6 +98,10 @@ public:
     void SetBlobRaw(std::string_view section, std::string_view key, std::string_view info,
                     QWidget* pWnd);
 
+    // Selects the key ("" for the default section) while the dialog is shown, as a click on
+    // its item would; false when the tree does not list it.
+    bool SelectKey(std::string_view section, std::string_view key);
+
     // The descriptions registered for the next showing.
     const CPropDb& GetInfoDb() const { return m_InfoDb; }
 

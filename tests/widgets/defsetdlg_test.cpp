@@ -475,6 +475,23 @@ private slots:
         QCOMPARE(kestrum::GetItemImage(*Item(dialog, "Empty", "")), 0);
     }
 
+    void selectKey() {
+        CDefSetDlg dialog;
+        dialog.m_PropDb.WritePropInt("", "S", 1); // a key named like the section
+        dialog.m_PropDb.WritePropInt("S", "k", 2);
+        dialog.SetIntRange("", "S", 0, 9, "");
+        dialog.SetIntRange("S", "k", 0, 9, "");
+        QVERIFY(!dialog.SelectKey("", "S")); // not shown yet
+        dialog.show();
+        QVERIFY(dialog.SelectKey("S", "k"));
+        QCOMPARE(Find<QLineEdit>(dialog, "intValue").text(), QString("2"));
+        QVERIFY(dialog.SelectKey("", "S"));
+        QCOMPARE(Find<QLineEdit>(dialog, "intValue").text(), QString("1"));
+        QVERIFY(!dialog.SelectKey("", "k"));
+        QVERIFY(!dialog.SelectKey("S", ""));
+        QVERIFY(!dialog.SelectKey("T", "k"));
+    }
+
     void descriptionsEndWithTheShowing_data() {
         QTest::addColumn<bool>("ok");
         QTest::newRow("OK") << true;

@@ -1,0 +1,11 @@
+// kestrum-propedit FILE: edits a property file in the settings dialog.
+#include "kestrum-propedit/propedit.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    return kestrum::propedit::Main(arguments);
+}
