@@ -3,6 +3,7 @@
 #include "kestrum-widgets/common/textcodec.h"
 #include "kestrum-widgets/common/treeitems.h"
 
+#include <QHeaderView>
 #include <QPersistentModelIndex>
 #include <QSignalBlocker>
 
@@ -88,6 +89,9 @@ CPathTree::CPathTree(QWidget* parent)
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(kIconSize, kIconSize));
+    // Long folder names scroll sideways rather than being cut short.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
     connect(this, &QTreeWidget::itemExpanded, this, &CPathTree::OnItemExpanded);
     connect(this, &QTreeWidget::itemCollapsed, this, &CPathTree::OnItemCollapsed);
     // Queued: the checks may delete the item that has just become current, which must not
@@ -368,6 +372,7 @@ int CPathTree::ExpandPath(std::string_view path, bool select) {
     }
     if (select) {
         setCurrentItem(item);
+        scrollToItem(item);
     }
     return 1;
 }
