@@ -59,7 +59,6 @@ CExCombo::CExCombo(QWidget* parent)
     : QComboBox(parent) {
     m_BkColor.fill(QColor(255, 255, 255));
     m_TextColor.fill(QColor(0, 0, 0));
-    setEditable(false);
     setItemDelegate(new CExComboDelegate(*this));
     // Installed after the list's own container has installed its filter, so this one runs first.
     view()->installEventFilter(this);

@@ -28,10 +28,10 @@ void Fill(CExCombo& combo, int count) {
     }
 }
 
-QList<int> DisabledPositions(const CExCombo& combo, int upTo) {
+QList<int> Positions(const CExCombo& combo, std::uint8_t mask, int upTo) {
     QList<int> positions;
     for (int i = -2; i < upTo; ++i) {
-        if (combo.GetStatus(i, EXCOMBO_DISABLED) != 0) {
+        if (combo.GetStatus(i, mask) != 0) {
             positions << i;
         }
     }
@@ -112,56 +112,61 @@ private slots:
         QCOMPARE(combo.GetStatus(1024, 0), 0);
     }
 
-    void enableItemRange_data() {
+    // EnableItem and SetItemBold: one item, or every item now in the list for -1.
+    void itemRange_data() {
+        QTest::addColumn<int>("bit");
         QTest::addColumn<int>("count");
-        QTest::addColumn<QList<int>>("before"); // disabled before the call
+        QTest::addColumn<QList<int>>("before"); // positions holding bit before the call
         QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("enable");
+        QTest::addColumn<bool>("set");
         QTest::addColumn<QList<int>>("expected");
 
-        QTest::newRow("one item") << 5 << QList<int>{} << 2 << false << QList<int>{2};
-        QTest::newRow("every item in the list, the rest untouched")
-            << 5 << QList<int>{6} << -1 << false << QList<int>{0, 1, 2, 3, 4, 6};
+        const int disabled = EXCOMBO_DISABLED;
+        const int bold = EXCOMBO_BOLD;
+        QTest::newRow("disable one item")
+            << disabled << 5 << QList<int>{} << 2 << true << QList<int>{2};
+        QTest::newRow("disable every item in the list, the rest untouched")
+            << disabled << 5 << QList<int>{6} << -1 << true << QList<int>{0, 1, 2, 3, 4, 6};
         QTest::newRow("enable every item in the list")
-            << 5 << QList<int>{1, 4, 5, 9} << -1 << true << QList<int>{5, 9};
+            << disabled << 5 << QList<int>{1, 4, 5, 9} << -1 << false << QList<int>{5, 9};
         QTest::newRow("an item beyond the list")
-            << 5 << QList<int>{} << 9 << false << QList<int>{9};
-        QTest::newRow("below -1") << 5 << QList<int>{} << -2 << false << QList<int>{};
-        QTest::newRow("beyond the table") << 5 << QList<int>{} << 1024 << false << QList<int>{};
+            << disabled << 5 << QList<int>{} << 9 << true << QList<int>{9};
+        QTest::newRow("below -1") << disabled << 5 << QList<int>{} << -2 << true << QList<int>{};
+        QTest::newRow("beyond the table")
+            << disabled << 5 << QList<int>{} << 1024 << true << QList<int>{};
         QTest::newRow("last of the table")
-            << 5 << QList<int>{} << 1023 << false << QList<int>{1023};
+            << disabled << 5 << QList<int>{} << 1023 << true << QList<int>{1023};
         QTest::newRow("every item of a list longer than the table")
-            << 1100 << QList<int>{} << -1 << false << Range(0, 1023);
+            << disabled << 1100 << QList<int>{} << -1 << true << Range(0, 1023);
+        QTest::newRow("bold every item")
+            << bold << 3 << QList<int>{} << -1 << true << QList<int>{0, 1, 2};
+        QTest::newRow("bold off for one item")
+            << bold << 3 << QList<int>{0, 1, 2} << 1 << false << QList<int>{0, 2};
     }
 
-    void enableItemRange() {
+    void itemRange() {
+        QFETCH(int, bit);
         QFETCH(int, count);
         QFETCH(QList<int>, before);
         QFETCH(int, index);
-        QFETCH(bool, enable);
+        QFETCH(bool, set);
         QFETCH(QList<int>, expected);
 
+        const auto mask = static_cast<std::uint8_t>(bit);
+        const auto other = static_cast<std::uint8_t>(mask ^ (EXCOMBO_DISABLED | EXCOMBO_BOLD));
         CExCombo combo;
         Fill(combo, count);
         for (const int position : before) {
-            combo.SetStatus(position, EXCOMBO_DISABLED, true);
+            combo.SetStatus(position, mask, true);
         }
-        combo.SetItemBold(7, true);
-        combo.EnableItem(index, enable);
-        QCOMPARE(DisabledPositions(combo, 1200), expected);
-        QCOMPARE(combo.GetStatus(7, EXCOMBO_BOLD), 1);
-    }
-
-    void boldEveryItem() {
-        CExCombo combo;
-        Fill(combo, 3);
-        combo.SetItemBold(-1, true);
-        combo.SetItemBold(1, false);
-        QCOMPARE(combo.GetStatus(0, EXCOMBO_BOLD), 1);
-        QCOMPARE(combo.GetStatus(1, EXCOMBO_BOLD), 0);
-        QCOMPARE(combo.GetStatus(2, EXCOMBO_BOLD), 1);
-        QCOMPARE(combo.GetStatus(3, EXCOMBO_BOLD), 0);
-        QCOMPARE(combo.GetStatus(0, EXCOMBO_DISABLED), 0);
+        combo.SetStatus(7, other, true);
+        if (mask == EXCOMBO_DISABLED) {
+            combo.EnableItem(index, !set);
+        } else {
+            combo.SetItemBold(index, set);
+        }
+        QCOMPARE(Positions(combo, mask, 1200), expected);
+        QCOMPARE(Positions(combo, other, 1200), QList<int>{7});
     }
 
     void refusal_data() {

@@ -103,25 +103,10 @@ private slots:
         QCOMPARE(paintsAfter([&] { button.SetButtonOn(0); }), 1);
         QCOMPARE(paintsAfter([&] { button.SetOnText("On"); }), 1);
         QCOMPARE(paintsAfter([&] { button.OnClicked(); }), 1);
+        QCOMPARE(paintsAfter([&] { button.SetWindowText("Both"); }), 2);
+        QCOMPARE(button.text(), QString("Both"));
         QCoreApplication::processEvents();
         QCOMPARE(paintsAfter([] { QCoreApplication::processEvents(); }), 0);
-    }
-
-    void textsOfTheStates() {
-        CStatusButton button("Both");
-        button.SetOnText("On");
-        QCOMPARE(button.text(), QString("Both"));
-        button.SetWindowText("Same");
-        QCOMPARE(button.text(), QString("Same"));
-        button.SetOffText("Off");
-        button.Flash(true);
-        button.OnTimer();
-        button.OnTimer();
-        QCOMPARE(button.text(), QString("Off"));
-        button.SetButtonOn(1);
-        button.OnTimer();
-        button.OnTimer();
-        QCOMPARE(button.text(), QString("Same"));
     }
 
     void flashingStartsOnceAndStops() {
