@@ -1,7 +1,7 @@
 #include "kestrum-widgets/common/treeitems.h"
 
 #include "kestrum-widgets/common/cimagelist.h"
-#include "kestrum-widgets/common/textcodec.h"
+#include <kestrum-gui/displaytext.h>
 
 #include <QTreeWidget>
 

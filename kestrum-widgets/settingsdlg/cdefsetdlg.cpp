@@ -1,6 +1,6 @@
 #include "kestrum-widgets/settingsdlg/cdefsetdlg.h"
 
-#include "kestrum-widgets/common/textcodec.h"
+#include <kestrum-gui/displaytext.h>
 #include "kestrum-widgets/common/treeitems.h"
 #include "kestrum-widgets/pathtree/cpathtree.h"
 #include "kestrum-widgets/settingsdlg/climitedtextedit.h"

@@ -2,7 +2,7 @@
 
 #include <kestrum-widgets/common/cimagelist.h>
 #include <kestrum-widgets/settingsdlg/cpropinfo.h>
-#include <kestrum-widgets/settingsdlg/logfont.h>
+#include <kestrum-gui/logfont.h>
 #include <kestrum/kestrum_widgets_export.h>
 #include <kestrum/propstore/cpropdb.h>
 

@@ -1,6 +1,6 @@
 #include "kestrum-widgets/settingsdlg/fieldtext.h"
 
-#include "kestrum-widgets/common/textcodec.h"
+#include <kestrum-gui/displaytext.h>
 
 #include <algorithm>
 #include <clocale>

@@ -21,7 +21,7 @@ double ReadLeadingFloat(const QString& text);
 QString FieldText(std::string_view stored);
 
 // The bytes to store for a field's text: line breaks as the previous value wrote them (CR LF
-// unless it used bare LF), encoded as the previous value was (common/textcodec.h).
+// unless it used bare LF), encoded as the previous value was (kestrum-gui/displaytext.h).
 std::string StoredText(const QString& field, std::string_view previous);
 
 } // namespace kestrum

@@ -1,6 +1,7 @@
 #include "kestrum/propstore/carchive.h"
 
 #include "kestrum/propstore/carchiveexception.h"
+#include "kestrum/util/textcodec.h"
 
 #include <algorithm>
 #include <bit>
@@ -25,24 +26,6 @@ std::string Printable(std::span<const std::uint8_t> bytes) {
         text += (byte >= 0x20 && byte < 0x7F) ? static_cast<char>(byte) : '?';
     }
     return text;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes) {

@@ -37,13 +37,13 @@ void WriteColour(CPropDb& db, std::string_view key, COLORREF colour) {
 LOGFONT ReadFont(const CPropDb& db) {
     const std::uint8_t* data = db.ReadPropBlob(kSection, kFontKey);
     if (data == nullptr) {
-        return {};
+        return DefaultFont();
     }
-    return LogFontFromBytes({data, db.GetBlobSize(kSection, kFontKey)}).value_or(LOGFONT{});
+    return LOGFONT::FromBytes({data, db.GetBlobSize(kSection, kFontKey)}).value_or(DefaultFont());
 }
 
 std::uint8_t QualityFor(bool antiAlias) {
-    return antiAlias ? kAntialiasedQuality : kNonAntialiasedQuality;
+    return antiAlias ? LOGFONT::kAntialiasedQuality : LOGFONT::kNonAntialiasedQuality;
 }
 
 } // namespace
@@ -89,7 +89,7 @@ void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::st
     // The stored description is that of the main font, whose quality follows AntiAlias.
     LOGFONT font = settings.Font;
     font.quality = QualityFor(settings.AntiAlias);
-    db.WritePropBlob(kSection, kFontKey, LogFontToBytes(font));
+    db.WritePropBlob(kSection, kFontKey, font.ToBytes());
     db.WritePropString(kSection, "LastPath", lastPath);
     db.WritePropInt(kSection, "Outline", settings.Outline);
     db.WritePropBool(kSection, "ExtendBlanks", settings.ExtendBlanks ? 1 : 0);

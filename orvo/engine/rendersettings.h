@@ -1,10 +1,20 @@
 #pragma once
 
-#include "orvo/engine/logfont.h"
+#include <kestrum-gui/logfont.h>
 
 #include <cstdint>
 
 namespace orvo {
+
+using kestrum::LOGFONT;
+
+// Arial at a character height of 24 pixels, normal weight, antialiased.
+inline LOGFONT DefaultFont() {
+    LOGFONT font = LOGFONT::Make("Arial", -24);
+    font.weight = 400;
+    font.quality = LOGFONT::kAntialiasedQuality;
+    return font;
+}
 
 // Colours are stored as 0x00BBGGRR.
 using COLORREF = std::uint32_t;
@@ -12,7 +22,7 @@ using COLORREF = std::uint32_t;
 // The look of the subtitles, named like the keys under which it is stored. The renderer takes
 // every value as it is: the window keeps them in range.
 struct RenderSettings {
-    LOGFONT Font;
+    LOGFONT Font = DefaultFont();
     bool AntiAlias = true;
     int LeftMargin = 50;
     int RightMargin = 50;

@@ -1,6 +1,6 @@
 #include "orvo/engine/subtitlerenderer.h"
 
-#include "orvo/engine/textdecoding.h"
+#include <kestrum-gui/displaytext.h>
 
 #include <QColor>
 #include <QPainter>
@@ -117,16 +117,17 @@ SubtitleRenderer::SubtitleRenderer(const RenderSettings& settings) {
 }
 
 void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
-    m_mainFont = LogFontToQFont(WithQuality(
-        settings.Font, settings.AntiAlias ? kAntialiasedQuality : kNonAntialiasedQuality));
-    m_outlineFont = LogFontToQFont(WithQuality(settings.Font, kNonAntialiasedQuality));
+    m_mainFont = WithQuality(settings.Font, settings.AntiAlias ? LOGFONT::kAntialiasedQuality
+                                                               : LOGFONT::kNonAntialiasedQuality)
+                     .ToQFont();
+    m_outlineFont = WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont();
 }
 
 // The block is anchored at the canvas bottom: lines that do not fit above it, and lines that
 // the narrower margins wrap beyond the measured height, are clipped away unreported.
 RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
                                               const std::string& text, QImage& canvas) const {
-    QString measured = DecodeText(text);
+    QString measured = kestrum::DecodeText(text);
     measured.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 
     canvas.fill(ToQColor(settings.BkgColor));

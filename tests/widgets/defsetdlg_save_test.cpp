@@ -4,7 +4,7 @@
 
 #include <kestrum-widgets/pathtree/cpathtree.h>
 #include <kestrum-widgets/settingsdlg/cdefsetdlg.h>
-#include <kestrum-widgets/settingsdlg/logfont.h>
+#include <kestrum-gui/logfont.h>
 
 #include <QColorDialog>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "defsettestsupport.h"
 
 #include <kestrum-widgets/settingsdlg/cdefsetdlg.h>
-#include <kestrum-widgets/settingsdlg/logfont.h>
+#include <kestrum-gui/logfont.h>
 
 #include <QComboBox>
 #include <QLabel>

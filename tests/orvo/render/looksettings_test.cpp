@@ -188,7 +188,7 @@ TEST_P(FontQualityTest, FollowsAntiAlias) {
     stored.height = -30;
     stored.weight = 700;
     stored.quality = GetParam().stored;
-    db.WritePropBlob("", "Font", LogFontToBytes(stored));
+    db.WritePropBlob("", "Font", stored.ToBytes());
     db.WritePropBool("", "AntiAlias", GetParam().antiAlias ? 1 : 0);
     Load();
     LOGFONT expected = stored;
@@ -198,7 +198,7 @@ TEST_P(FontQualityTest, FollowsAntiAlias) {
     settings.Font.quality = GetParam().stored;
     SaveLookSettings(db, settings, lastPath);
     const std::vector<std::uint8_t> saved = StoredFont();
-    ASSERT_EQ(saved.size(), kLogFontSize);
+    ASSERT_EQ(saved.size(), LOGFONT::kSize);
     EXPECT_EQ(saved[26], GetParam().expected);
 }
 
@@ -212,7 +212,7 @@ TEST_P(BadFontBlobTest, BlobOfAnotherSizeGivesTheDefaultFont) {
     const std::vector<std::uint8_t> blob(static_cast<std::size_t>(GetParam()), 0x41);
     db.WritePropBlob("", "Font", blob);
     Load();
-    EXPECT_EQ(settings.Font, LOGFONT{});
+    EXPECT_EQ(settings.Font, DefaultFont());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, BadFontBlobTest, ::testing::Values(0, 10, 59, 61));
@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, BadFontBlobTest, ::testing::Values(0, 10, 59, 61
 TEST_F(LookSettingsTest, FontOfAnotherKindGivesTheDefaultFont) {
     db.WritePropString("", "Font", std::string(60, 'A'));
     Load();
-    EXPECT_EQ(settings.Font, LOGFONT{});
+    EXPECT_EQ(settings.Font, DefaultFont());
 }
 
 TEST_F(LookSettingsTest, SaveThenLoadGivesTheSameLook) {
@@ -230,7 +230,7 @@ TEST_F(LookSettingsTest, SaveThenLoadGivesTheSameLook) {
     look.Font.italic = 1;
     look.Font.faceName = {'C', 'o', 'u', 'r', 'i', 'e', 'r', ' ', 'N', 'e', 'w'};
     look.AntiAlias = false;
-    look.Font.quality = kNonAntialiasedQuality;
+    look.Font.quality = LOGFONT::kNonAntialiasedQuality;
     look.LeftMargin = 10;
     look.RightMargin = 150;
     look.VerticalOffset = 0;

@@ -68,7 +68,7 @@ bool HasNeighbour(const QImage& image, int x, int y, QRgb colour) {
 }
 
 double WidthOf(const QString& text) {
-    return QFontMetricsF(LogFontToQFont(LOGFONT{})).horizontalAdvance(text);
+    return QFontMetricsF(DefaultFont().ToQFont()).horizontalAdvance(text);
 }
 
 // Words appended until the line is wider than the space between default margins (620

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <kestrum/kestrum_widgets_export.h>
+#include <kestrum/kestrum_gui_export.h>
 
 #include <QFont>
 
@@ -15,8 +15,10 @@ namespace kestrum {
 
 // The 60-byte font description that settings files carry in font blobs, in the little-endian
 // layout of the system the format comes from; the face name is Windows-1252, zero-padded.
-struct KESTRUM_WIDGETS_EXPORT LOGFONT {
+struct KESTRUM_GUI_EXPORT LOGFONT {
     static constexpr std::size_t kSize = 60;
+    static constexpr std::uint8_t kNonAntialiasedQuality = 3;
+    static constexpr std::uint8_t kAntialiasedQuality = 4;
 
     std::int32_t height = 0; // < 0: character height in pixels; > 0: cell height; 0: default
     std::int32_t width = 0;
@@ -41,8 +43,10 @@ struct KESTRUM_WIDGETS_EXPORT LOGFONT {
     static std::optional<LOGFONT> FromBytes(std::span<const std::uint8_t> bytes);
     std::array<std::uint8_t, kSize> ToBytes() const;
 
-    // The font to show: face, size, weight, italic, underline and strike-out. A face missing
-    // on this machine resolves through fontconfig (Arial to Liberation Sans).
+    // The font to draw with: face, size, weight, italic, underline and strike-out, and no
+    // antialiasing for quality 3. A face missing on this machine resolves through fontconfig
+    // (Arial to Liberation Sans). Width, escapement, orientation, character set, precisions
+    // and pitch are not carried over: Qt chooses glyphs by Unicode, not by character set.
     QFont ToQFont() const;
     // This description with face, size, weight and styles taken from font; the fields a font
     // does not carry (quality, character set, ...) keep their values.

@@ -1,4 +1,4 @@
-#include "orvo/engine/logfont.h"
+#include <kestrum-gui/logfont.h>
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -10,10 +10,18 @@
 #include <string>
 #include <vector>
 
-namespace orvo {
+namespace kestrum {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The subtitle font that settings files carry by default.
+LOGFONT Arial24() {
+    LOGFONT font = LOGFONT::Make("Arial", -24);
+    font.weight = 400;
+    font.quality = LOGFONT::kAntialiasedQuality;
+    return font;
+}
 
 LOGFONT WithFace(LOGFONT font, const std::string& face) {
     font.faceName.fill('\0');
@@ -25,9 +33,9 @@ std::string FaceOf(const LOGFONT& font) {
     return std::string(font.faceName.data(), strnlen(font.faceName.data(), font.faceName.size()));
 }
 
-// The default description, byte for byte as the example settings file holds it.
-TEST(LogFontBytesTest, DefaultRecordHasTheStoredLayout) {
-    Bytes expected(kLogFontSize, 0);
+// Byte for byte as the example settings file holds it.
+TEST(LogFontBytesTest, ArialRecordHasTheStoredLayout) {
+    Bytes expected(LOGFONT::kSize, 0);
     const Bytes head = {0xE8, 0xFF, 0xFF, 0xFF};   // height -24 at 0
     const Bytes weight = {0x90, 0x01, 0x00, 0x00}; // 400 at 16
     std::copy(head.begin(), head.end(), expected.begin());
@@ -36,13 +44,13 @@ TEST(LogFontBytesTest, DefaultRecordHasTheStoredLayout) {
     const std::string face = "Arial";
     std::copy(face.begin(), face.end(), expected.begin() + 28);
 
-    const auto bytes = LogFontToBytes(LOGFONT{});
+    const auto bytes = Arial24().ToBytes();
     EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), expected);
 }
 
 // Distinct bytes in every field, a negative number and a face name without its zero.
 TEST(LogFontBytesTest, EveryFieldSitsAtItsOffsetAndRoundTrips) {
-    LOGFONT font = WithFace(LOGFONT{}, std::string(32, 'W'));
+    LOGFONT font = WithFace(Arial24(), std::string(32, 'W'));
     font.height = -2; // FE FF FF FF
     font.width = 0x05060708;
     font.escapement = 0x090A0B0C;
@@ -56,25 +64,25 @@ TEST(LogFontBytesTest, EveryFieldSitsAtItsOffsetAndRoundTrips) {
     font.clipPrecision = 0x1A;
     font.quality = 0x1B;
     font.pitchAndFamily = 0x1C;
-    const auto bytes = LogFontToBytes(font);
+    const auto bytes = font.ToBytes();
     const Bytes expectedHead = {0xFE, 0xFF, 0xFF, 0xFF, 0x08, 0x07, 0x06, 0x05, 0x0C, 0x0B,
                                 0x0A, 0x09, 0x10, 0x0F, 0x0E, 0x0D, 0x14, 0x13, 0x12, 0x11,
                                 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 'W'};
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 29), expectedHead);
     EXPECT_EQ(bytes[59], 'W');
-    EXPECT_EQ(LogFontFromBytes(bytes), font);
+    EXPECT_EQ(LOGFONT::FromBytes(bytes), font);
 }
 
 TEST(LogFontBytesTest, RefusesAnyOtherSize) {
-    for (const std::size_t size :
-         {std::size_t{0}, std::size_t{10}, kLogFontSize - 1, kLogFontSize + 1, std::size_t{92}}) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{10}, LOGFONT::kSize - 1,
+                                   LOGFONT::kSize + 1, std::size_t{92}}) {
         const Bytes bytes(size, 0);
-        EXPECT_FALSE(LogFontFromBytes(bytes).has_value()) << size;
+        EXPECT_FALSE(LOGFONT::FromBytes(bytes).has_value()) << size;
     }
 }
 
 TEST(LogFontToQFontTest, ArialResolvesToAMetricCompatibleFace) {
-    const QFont font = LogFontToQFont(LOGFONT{});
+    const QFont font = Arial24().ToQFont();
     const QFontInfo info(font);
     EXPECT_EQ(info.family(), "Liberation Sans");
     EXPECT_EQ(info.pixelSize(), 24);
@@ -87,13 +95,13 @@ TEST(LogFontToQFontTest, ArialResolvesToAMetricCompatibleFace) {
 }
 
 TEST(LogFontToQFontTest, CarriesWeightStyleAndQuality) {
-    LOGFONT description = WithFace(LOGFONT{}, "Times New Roman");
+    LOGFONT description = WithFace(Arial24(), "Times New Roman");
     description.weight = 700;
     description.italic = 1;
     description.underline = 1;
     description.strikeOut = 1;
-    description.quality = kNonAntialiasedQuality;
-    const QFont font = LogFontToQFont(description);
+    description.quality = LOGFONT::kNonAntialiasedQuality;
+    const QFont font = description.ToQFont();
     EXPECT_EQ(QFontInfo(font).family(), "Liberation Serif");
     EXPECT_EQ(font.weight(), QFont::Bold);
     EXPECT_TRUE(font.italic());
@@ -105,11 +113,11 @@ TEST(LogFontToQFontTest, CarriesWeightStyleAndQuality) {
 TEST(LogFontToQFontTest, WeightZeroMeansNormal) {
     LOGFONT description;
     description.weight = 0;
-    EXPECT_EQ(LogFontToQFont(description).weight(), QFont::Normal);
+    EXPECT_EQ(description.ToQFont().weight(), QFont::Normal);
 }
 
 TEST(LogFontToQFontTest, FaceNameIsWindows1252) {
-    const QFont font = LogFontToQFont(WithFace(LOGFONT{}, "Caf\xE9"));
+    const QFont font = WithFace(Arial24(), "Caf\xE9").ToQFont();
     EXPECT_EQ(font.family(), QString::fromUtf8("Caf\xC3\xA9"));
 }
 
@@ -118,7 +126,7 @@ TEST(LogFontToQFontTest, PositiveHeightIsTheCellHeight) {
     for (const int cell : {12, 27, 40, 80}) {
         LOGFONT description;
         description.height = cell;
-        const QFont font = LogFontToQFont(description);
+        const QFont font = description.ToQFont();
         const QFontMetricsF metrics(font);
         EXPECT_NEAR(metrics.ascent() + metrics.descent(), cell, 1.0) << cell;
         EXPECT_LT(font.pixelSize(), cell) << cell;
@@ -129,7 +137,7 @@ TEST(LogFontToQFontTest, ExtremeHeightsStayUsable) {
     for (const std::int32_t height : {INT32_MIN, -1000000, INT32_MAX}) {
         LOGFONT description;
         description.height = height;
-        const QFont font = LogFontToQFont(description);
+        const QFont font = description.ToQFont();
         EXPECT_GT(font.pixelSize(), 0) << height;
         EXPECT_LE(font.pixelSize(), 2048) << height;
     }
@@ -141,13 +149,13 @@ TEST(LogFontFromQFontTest, DescribesAChosenFont) {
     font.setWeight(QFont::Bold);
     font.setItalic(true);
     font.setUnderline(true);
-    const LOGFONT description = LogFontFromQFont(font);
+    const LOGFONT description = Arial24().WithFont(font);
     EXPECT_EQ(description.height, -30);
     EXPECT_EQ(description.weight, 700);
     EXPECT_EQ(description.italic, 1);
     EXPECT_EQ(description.underline, 1);
     EXPECT_EQ(description.strikeOut, 0);
-    EXPECT_EQ(description.quality, kAntialiasedQuality);
+    EXPECT_EQ(description.quality, LOGFONT::kAntialiasedQuality);
     EXPECT_EQ(FaceOf(description), "Liberation Serif");
 }
 
@@ -155,28 +163,28 @@ TEST(LogFontFromQFontTest, DescribesAChosenFont) {
 TEST(LogFontFromQFontTest, PointSizesBecomePixels) {
     QFont font("Liberation Sans");
     font.setPointSize(18);
-    EXPECT_EQ(LogFontFromQFont(font).height, -24);
+    EXPECT_EQ(Arial24().WithFont(font).height, -24);
 }
 
 TEST(LogFontFromQFontTest, FaceNameIsEncodedAndTruncated) {
     QFont font;
     font.setFamily(QString::fromUtf8("Caf\xC3\xA9"));
-    EXPECT_EQ(FaceOf(LogFontFromQFont(font)), "Caf\xE9");
+    EXPECT_EQ(FaceOf(Arial24().WithFont(font)), "Caf\xE9");
 
     font.setFamily(QString(40, u'N'));
-    const LOGFONT description = LogFontFromQFont(font);
+    const LOGFONT description = Arial24().WithFont(font);
     EXPECT_EQ(FaceOf(description), std::string(31, 'N'));
     EXPECT_EQ(description.faceName[31], '\0');
 }
 
 TEST(LogFontFromQFontTest, RoundTripThroughQFontKeepsTheDescription) {
-    LOGFONT description = WithFace(LOGFONT{}, "Courier New");
+    LOGFONT description = WithFace(Arial24(), "Courier New");
     description.height = -31;
     description.weight = 600;
     description.italic = 1;
     description.strikeOut = 1;
-    EXPECT_EQ(LogFontFromQFont(LogFontToQFont(description)), description);
+    EXPECT_EQ(description.WithFont(description.ToQFont()), description);
 }
 
 } // namespace
-} // namespace orvo
+} // namespace kestrum

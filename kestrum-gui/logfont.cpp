@@ -1,6 +1,8 @@
-#include "kestrum-widgets/settingsdlg/logfont.h"
+#include "kestrum-gui/logfont.h"
 
-#include "kestrum-widgets/common/textcodec.h"
+#include "kestrum-gui/displaytext.h"
+
+#include <kestrum/util/textcodec.h>
 
 #include <QFontMetricsF>
 
@@ -133,7 +135,8 @@ std::array<std::uint8_t, LOGFONT::kSize> LOGFONT::ToBytes() const {
 QFont LOGFONT::ToQFont() const {
     QFont font;
     if (const std::string_view face = Face(*this); !face.empty()) {
-        font.setFamily(DecodeText(face));
+        const std::u32string points = DecodeWindows1252(face);
+        font.setFamily(QString::fromUcs4(points.data(), static_cast<qsizetype>(points.size())));
     }
     if (weight > 0) {
         font.setWeight(static_cast<QFont::Weight>(std::clamp<std::int32_t>(weight, 1, 1000)));
@@ -141,6 +144,12 @@ QFont LOGFONT::ToQFont() const {
     font.setItalic(italic != 0);
     font.setUnderline(underline != 0);
     font.setStrikeOut(strikeOut != 0);
+    // Greyscale antialiasing where it is asked for: subpixel colours would add hues that a
+    // 16-colour bitmap has to map onto its palette.
+    font.setStyleStrategy(
+        quality == kNonAntialiasedQuality
+            ? QFont::NoAntialias
+            : QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     if (height < 0) {
         font.setPixelSize(ClampPixels(-static_cast<std::int64_t>(height)));
     } else if (height > 0) {

@@ -1,10 +1,10 @@
-#include "orvo/engine/textdecoding.h"
+#include <kestrum-gui/displaytext.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace orvo {
+namespace kestrum {
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -48,7 +48,8 @@ TEST(Windows1252Test, DecodesTheWholeHighControlRange) {
         u"\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152"
         u"\u008D\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122"
         u"\u0161\u203A\u0153\u009D\u017E\u0178"_s;
-    EXPECT_EQ(DecodeWindows1252(bytes), expected);
+    // Bytes that are not UTF-8 are read as Windows-1252.
+    EXPECT_EQ(DecodeText(bytes), expected);
 }
 
 TEST(Windows1252Test, EveryByteEncodesBackToItself) {
@@ -56,7 +57,7 @@ TEST(Windows1252Test, EveryByteEncodesBackToItself) {
     for (int byte = 1; byte <= 0xFF; ++byte) {
         bytes.push_back(static_cast<char>(byte));
     }
-    EXPECT_EQ(EncodeWindows1252(DecodeWindows1252(bytes)), bytes);
+    EXPECT_EQ(EncodeWindows1252(DecodeText(bytes)), bytes);
 }
 
 TEST(Windows1252Test, CharactersOutsideBecomeQuestionMarks) {
@@ -66,4 +67,4 @@ TEST(Windows1252Test, CharactersOutsideBecomeQuestionMarks) {
 }
 
 } // namespace
-} // namespace orvo
+} // namespace kestrum
