@@ -1,7 +1,7 @@
 #include "kestrum-widgets/pathtree/cpathtree.h"
 
-#include <kestrum-gui/displaytext.h>
 #include "kestrum-widgets/common/treeitems.h"
+#include <kestrum-gui/displaytext.h>
 
 #include <QHeaderView>
 #include <QPersistentModelIndex>

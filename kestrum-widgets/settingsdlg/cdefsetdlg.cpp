@@ -1,11 +1,11 @@
 #include "kestrum-widgets/settingsdlg/cdefsetdlg.h"
 
-#include <kestrum-gui/displaytext.h>
 #include "kestrum-widgets/common/treeitems.h"
 #include "kestrum-widgets/pathtree/cpathtree.h"
 #include "kestrum-widgets/settingsdlg/climitedtextedit.h"
 #include "kestrum-widgets/settingsdlg/defsettexts.h"
 #include "kestrum-widgets/settingsdlg/fieldtext.h"
+#include <kestrum-gui/displaytext.h>
 
 #include <QButtonGroup>
 #include <QColorDialog>

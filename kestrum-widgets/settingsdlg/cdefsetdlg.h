@@ -1,8 +1,8 @@
 #pragma once
 
+#include <kestrum-gui/logfont.h>
 #include <kestrum-widgets/common/cimagelist.h>
 #include <kestrum-widgets/settingsdlg/cpropinfo.h>
-#include <kestrum-gui/logfont.h>
 #include <kestrum/kestrum_widgets_export.h>
 #include <kestrum/propstore/cpropdb.h>
 

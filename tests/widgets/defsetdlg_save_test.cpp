@@ -2,9 +2,9 @@
 // are saved, OK and Cancel, the choosers, and the raw-data event.
 #include "defsettestsupport.h"
 
+#include <kestrum-gui/logfont.h>
 #include <kestrum-widgets/pathtree/cpathtree.h>
 #include <kestrum-widgets/settingsdlg/cdefsetdlg.h>
-#include <kestrum-gui/logfont.h>
 
 #include <QColorDialog>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 // and their captions, both languages, colours, and how long descriptions live.
 #include "defsettestsupport.h"
 
-#include <kestrum-widgets/settingsdlg/cdefsetdlg.h>
 #include <kestrum-gui/logfont.h>
+#include <kestrum-widgets/settingsdlg/cdefsetdlg.h>
 
 #include <QComboBox>
 #include <QLabel>
