@@ -249,14 +249,23 @@ void CPathTree::ResetDrive(QTreeWidgetItem* item) {
     AddDummyNode(drive);
 }
 
-void CPathTree::OnItemExpanded(QTreeWidgetItem* item) {
-    const std::string path = GetPathFromItem(item);
+// A changed medium resets its drive and a vanished folder leaves the tree; false when item
+// was reset or removed and must not be touched any more.
+bool CPathTree::Revalidate(QTreeWidgetItem* item, const std::string& path) {
     if (!IsMediaValid(item)) {
         ResetDrive(item);
-        return;
+        return false;
     }
     if (!IsPathValid(item, path)) {
         delete item;
+        return false;
+    }
+    return true;
+}
+
+void CPathTree::OnItemExpanded(QTreeWidgetItem* item) {
+    const std::string path = GetPathFromItem(item);
+    if (!Revalidate(item, path)) {
         return;
     }
     DeleteChildren(item);
@@ -269,12 +278,7 @@ void CPathTree::OnItemExpanded(QTreeWidgetItem* item) {
 
 void CPathTree::OnItemCollapsed(QTreeWidgetItem* item) {
     const std::string path = GetPathFromItem(item);
-    if (!IsMediaValid(item)) {
-        ResetDrive(item);
-        return;
-    }
-    if (!IsPathValid(item, path)) {
-        delete item;
+    if (!Revalidate(item, path)) {
         return;
     }
     // The content is read again at the next expansion, so it shows folders made meanwhile.

@@ -80,6 +80,7 @@ private:
     QTreeWidgetItem* FindItem(QTreeWidgetItem* parent, std::string_view name) const;
     void UpdateButtonState(QTreeWidgetItem* item, const std::string& path);
     void ResetDrive(QTreeWidgetItem* item);
+    bool Revalidate(QTreeWidgetItem* item, const std::string& path);
     // Collapses item without reacting to it.
     void CollapseQuietly(QTreeWidgetItem* item);
     QTreeWidgetItem* FindDriveForPath(std::string_view path, std::string_view& rest) const;

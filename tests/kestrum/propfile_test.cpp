@@ -1,10 +1,10 @@
 #include "testsupport.h"
 
+#include "common/filesizelimit.h"
+
 #include <kestrum/propstore/cpropdb.h>
 #include <kestrum/propstore/cpropset.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,28 +27,6 @@ std::size_t FilesIn(const TempDir& dir) {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()),
                                                   std::filesystem::directory_iterator()));
 }
-
-// Lowers the file size limit so that writes fail part-way with EFBIG, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int);
-};
 
 TEST(PropFileSave, AFailureHalfWayLeavesTheOldFileAsItWas) {
     TempDir dir;

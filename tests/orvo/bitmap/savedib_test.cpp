@@ -1,5 +1,7 @@
 #include "orvo/engine/bitmapexport.h"
 
+#include "common/filesizelimit.h"
+
 #include "bitmaptestsupport.h"
 #include "testcanvas.h"
 
@@ -34,29 +36,6 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
 }
-
-// Lowers the file size limit so that a write stops part-way, as on a full disk, and ignores
-// the signal that would otherwise end the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-        : m_handler(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    void (*m_handler)(int);
-    rlimit m_saved{};
-};
 
 // The size of every write() made into one end of a socket pair that keeps message boundaries:
 // each write arrives as one message, however the reader is scheduled.
