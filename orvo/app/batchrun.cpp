@@ -1,5 +1,6 @@
 #include "orvo/app/batchrun.h"
 
+#include "orvo/app/settingsfile.h"
 #include "orvo/app/terminalhost.h"
 #include "orvo/engine/subtitlelist.h"
 #include "orvo/engine/subtitlerenderer.h"
@@ -25,7 +26,7 @@ bool IsMissing(const std::string& path) {
     return stat(path.c_str(), &info) != 0 && errno == ENOENT;
 }
 
-std::string ChooseSettingsFile(const BatchOptions& options, const kestrum::CPropDb& db) {
+std::string ChooseRunSettings(const BatchOptions& options) {
     if (options.settingsFile) {
         return *options.settingsFile;
     }
@@ -34,7 +35,7 @@ std::string ChooseSettingsFile(const BatchOptions& options, const kestrum::CProp
     if (!options.ignoreListConfig && !IsMissing(listConfig)) {
         return listConfig;
     }
-    return db.GetDefaultFileName();
+    return ProgramSettingsFile();
 }
 
 bool LoadSettings(kestrum::CPropDb& db, const std::string& path, std::ostream& err) {
@@ -95,7 +96,7 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
         return kExitFailed;
     }
     kestrum::CPropDb db;
-    const std::string settingsPath = ChooseSettingsFile(options, db);
+    const std::string settingsPath = ChooseRunSettings(options);
     if (!LoadSettings(db, settingsPath, err)) {
         return kExitFailed;
     }

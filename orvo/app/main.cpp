@@ -1,13 +1,27 @@
 #include "orvo/app/batchrun.h"
 #include "orvo/app/commandline.h"
+#include "orvo/app/corvoapp.h"
+#include "orvo/app/programicon.h"
+#include "orvo/app/settingsfile.h"
 
 #include <kestrum/util/cversion.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <cstdlib>
 #include <iostream>
+
+namespace {
+
+// Without a display Qt would abort the window with a platform plugin error.
+bool HasDisplay() {
+    return std::getenv("QT_QPA_PLATFORM") != nullptr || std::getenv("DISPLAY") != nullptr ||
+           std::getenv("WAYLAND_DISPLAY") != nullptr;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     kestrum::CVersion version;
@@ -26,6 +40,12 @@ int main(int argc, char** argv) {
         QGuiApplication app(qtArgc, qtArgv);
         return orvo::RunBatch(parsed.options, std::cout, std::cerr);
     }
+    if (parsed.request == orvo::CommandLineRequest::Window && HasDisplay()) {
+        QApplication app(qtArgc, qtArgv);
+        QGuiApplication::setDesktopFileName(QStringLiteral("orvo"));
+        QApplication::setWindowIcon(orvo::ProgramIcon());
+        return orvo::COrvoApp(orvo::ProgramSettingsFile()).Run();
+    }
 
     // Qt's help text names the program through the application object.
     QCoreApplication app(qtArgc, qtArgv);
@@ -35,7 +55,8 @@ int main(int argc, char** argv) {
     case orvo::CommandLineRequest::Version:
         commandLine.ShowVersion();
     case orvo::CommandLineRequest::Window:
-        std::cerr << "orvo: the window is not built yet; use orvo --batch LIST (orvo --help).\n";
+        std::cerr << "orvo: there is no display for the window; orvo --batch LIST needs none.\n"
+                     "Try 'orvo --help' for the options.\n";
         return orvo::kExitUsage;
     default:
         std::cerr << "orvo: " << parsed.error << "\nTry 'orvo --help' for the options.\n";

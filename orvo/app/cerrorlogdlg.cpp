@@ -1,0 +1,46 @@
+#include "orvo/app/cerrorlogdlg.h"
+
+#include "orvo/app/messages.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orvo {
+
+namespace {
+
+constexpr int kLogWidth = 360;
+constexpr int kLogHeight = 240;
+
+} // namespace
+
+CErrorLogDlg::CErrorLogDlg(const std::string& message, const std::string& log, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Error Log"));
+    auto* messageLabel = new QLabel(DisplayText(message), this);
+    messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    messageLabel->setTextFormat(Qt::PlainText);
+    QPalette red = messageLabel->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    messageLabel->setPalette(red);
+
+    auto* logEdit = new QPlainTextEdit(DisplayText(log), this);
+    logEdit->setObjectName(QStringLiteral("logEdit"));
+    logEdit->setReadOnly(true);
+    logEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    logEdit->setMinimumSize(kLogWidth, kLogHeight);
+
+    auto* done = new QPushButton(QStringLiteral("Done"), this);
+    done->setObjectName(QStringLiteral("doneButton"));
+    done->setDefault(true);
+    connect(done, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(messageLabel);
+    layout->addWidget(logEdit);
+    layout->addWidget(done, 0, Qt::AlignRight);
+}
+
+} // namespace orvo

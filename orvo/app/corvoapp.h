@@ -1,0 +1,52 @@
+#pragma once
+
+#include "orvo/engine/subtitlelist.h"
+
+#include <kestrum/propstore/cpropdb.h>
+#include <kestrum/util/cversion.h>
+
+#include <string>
+
+class QWidget;
+
+namespace orvo {
+
+// The interactive program: owns the version information, the settings database and the
+// subtitle store for as long as the program runs, and shows the main window between loading
+// and saving the settings file.
+class COrvoApp {
+public:
+    // settingsFile: where the settings database lives; the program passes
+    // ProgramSettingsFile(), tests a file of their own.
+    explicit COrvoApp(std::string settingsFile);
+
+    // Loads the settings, runs the main window until it is closed, saves the settings; the
+    // exit code.
+    int Run();
+
+    kestrum::CPropDb& GetPropDb() { return m_PropDb; }
+    SubtitleStore& GetStore() { return m_store; }
+    const kestrum::CVersion& GetVersion() const { return m_version; }
+    const std::string& GetSettingsFile() const { return m_settingsFile; }
+
+    // Replaces the database by the settings file; a file that is missing means the defaults.
+    // A file that cannot be read is moved aside to FILE.damaged, so that the next save keeps
+    // it, and the user is told (parent: the window the message belongs to).
+    void LoadSettings(QWidget* parent);
+    // Writes the settings file, creating its folder; false when it could not be written.
+    bool SaveSettings();
+
+private:
+    void InitInstance();
+    int ExitInstance();
+    void SetDamagedFileAside(QWidget* parent, const std::string& error);
+
+    kestrum::CVersion m_version;
+    kestrum::CPropDb m_PropDb;
+    SubtitleStore m_store;
+    std::string m_settingsFile;
+    // Cleared when a damaged settings file could not be moved aside: saving would destroy it.
+    bool m_mayWriteFile = true;
+};
+
+} // namespace orvo

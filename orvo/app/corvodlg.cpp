@@ -1,0 +1,612 @@
+#include "orvo/app/corvodlg.h"
+
+#include "orvo/app/caboutdlg.h"
+#include "orvo/app/ccolorcombo.h"
+#include "orvo/app/corvoapp.h"
+#include "orvo/app/cprocessdlg.h"
+#include "orvo/app/focusrect.h"
+#include "orvo/app/messages.h"
+#include "orvo/app/windowhost.h"
+#include "orvo/engine/bitmapexport.h"
+#include "orvo/engine/looksettings.h"
+#include "orvo/engine/texts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace orvo {
+
+namespace {
+
+// Client pixels of the preview, whatever the font: the canvas is shown at its real size.
+constexpr QPoint kFrameOrigin(10, 20);
+constexpr QPoint kCanvasOrigin(12, 22);
+constexpr int kFrameBorder = 2;
+const QRect kPreviewRect(kFrameOrigin,
+                         QSize(kCanvasWidth + 2 * kFrameBorder, kPalHeight + 2 * kFrameBorder));
+constexpr int kGap = 4;
+constexpr int kTopRowY = 1;
+constexpr int kTopRowHeight = 18;
+constexpr int kProgressHeight = 10;
+
+constexpr int kMaxMargin = 150;
+constexpr int kMaxOutlineSpacing = 5;
+// The two big buttons are this many text lines high.
+constexpr double kTallButtonLines = 1.4;
+
+const char* const kPalMode = "PAL 720 x 576 Preview 100%";
+const char* const kNtscMode = "NTSC 720 x 480 Preview 100%";
+const char* const kTestImage = "test.bmp";
+
+// The alignment list reads "Center", "Left", "Right"; Align holds 1, 0 and 2 for them.
+constexpr std::array<int, 3> kAlignOfItem = {1, 0, 2};
+
+int ItemOfAlign(int align) {
+    const auto found = std::find(kAlignOfItem.begin(), kAlignOfItem.end(), align);
+    return found == kAlignOfItem.end() ? -1 : static_cast<int>(found - kAlignOfItem.begin());
+}
+
+template <class Widget>
+Widget* Named(Widget* widget, const char* name, const char* toolTip = nullptr) {
+    widget->setObjectName(QString::fromLatin1(name));
+    if (toolTip != nullptr) {
+        widget->setToolTip(DisplayText(toolTip));
+    }
+    return widget;
+}
+
+QPushButton* Button(const char* text, const char* name, const char* toolTip, QWidget* parent) {
+    return Named(new QPushButton(QString::fromLatin1(text), parent), name, toolTip);
+}
+
+// A push-like check box or radio button: it stays down while it is on.
+QPushButton* StateButton(const char* text, const char* name, const char* toolTip, QWidget* parent) {
+    QPushButton* button = Button(text, name, toolTip, parent);
+    button->setCheckable(true);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Each edit shows a number that only its arrows (or typed digits within the range) change.
+QSpinBox* SpinEdit(int maximum, const char* name, const char* toolTip, QWidget* parent) {
+    auto* spin = Named(new QSpinBox(parent), name, toolTip);
+    spin->setRange(0, maximum);
+    spin->setWrapping(true);
+    spin->setAlignment(Qt::AlignRight);
+    return spin;
+}
+
+QLabel* SunkenLabel(const char* name, QWidget* parent) {
+    auto* label = Named(new QLabel(parent), name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QGroupBox* Group(const char* title, const char* name, QWidget* parent) {
+    return Named(new QGroupBox(QString::fromLatin1(title), parent), name);
+}
+
+// The column is as tall as the preview when its spacing is this tight.
+constexpr int kColumnSpacing = 4;
+constexpr int kGroupSpacing = 2;
+
+template <class Layout>
+Layout* Compact(Layout* layout, int spacing = kGroupSpacing) {
+    layout->setContentsMargins(spacing + 3, spacing, spacing + 3, spacing + 3);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+void MakeTall(QPushButton* button) {
+    const int line = button->fontMetrics().height();
+    button->setMinimumHeight(static_cast<int>(line * kTallButtonLines) +
+                             button->sizeHint().height() - line);
+}
+
+// Keeps the window disabled while a run goes, and gives its focus back afterwards.
+class RunningWindow {
+public:
+    explicit RunningWindow(QWidget& window)
+        : m_window(window)
+        , m_focus(window.focusWidget()) {
+        m_window.setEnabled(false);
+    }
+    RunningWindow(const RunningWindow&) = delete;
+    RunningWindow& operator=(const RunningWindow&) = delete;
+    ~RunningWindow() {
+        m_window.setEnabled(true);
+        if (m_focus) {
+            m_focus->setFocus();
+        }
+    }
+
+private:
+    QWidget& m_window;
+    QPointer<QWidget> m_focus;
+};
+
+std::string WriteFailuresText(const std::vector<std::string>& failures) {
+    // Beyond a screenful the rest only repeats the reason.
+    constexpr std::size_t kShown = 10;
+    std::string text = std::to_string(failures.size()) + " files could not be written:\r\n";
+    for (std::size_t i = 0; i < failures.size() && i < kShown; ++i) {
+        text += "\r\n" + failures[i];
+    }
+    if (failures.size() > kShown) {
+        text += "\r\n...";
+    }
+    return text;
+}
+
+} // namespace
+
+COrvoDlg::COrvoDlg(COrvoApp& app, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_app(app)
+    , m_renderer(m_settings)
+    , m_canvas(MakeCanvas(true)) {
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("Tessaly"));
+    CreateControls();
+    ConnectControls();
+    SetTabOrder();
+    AddAboutCommand();
+    // The colour combo follows the "Text" target from the start.
+    m_textTarget->setChecked(true);
+    m_colorCombo->setCurrentIndex(0);
+    LoadLookSettings();
+}
+
+void COrvoDlg::CreateControls() {
+    m_modeLabel = SunkenLabel("modeLabel", this);
+    m_modeLabel->setText(QString::fromLatin1(kPalMode));
+    m_statusLine = SunkenLabel("statusLine", this);
+    m_progressBar = Named(new QProgressBar(this), "progressBar");
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setRange(0, 1);
+    m_progressBar->setValue(0);
+    PlaceControls(CreateColumn());
+}
+
+QFrame* COrvoDlg::CreateColumn() {
+    auto* column = Named(new QFrame(this), "controlColumn");
+    column->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    m_ntsc = StateButton("NTSC", "ntscButton", "NTSC resolution 720x480.", column);
+    m_pal = StateButton("PAL", "palButton", "PAL resolution 720x576.", column);
+    for (QPushButton* mode : {m_ntsc, m_pal}) {
+        mode->setAutoExclusive(true);
+        mode->setFocusPolicy(Qt::ClickFocus);
+    }
+    auto* modes = new QHBoxLayout;
+    modes->addWidget(m_ntsc);
+    modes->addWidget(m_pal);
+
+    m_quit = Button("&Quit", "quitButton", nullptr, column);
+    m_quit->setAutoDefault(false);
+    MakeTall(m_quit);
+
+    auto* layout = Compact(new QVBoxLayout(column), kColumnSpacing);
+    layout->addLayout(modes);
+    layout->addWidget(CreateMarginsGroup(column));
+    layout->addWidget(CreateColorsGroup(column));
+    layout->addWidget(CreateTextGroup(column));
+    layout->addWidget(CreateGenerationGroup(column));
+    layout->addWidget(m_quit);
+    layout->addStretch(1);
+    return column;
+}
+
+QGroupBox* COrvoDlg::CreateMarginsGroup(QWidget* parent) {
+    QGroupBox* group = Group("Margins: (0 - 150)", "marginsGroup", parent);
+    m_leftMargin = SpinEdit(kMaxMargin, "leftMarginEdit", "Change left margin.", group);
+    m_rightMargin = SpinEdit(kMaxMargin, "rightMarginEdit", "Change right margin.", group);
+    m_bottomMargin = SpinEdit(kMaxMargin, "bottomMarginEdit", "Change bottom margin.", group);
+    auto* layout = Compact(new QGridLayout(group));
+    int row = 0;
+    for (const auto& [text, spin] :
+         {std::pair{"Left:", m_leftMargin}, std::pair{"Right", m_rightMargin},
+          std::pair{"Bottom:", m_bottomMargin}}) {
+        auto* label = new QLabel(QString::fromLatin1(text), group);
+        label->setBuddy(spin);
+        layout->addWidget(label, row, 0);
+        layout->addWidget(spin, row, 1);
+        ++row;
+    }
+    return group;
+}
+
+QGroupBox* COrvoDlg::CreateColorsGroup(QWidget* parent) {
+    QGroupBox* group = Group("Colors:", "colorsGroup", parent);
+    m_textTarget = StateButton("Text", "textColorButton", "Select text color.", group);
+    m_textBkgTarget = StateButton("Text Background", "textBkgColorButton",
+                                  "Select text background or outline color.", group);
+    m_bkgTarget = StateButton("Background", "bkgColorButton", "Select background color.", group);
+    m_colorCombo = Named(new CColorCombo(group), "colorCombo", "Change selected color.");
+    auto* layout = Compact(new QVBoxLayout(group));
+    for (QPushButton* target : {m_textTarget, m_textBkgTarget, m_bkgTarget}) {
+        target->setAutoExclusive(true);
+        layout->addWidget(target);
+    }
+    // Only the first target is a tab stop; the arrow keys move between the three.
+    m_textBkgTarget->setFocusPolicy(Qt::ClickFocus);
+    m_bkgTarget->setFocusPolicy(Qt::ClickFocus);
+    layout->addWidget(m_colorCombo);
+    return group;
+}
+
+QGroupBox* COrvoDlg::CreateTextGroup(QWidget* parent) {
+    QGroupBox* group = Group("Text:", "textGroup", parent);
+    m_align = Named(new QComboBox(group), "alignCombo", "Change text alignment.");
+    m_align->addItems({QStringLiteral("Center"), QStringLiteral("Left"), QStringLiteral("Right")});
+    m_font = Button("Font...", "fontButton", "Select font.", group);
+    m_font->setAutoDefault(false);
+    m_antialias = StateButton("Antialias", "antialiasButton", "Antialias on/off.", group);
+    m_boxing = StateButton("Boxing", "boxingButton", "Boxing on/off.", group);
+    m_outline = StateButton("Outline", "outlineButton", "Outline on/off.", group);
+    QGroupBox* spacing = Group("Outline Spacing:", "outlineSpacingGroup", group);
+    spacing->setFlat(true);
+    m_outlineSpacing = SpinEdit(kMaxOutlineSpacing, "outlineSpacingEdit", nullptr, spacing);
+    auto* spacingLayout = Compact(new QHBoxLayout(spacing), 0);
+    spacingLayout->addWidget(m_outlineSpacing, 0, Qt::AlignHCenter);
+    m_extendBlanks = StateButton("Extend Blanks", "extendBlanksButton", nullptr, group);
+
+    auto* alignRow = new QHBoxLayout;
+    auto* alignLabel = new QLabel(QStringLiteral("Alignment:"), group);
+    alignLabel->setBuddy(m_align);
+    alignRow->addWidget(alignLabel);
+    alignRow->addWidget(m_align, 1);
+    auto* layout = Compact(new QVBoxLayout(group));
+    layout->addLayout(alignRow);
+    for (QWidget* control : std::initializer_list<QWidget*>{m_font, m_antialias, m_boxing,
+                                                            m_outline, spacing, m_extendBlanks}) {
+        layout->addWidget(control);
+    }
+    return group;
+}
+
+QGroupBox* COrvoDlg::CreateGenerationGroup(QWidget* parent) {
+    QGroupBox* group = Group("Generation:", "generationGroup", parent);
+    m_saveTestImage =
+        Button("Save test image", "saveTestImageButton", "Save the current test image.", group);
+    m_testMode = StateButton("&Test mode", "testModeButton",
+                             "No bitmaps are saved.\r\nCan be used to detect additional line "
+                             "breaks.",
+                             group);
+    m_process =
+        Button("&Process file...", "processButton", "Opens a dialog to start generation.", group);
+    m_process->setDefault(true);
+    MakeTall(m_process);
+    auto* layout = Compact(new QVBoxLayout(group));
+    layout->addWidget(m_saveTestImage);
+    layout->addWidget(m_testMode);
+    layout->addWidget(m_process);
+    return group;
+}
+
+// The preview's place is fixed in pixels; the column beside it takes what its font needs.
+void COrvoDlg::PlaceControls(QFrame* column) {
+    const int previewRight = kPreviewRect.right() + 1;
+    const int modeWidth =
+        m_modeLabel->fontMetrics().horizontalAdvance(QString::fromLatin1(kNtscMode)) +
+        2 * m_modeLabel->fontMetrics().averageCharWidth();
+    m_modeLabel->setGeometry(kFrameOrigin.x(), kTopRowY, modeWidth, kTopRowHeight);
+    const int statusLeft = kFrameOrigin.x() + modeWidth + kGap;
+    m_statusLine->setGeometry(statusLeft, kTopRowY, previewRight - statusLeft, kTopRowHeight);
+    const int progressTop = kPreviewRect.bottom() + 1 + kGap;
+    m_progressBar->setGeometry(kFrameOrigin.x(), progressTop, kPreviewRect.width(),
+                               kProgressHeight);
+
+    const QSize columnSize = column->sizeHint();
+    const int height = std::max(progressTop + kProgressHeight, columnSize.height()) + kGap;
+    column->setGeometry(previewRight + kGap, kTopRowY, columnSize.width(), height - 2 * kTopRowY);
+    setFixedSize(previewRight + 2 * kGap + columnSize.width(), height);
+}
+
+void COrvoDlg::ConnectControls() {
+    connect(m_ntsc, &QPushButton::clicked, this, [this] { SetCanvasMode(false); });
+    connect(m_pal, &QPushButton::clicked, this, [this] { SetCanvasMode(true); });
+    for (QPushButton* target : {m_textTarget, m_textBkgTarget, m_bkgTarget}) {
+        connect(target, &QPushButton::clicked, this, &COrvoDlg::OnColorTarget);
+    }
+    connect(m_colorCombo, &QComboBox::activated, this, &COrvoDlg::OnSelchangeColor);
+    connect(m_align, &QComboBox::activated, this, &COrvoDlg::OnSelchangeAlign);
+    for (const auto& [edit, margin] : {std::pair{m_leftMargin, &m_settings.LeftMargin},
+                                       std::pair{m_rightMargin, &m_settings.RightMargin},
+                                       std::pair{m_bottomMargin, &m_settings.VerticalOffset}}) {
+        connect(edit, &QSpinBox::textChanged, this, [this] { m_marginChanged = true; });
+        connect(edit, &QSpinBox::editingFinished, this,
+                [this, edit, margin] { OnMarginEditingFinished(edit, *margin); });
+    }
+    connect(m_antialias, &QPushButton::clicked, this, [this] {
+        RebuildFonts();
+        InvalidatePreview();
+    });
+    connect(m_font, &QPushButton::clicked, this, &COrvoDlg::OnFont);
+    connect(m_boxing, &QPushButton::clicked, this, &COrvoDlg::ApplyBoxingRule);
+    connect(m_outline, &QPushButton::clicked, this, &COrvoDlg::ApplyOutlineRule);
+    connect(m_outlineSpacing, &QSpinBox::valueChanged, this, [this](int spacing) {
+        m_settings.OutlineSpacing = spacing;
+        InvalidatePreview();
+    });
+    connect(m_extendBlanks, &QPushButton::clicked, this, [this](bool on) {
+        m_settings.ExtendBlanks = on;
+        InvalidatePreview();
+    });
+    connect(m_saveTestImage, &QPushButton::clicked, this, &COrvoDlg::OnSaveTestImage);
+    connect(m_process, &QPushButton::clicked, this, &COrvoDlg::StartProcess);
+    connect(m_quit, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void COrvoDlg::SetTabOrder() {
+    const std::array<QWidget*, 16> order = {
+        m_leftMargin,    m_rightMargin, m_bottomMargin,   m_textTarget,
+        m_colorCombo,    m_align,       m_font,           m_antialias,
+        m_boxing,        m_outline,     m_outlineSpacing, m_extendBlanks,
+        m_saveTestImage, m_testMode,    m_process,        m_quit,
+    };
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+// Window managers keep their window menus to themselves: the About command sits in the
+// window's own context menu, and on F1.
+void COrvoDlg::AddAboutCommand() {
+    m_about = new QAction(QStringLiteral("&About Orvo..."), this);
+    m_about->setObjectName(QStringLiteral("aboutAction"));
+    m_about->setShortcut(QKeySequence(Qt::Key_F1));
+    m_about->setShortcutContext(Qt::WindowShortcut);
+    connect(m_about, &QAction::triggered, this, &COrvoDlg::OnAbout);
+    addAction(m_about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void COrvoDlg::LoadLookSettings() {
+    orvo::LoadLookSettings(m_app.GetPropDb(), m_settings, m_LastPath);
+    ShowLook();
+}
+
+void COrvoDlg::SaveLookSettings() {
+    orvo::SaveLookSettings(m_app.GetPropDb(), m_settings, m_LastPath);
+}
+
+// The controls take over the look. Stored values beyond what a control can show are brought
+// into its range, so that the preview never draws something the window does not show.
+void COrvoDlg::ShowLook() {
+    m_settings.LeftMargin = std::clamp(m_settings.LeftMargin, 0, kMaxMargin);
+    m_settings.RightMargin = std::clamp(m_settings.RightMargin, 0, kMaxMargin);
+    m_settings.VerticalOffset = std::clamp(m_settings.VerticalOffset, 0, kMaxMargin);
+    m_settings.OutlineSpacing = std::clamp(m_settings.OutlineSpacing, 0, kMaxOutlineSpacing);
+    (m_settings.PAL ? m_pal : m_ntsc)->setChecked(true);
+    m_antialias->setChecked(m_settings.AntiAlias);
+    m_boxing->setChecked(m_settings.Box);
+    m_outline->setChecked(m_settings.Outline != 0);
+    m_extendBlanks->setChecked(m_settings.ExtendBlanks);
+    // Any other stored alignment leaves the list as it was.
+    if (const int item = ItemOfAlign(m_settings.Align); item >= 0) {
+        m_align->setCurrentIndex(item);
+    }
+    m_colorCombo->SelectColor(TargetColor());
+    m_leftMargin->setValue(m_settings.LeftMargin);
+    m_rightMargin->setValue(m_settings.RightMargin);
+    m_bottomMargin->setValue(m_settings.VerticalOffset);
+    m_outlineSpacing->setValue(m_settings.OutlineSpacing);
+    m_marginChanged = false;
+    RebuildFonts();
+    SetCanvasMode(m_settings.PAL);
+}
+
+// The main font follows "Antialias"; the outline font never antialiases (the renderer makes
+// both from the description).
+void COrvoDlg::RebuildFonts() {
+    m_settings.AntiAlias = m_antialias->isChecked();
+    m_settings.Font.quality =
+        m_settings.AntiAlias ? LOGFONT::kAntialiasedQuality : LOGFONT::kNonAntialiasedQuality;
+    m_renderer.RebuildFonts(m_settings);
+}
+
+void COrvoDlg::InvalidatePreview() {
+    m_renderer.RenderSubtitle(m_settings, texts::kTestText, m_canvas);
+    update(kPreviewRect);
+}
+
+void COrvoDlg::SetCanvasMode(bool pal) {
+    m_settings.PAL = pal;
+    m_canvas = MakeCanvas(pal);
+    m_modeLabel->setText(QString::fromLatin1(pal ? kPalMode : kNtscMode));
+    InvalidatePreview();
+    // A shorter canvas leaves the lines below it to be cleared.
+    update();
+}
+
+// The text block's width between the margins, from the canvas top down to the block's bottom,
+// in window coordinates: where the margins and the bottom offset lie.
+QRect COrvoDlg::PreviewTextFrame() const {
+    const int left = kCanvasOrigin.x() + m_settings.LeftMargin;
+    const int right = kCanvasOrigin.x() + kCanvasWidth - m_settings.RightMargin;
+    const int bottom = kCanvasOrigin.y() + m_canvas.height() - m_settings.VerticalOffset;
+    return {QPoint(left, kCanvasOrigin.y()), QPoint(right - 1, bottom - 1)};
+}
+
+void COrvoDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // A sunken frame: black at the top and left, white at the bottom and right.
+    const QRect frame(kFrameOrigin, m_canvas.size() + QSize(2 * kFrameBorder, 2 * kFrameBorder));
+    painter.fillRect(frame.left(), frame.top(), frame.width() - 1, 1, Qt::black);
+    painter.fillRect(frame.left(), frame.top(), 1, frame.height() - 1, Qt::black);
+    painter.fillRect(frame.right(), frame.top(), 1, frame.height(), Qt::white);
+    painter.fillRect(frame.left(), frame.bottom(), frame.width(), 1, Qt::white);
+    painter.drawImage(kCanvasOrigin, m_canvas);
+    if (const QRect text = PreviewTextFrame(); text.isValid()) {
+        DrawFocusRect(painter, text);
+    }
+}
+
+COLORREF& COrvoDlg::TargetColor() {
+    if (m_textTarget->isChecked()) {
+        return m_settings.TextColor;
+    }
+    if (m_textBkgTarget->isChecked()) {
+        return m_settings.TextBkgColor;
+    }
+    return m_settings.BkgColor;
+}
+
+void COrvoDlg::OnColorTarget() {
+    m_colorCombo->SelectColor(TargetColor());
+}
+
+void COrvoDlg::OnSelchangeColor(int index) {
+    TargetColor() = m_colorCombo->GetItemColor(index);
+    InvalidatePreview();
+}
+
+void COrvoDlg::OnSelchangeAlign(int index) {
+    m_settings.Align = kAlignOfItem.at(static_cast<std::size_t>(index));
+    InvalidatePreview();
+}
+
+// Enter also finishes the editing, but opens the Process dialog as well: the margin then
+// takes effect as the focus leaves.
+void COrvoDlg::OnMarginEditingFinished(QSpinBox* edit, int& margin) {
+    if (!edit->hasFocus()) {
+        ApplyMargin(edit, margin);
+    }
+}
+
+void COrvoDlg::ApplyMargin(QSpinBox* edit, int& margin) {
+    margin = edit->value();
+    if (m_marginChanged) {
+        InvalidatePreview();
+    }
+    m_marginChanged = false;
+}
+
+// The focus leaves the margin only once the Process dialog is open, after the look is saved.
+void COrvoDlg::ApplyPendingMargin() {
+    for (const auto& [edit, margin] : {std::pair{m_leftMargin, &m_settings.LeftMargin},
+                                       std::pair{m_rightMargin, &m_settings.RightMargin},
+                                       std::pair{m_bottomMargin, &m_settings.VerticalOffset}}) {
+        if (edit->hasFocus()) {
+            ApplyMargin(edit, *margin);
+        }
+    }
+}
+
+void COrvoDlg::ApplyBoxingRule() {
+    m_settings.Box = m_boxing->isChecked();
+    if (m_settings.Box) {
+        m_outline->setChecked(false);
+        ApplyOutlineRule();
+    }
+    InvalidatePreview();
+}
+
+void COrvoDlg::ApplyOutlineRule() {
+    m_settings.Outline = m_outline->isChecked() ? 1 : 0;
+    if (m_settings.Outline != 0) {
+        m_boxing->setChecked(false);
+        ApplyBoxingRule();
+    }
+    InvalidatePreview();
+}
+
+void COrvoDlg::OnFont() {
+    QFont current = m_settings.Font.ToQFont();
+    // The dialog lists sizes in points; the description holds pixels at 96 dots per inch.
+    if (current.pixelSize() > 0) {
+        current.setPointSizeF(current.pixelSize() * 72.0 / 96.0);
+    }
+    bool chosen = false;
+    const QFont font =
+        QFontDialog::getFont(&chosen, current, this, QString(), QFontDialog::ScalableFonts);
+    if (!chosen) {
+        return;
+    }
+    m_settings.Font = m_settings.Font.WithFont(font);
+    RebuildFonts();
+    InvalidatePreview();
+}
+
+// Into the current folder, as the canvas was last drawn.
+void COrvoDlg::OnSaveTestImage() {
+    errno = 0;
+    if (SaveCanvasBitmap(&m_canvas, kTestImage) != kDibWritten) {
+        const int error = errno;
+        m_statusLine->setText(
+            QStringLiteral("Cannot write %1: %2")
+                .arg(QString::fromLatin1(kTestImage),
+                     QString::fromLocal8Bit(error != 0 ? std::strerror(error) : "write error")));
+    }
+}
+
+void COrvoDlg::StartProcess() {
+    ApplyPendingMargin();
+    SaveLookSettings();
+    m_app.SaveSettings();
+    CProcessDlg dialog(m_app.GetPropDb(), m_app.GetStore(), this);
+    dialog.SetInputFile(m_LastPath);
+    const int result = dialog.exec();
+    repaint();
+    if (result != QDialog::Accepted) {
+        // Drops whatever a list configuration file brought in; the window keeps its look.
+        m_app.LoadSettings(this);
+        return;
+    }
+    // The list's configuration may have brought another look: the controls show it during
+    // the run.
+    LoadLookSettings();
+    m_LastPath = dialog.GetInputFile();
+    RunGeneration({dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex()});
+}
+
+void COrvoDlg::RunGeneration(const RunParameters& parameters) {
+    WindowHost host({this, m_statusLine, m_progressBar, m_testMode, kPreviewRect}, m_escape);
+    {
+        const RunningWindow running(*this);
+        StartGeneration(m_app.GetPropDb(), m_app.GetStore(), parameters, m_settings, m_renderer,
+                        m_canvas, host);
+    }
+    if (!host.GetWriteFailures().empty()) {
+        ShowMessage(this, QMessageBox::Warning, WriteFailuresText(host.GetWriteFailures()));
+    }
+}
+
+void COrvoDlg::OnAbout() {
+    CAboutDlg(m_app.GetVersion().GetVersion(), this).exec();
+}
+
+// The close box still works on a disabled window; a run must not lose its window.
+void COrvoDlg::closeEvent(QCloseEvent* event) {
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void COrvoDlg::done(int result) {
+    SaveLookSettings();
+    QDialog::done(result);
+}
+
+} // namespace orvo

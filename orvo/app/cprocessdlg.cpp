@@ -1,0 +1,279 @@
+#include "orvo/app/cprocessdlg.h"
+
+#include "orvo/app/messages.h"
+#include "orvo/engine/texts.h"
+
+#include <kestrum-gui/displaytext.h>
+#include <kestrum/propstore/carchiveexception.h>
+#include <kestrum/util/cstringhelper.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+
+namespace orvo {
+
+namespace {
+
+constexpr int kMaxStartIndexDigits = 5;
+constexpr int kMaxStartIndex = 99999;
+constexpr int kPathWidth = 320;
+constexpr int kHeaderLines = 5;
+const char* const kListFilter = "Text file (.txt) (*.txt)";
+const char* const kConfigurationQuestion = "Configuration file found!\r\n\r\nOverwrite settings?";
+
+template <class Widget>
+Widget* Named(Widget* widget, const char* name, const char* toolTip = nullptr) {
+    widget->setObjectName(QString::fromLatin1(name));
+    if (toolTip != nullptr) {
+        widget->setToolTip(QString::fromLatin1(toolTip));
+    }
+    return widget;
+}
+
+// The bytes for what an edit shows: the stored bytes when the user left the text as it was
+// shown (so an unchanged value keeps its encoding and line ends), otherwise the text with
+// CR LF line ends, encoded like the value it replaces.
+std::string StoredText(const QString& text, const std::string& shown) {
+    if (text == DisplayText(shown)) {
+        return shown;
+    }
+    QString lines = text;
+    lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return kestrum::EncodeLike(lines, shown);
+}
+
+// File names go to the file system as its bytes.
+std::string PathBytes(const QString& text, const std::string& shown) {
+    if (text == QFile::decodeName(shown.c_str())) {
+        return shown;
+    }
+    return QFile::encodeName(text).toStdString();
+}
+
+bool CanOpen(const std::string& path) {
+    return std::ifstream(path).is_open();
+}
+
+std::string CannotReadConfiguration(const std::string& path, const std::string& error) {
+    return "The configuration file " + path + " cannot be read:\r\n" + error +
+           "\r\n\r\nThe settings stay as they were.";
+}
+
+} // namespace
+
+CProcessDlg::CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* parent)
+    : QDialog(parent)
+    , m_db(db)
+    , m_store(store)
+    , m_strName(texts::kDefaultImageName)
+    , m_shownName(texts::kDefaultImageName) {
+    setWindowTitle(QStringLiteral("Process Subtitle File"));
+    CreateControls();
+    PlaceControls();
+    m_startIndex->setText(QString::fromStdString(m_strStartIndex));
+    m_name->setText(DisplayText(m_strName));
+    m_shownHeader = m_db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
+    m_header->setPlainText(DisplayText(m_shownHeader));
+    connect(m_load, &QPushButton::clicked, this, &CProcessDlg::OnLoad);
+    connect(m_start, &QPushButton::clicked, this, &CProcessDlg::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &CProcessDlg::reject);
+}
+
+void CProcessDlg::CreateControls() {
+    m_inputFile = Named(new QLineEdit(this), "inputFileEdit", "Path to import file.");
+    m_load = Named(new QPushButton(QStringLiteral("&Load..."), this), "loadButton",
+                   "Search for import file.");
+    m_startIndex = Named(new QLineEdit(this), "startIndexEdit", "Start index for bitmaps.");
+    m_startIndex->setMaxLength(kMaxStartIndexDigits);
+    m_startIndex->setAlignment(Qt::AlignRight);
+    m_startIndex->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_startIndex));
+    m_outputType = Named(new QComboBox(this), "outputTypeCombo", "Export format.");
+    m_outputType->addItem(QStringLiteral("DVD-1"));
+    m_outputType->setEnabled(false);
+    m_name = Named(new QLineEdit(this), "nameEdit", "Name for generated bitmaps.");
+    m_header = Named(new QPlainTextEdit(this), "headerEdit", "Script file header.");
+    m_header->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_header->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_header->setTabChangesFocus(true);
+    m_status = Named(new QLabel(this), "statusLine");
+    m_status->setAlignment(Qt::AlignCenter);
+    m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_status->setTextFormat(Qt::PlainText);
+    m_start = Named(new QPushButton(QStringLiteral("Start"), this), "startButton");
+    m_start->setDefault(true);
+    m_start->setEnabled(false);
+    m_cancel = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "cancelButton");
+}
+
+void CProcessDlg::PlaceControls() {
+    m_inputFile->setMinimumWidth(kPathWidth);
+    m_header->setFixedHeight(m_header->fontMetrics().lineSpacing() * kHeaderLines +
+                             2 * m_header->frameWidth() +
+                             static_cast<int>(2 * m_header->document()->documentMargin()));
+    m_startIndex->setFixedWidth(m_startIndex->fontMetrics().horizontalAdvance(QStringLiteral("0")) *
+                                (kMaxStartIndexDigits + 4));
+
+    auto* output = Named(new QGroupBox(QStringLiteral("Output"), this), "outputGroup");
+    auto* outputLayout = new QGridLayout(output);
+    outputLayout->addWidget(new QLabel(QStringLiteral("Output type:"), output), 0, 0);
+    outputLayout->addWidget(m_outputType, 0, 1, Qt::AlignLeft);
+    outputLayout->addWidget(new QLabel(QStringLiteral("Start index:"), output), 0, 2,
+                            Qt::AlignRight);
+    outputLayout->addWidget(m_startIndex, 0, 3);
+    outputLayout->addWidget(new QLabel(QStringLiteral("Name:"), output), 1, 0);
+    outputLayout->addWidget(m_name, 1, 1, 1, 3);
+    outputLayout->addWidget(new QLabel(QStringLiteral("Header:"), output), 2, 0, Qt::AlignTop);
+    outputLayout->addWidget(m_header, 2, 1, 1, 3);
+    outputLayout->setColumnStretch(1, 1);
+
+    auto* input = new QHBoxLayout;
+    input->addWidget(new QLabel(QStringLiteral("Input file:"), this));
+    input->addWidget(m_inputFile, 1);
+    input->addWidget(m_load);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(input);
+    layout->addWidget(output);
+    layout->addWidget(m_status);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(m_inputFile, m_load);
+    setTabOrder(m_load, m_startIndex);
+    setTabOrder(m_startIndex, m_name);
+    setTabOrder(m_name, m_header);
+    setTabOrder(m_header, m_start);
+    setTabOrder(m_start, m_cancel);
+}
+
+int CProcessDlg::GetStartIndex() const {
+    int value = 0;
+    const char* end = m_strStartIndex.data() + m_strStartIndex.size();
+    std::from_chars(m_strStartIndex.data(), end, value);
+    return value;
+}
+
+bool CProcessDlg::LoadSubtitleList(const std::string& path) {
+    const ListLoadResult result = orvo::LoadSubtitleList(path, m_store);
+    switch (result.status) {
+    case ListLoadResult::Status::Loaded:
+        return true;
+    case ListLoadResult::Status::CannotOpen:
+        return false;
+    case ListLoadResult::Status::InvalidLine:
+    case ListLoadResult::Status::ReadError:
+        ShowMessage(this, QMessageBox::Critical, result.message);
+        m_errorShown = true;
+        return false;
+    }
+    return false;
+}
+
+void CProcessDlg::CheckListConfiguration(const std::string& cfgPath) {
+    if (!CanOpen(cfgPath) || ShowMessage(this, QMessageBox::Question, kConfigurationQuestion,
+                                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    // Read on the side first: a damaged file then leaves the settings as they were, instead
+    // of the part read before the damage.
+    try {
+        errno = 0;
+        kestrum::CPropDb trial;
+        if (!trial.Load(cfgPath) || !m_db.Load(cfgPath)) {
+            const int error = errno;
+            ShowMessage(this, QMessageBox::Warning,
+                        CannotReadConfiguration(cfgPath, std::strerror(error)));
+            return;
+        }
+    } catch (const kestrum::CArchiveException& error) {
+        ShowMessage(this, QMessageBox::Warning, CannotReadConfiguration(cfgPath, error.what()));
+        return;
+    }
+    ShowStoredRunKeys();
+}
+
+// After a list configuration file: what it holds, or empty fields and 1.
+void CProcessDlg::ShowStoredRunKeys() {
+    m_shownHeader = m_db.ReadPropString("", "Header1", std::string(), true);
+    m_header->setPlainText(DisplayText(m_shownHeader));
+    m_shownName = m_db.ReadPropString("", "ImgName", std::string(), true);
+    m_name->setText(DisplayText(m_shownName));
+    // The field takes five digits; a number from elsewhere must not be cut to its first five.
+    const int startIndex =
+        std::clamp(m_db.ReadPropInt("", "StartIndex", 1, true), 0, kMaxStartIndex);
+    m_startIndex->setText(QString::number(startIndex));
+}
+
+void CProcessDlg::accept() {
+    m_db.WritePropString("", "Header1", StoredText(m_header->toPlainText(), m_shownHeader));
+    m_strStartIndex = m_startIndex->text().toStdString();
+    m_strName = StoredText(m_name->text(), m_shownName);
+    m_strInputFile = PathBytes(m_inputFile->text(), m_loadedPath);
+    QDialog::accept();
+}
+
+void CProcessDlg::OnLoad() {
+    const std::string path = ChooseListFile();
+    if (path.empty()) {
+        return;
+    }
+    m_errorShown = false;
+    if (LoadSubtitleList(path)) {
+        ShowLoadedList(path);
+        return;
+    }
+    if (!m_errorShown) {
+        ShowMessage(this, QMessageBox::NoIcon, texts::kErrorReadingFile);
+    }
+    m_start->setEnabled(false);
+    m_status->setText(QString::fromLatin1(texts::kNoFileLoaded));
+}
+
+std::string CProcessDlg::ChooseListFile() {
+    QFileDialog dialog(this, QStringLiteral("Open"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QString::fromLatin1(kListFilter));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (!m_strInputFile.empty()) {
+        const QFileInfo last(QFile::decodeName(m_strInputFile.c_str()));
+        dialog.setDirectory(last.absolutePath());
+        dialog.selectFile(last.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+}
+
+void CProcessDlg::ShowLoadedList(const std::string& path) {
+    m_loadedPath = path;
+    m_inputFile->setText(QFile::decodeName(path.c_str()));
+    m_start->setEnabled(true);
+    kestrum::CStringHelper helper;
+    CheckListConfiguration(helper.ChangeFileExtension(path, "cfg"));
+    m_status->setText(QString::asprintf(texts::kSubtitlesLoaded, static_cast<int>(m_store.size())));
+}
+
+} // namespace orvo

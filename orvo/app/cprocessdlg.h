@@ -1,0 +1,77 @@
+#pragma once
+
+#include "orvo/engine/subtitlelist.h"
+
+#include <kestrum/propstore/cpropdb.h>
+
+#include <QDialog>
+
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace orvo {
+
+// Prepares a run: loads the subtitle list into the store, offers the list's configuration
+// file, and takes the start index, the image base name and the script header. The database
+// and the store are the application's.
+class CProcessDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* parent = nullptr);
+
+    // The list used last: the open-file dialog starts at it. A list must be loaded anew each
+    // time the dialog opens.
+    void SetInputFile(const std::string& path) { m_strInputFile = path; }
+
+    // After Start: the list path as the input edit showed it, the name and the start index.
+    const std::string& GetInputFile() const { return m_strInputFile; }
+    const std::string& GetName() const { return m_strName; }
+    // 0-99999; an empty field is 0.
+    int GetStartIndex() const;
+
+    // Reads the list into the store; shows the message for an invalid line itself.
+    bool LoadSubtitleList(const std::string& path);
+    // Offers to load the settings saved with the list, and shows the header, name and start
+    // index they hold.
+    void CheckListConfiguration(const std::string& cfgPath);
+
+    // Start: stores the header and keeps what the fields show.
+    void accept() override;
+
+private:
+    void CreateControls();
+    void PlaceControls();
+    void OnLoad();
+    std::string ChooseListFile();
+    void ShowLoadedList(const std::string& path);
+    void ShowStoredRunKeys();
+
+    kestrum::CPropDb& m_db;
+    SubtitleStore& m_store;
+    std::string m_strStartIndex = "1";
+    std::string m_strName;
+    std::string m_strInputFile;
+    // The bytes behind each edit, so that a value the user leaves alone keeps its encoding.
+    std::string m_loadedPath;
+    std::string m_shownHeader;
+    std::string m_shownName;
+    bool m_errorShown = false;
+
+    QLineEdit* m_inputFile = nullptr;
+    QPushButton* m_load = nullptr;
+    QLineEdit* m_startIndex = nullptr;
+    QComboBox* m_outputType = nullptr;
+    QLineEdit* m_name = nullptr;
+    QPlainTextEdit* m_header = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_start = nullptr;
+    QPushButton* m_cancel = nullptr;
+};
+
+} // namespace orvo

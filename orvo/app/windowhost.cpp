@@ -1,0 +1,84 @@
+#include "orvo/app/windowhost.h"
+
+#include "orvo/app/cerrorlogdlg.h"
+#include "orvo/app/escapekeystate.h"
+#include "orvo/app/messages.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <algorithm>
+
+namespace orvo {
+
+namespace {
+
+// The window is disabled during the run, and a dialog made as its child would be disabled
+// with it. While the modal dialog is open it keeps the window from input anyway.
+template <class Show>
+auto WithWindowEnabled(QWidget* window, Show show) {
+    window->setEnabled(true);
+    const auto result = show();
+    window->setEnabled(false);
+    return result;
+}
+
+} // namespace
+
+WindowHost::WindowHost(const Controls& controls, const EscapeKeyState& escape)
+    : m_controls(controls)
+    , m_escape(escape) {}
+
+void WindowHost::SetStatus(const std::string& text) {
+    m_controls.statusLine->setText(DisplayText(text));
+}
+
+void WindowHost::SetProgressRange(int maximum) {
+    // A range of 0 to 0 would turn the bar into a busy indicator for an empty list.
+    m_controls.progressBar->setRange(0, std::max(maximum, 1));
+    m_controls.progressBar->setValue(0);
+}
+
+void WindowHost::StepProgress() {
+    m_controls.progressBar->setValue(m_controls.progressBar->value() + 1);
+}
+
+void WindowHost::SetProgressPos(int position) {
+    m_controls.progressBar->setValue(position);
+}
+
+bool WindowHost::IsTestMode() const {
+    return m_controls.testMode->isChecked();
+}
+
+// The key events have to be delivered for the key's state to be known; the disabled window
+// ignores them, and the status line and the progress bar are painted on the way.
+bool WindowHost::IsEscapeDown() {
+    QCoreApplication::processEvents();
+    return m_escape.IsDown();
+}
+
+bool WindowHost::AskContinue(const std::string& question) {
+    return WithWindowEnabled(m_controls.window, [&] {
+               return ShowMessage(m_controls.window, QMessageBox::Question, question,
+                                  QMessageBox::Yes | QMessageBox::No);
+           }) == QMessageBox::Yes;
+}
+
+void WindowHost::WriteFailed(const std::string& fileName, const std::string& error) {
+    m_failures.push_back(fileName + ": " + error);
+    SetStatus("Cannot write " + m_failures.back());
+}
+
+void WindowHost::ShowErrorLog(const std::string& message, const std::string& log) {
+    WithWindowEnabled(m_controls.window,
+                      [&] { return CErrorLogDlg(message, log, m_controls.window).exec(); });
+}
+
+void WindowHost::CanvasChanged() {
+    m_controls.window->repaint(m_controls.preview);
+}
+
+} // namespace orvo
