@@ -17,7 +17,7 @@ namespace {
 
 std::vector<std::filesystem::path> CorpusFiles() {
     std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(KESTRUM_FUZZ_CORPUS)) {
+    for (const auto& entry : std::filesystem::directory_iterator(FUZZ_CORPUS)) {
         if (entry.is_regular_file()) {
             files.push_back(entry.path());
         }
@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusReplay, testing::ValuesIn(CorpusFiles()),
 
 // An empty or missing corpus would make the replay pass without testing anything.
 TEST(CorpusFolder, HoldsTheSeeds) {
-    EXPECT_GE(CorpusFiles().size(), 10U);
+    EXPECT_GE(CorpusFiles().size(), std::size_t{FUZZ_MIN_SEEDS});
 }
 
 } // namespace
