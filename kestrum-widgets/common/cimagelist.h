@@ -11,8 +11,9 @@
 
 namespace kestrum {
 
-// The pictures of a tree: one strip image cut into equal square cells, in which one colour
-// stands for "transparent" (as in the strip bitmaps of the system the format comes from).
+// The pictures of a tree: one strip image cut into cells of one width, as high as the strip,
+// in which one colour stands for "transparent" (as in the strip bitmaps of the system the
+// format comes from).
 class KESTRUM_WIDGETS_EXPORT CImageList {
 public:
     // The teal that every strip of the library uses as its transparent colour.
