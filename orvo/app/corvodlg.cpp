@@ -334,7 +334,7 @@ void COrvoDlg::ConnectControls() {
                                        std::pair{m_bottomMargin, &m_settings.VerticalOffset}}) {
         connect(edit, &QSpinBox::textChanged, this, [this] { m_marginChanged = true; });
         connect(edit, &QSpinBox::editingFinished, this,
-                [this, edit, margin] { OnMarginEditingFinished(edit, *margin); });
+                [this, edit, margin] { ApplyMargin(edit, *margin); });
     }
     connect(m_antialias, &QPushButton::clicked, this, [this] {
         RebuildFonts();
@@ -485,14 +485,6 @@ void COrvoDlg::OnSelchangeAlign(int index) {
     InvalidatePreview();
 }
 
-// Enter also finishes the editing, but opens the Process dialog as well: the margin then
-// takes effect as the focus leaves.
-void COrvoDlg::OnMarginEditingFinished(QSpinBox* edit, int& margin) {
-    if (!edit->hasFocus()) {
-        ApplyMargin(edit, margin);
-    }
-}
-
 void COrvoDlg::ApplyMargin(QSpinBox* edit, int& margin) {
     margin = edit->value();
     if (m_marginChanged) {
@@ -501,7 +493,8 @@ void COrvoDlg::ApplyMargin(QSpinBox* edit, int& margin) {
     m_marginChanged = false;
 }
 
-// The focus leaves the margin only once the Process dialog is open, after the look is saved.
+// A margin applies when its edit loses the focus, which comes only after the look is saved
+// when the window closes or the Process button's shortcut opens the Process dialog.
 void COrvoDlg::ApplyPendingMargin() {
     for (const auto& [edit, margin] : {std::pair{m_leftMargin, &m_settings.LeftMargin},
                                        std::pair{m_rightMargin, &m_settings.RightMargin},
@@ -605,6 +598,7 @@ void COrvoDlg::closeEvent(QCloseEvent* event) {
 }
 
 void COrvoDlg::done(int result) {
+    ApplyPendingMargin();
     SaveLookSettings();
     QDialog::done(result);
 }

@@ -69,7 +69,6 @@ private:
     void OnColorTarget();
     void OnSelchangeColor(int index);
     void OnSelchangeAlign(int index);
-    void OnMarginEditingFinished(QSpinBox* edit, int& margin);
     void ApplyMargin(QSpinBox* edit, int& margin);
     void ApplyPendingMargin();
     void ApplyBoxingRule();

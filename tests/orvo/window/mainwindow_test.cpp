@@ -1,0 +1,724 @@
+// The main window's controls and their rules, driven as a user drives them: the look they
+// show at start, what each one changes, the preview and the About box.
+#include "windowtestsupport.h"
+
+#include "orvo/app/ccolorcombo.h"
+#include "orvo/app/corvoapp.h"
+#include "orvo/app/corvodlg.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <memory>
+
+using orvo::COLORREF;
+using orvo::COrvoApp;
+using orvo::COrvoDlg;
+using orvo::RenderSettings;
+using orvo::test::Colours;
+using orvo::test::DialogScript;
+using orvo::test::Find;
+using orvo::test::TestFolder;
+using orvo::test::ToRgb;
+
+using Preset = std::function<void(kestrum::CPropDb&)>;
+Q_DECLARE_METATYPE(Preset)
+
+namespace {
+
+const QStringList kLookKeys = {
+    "AntiAlias",      "Align",    "BkgColor",  "Box",          "ExtendBlanks",
+    "Font",           "LastPath", "PAL",       "LeftMargin",   "RightMargin",
+    "OutlineSpacing", "Outline",  "TextColor", "TextBkgColor", "VerticalOffset",
+};
+
+// Whether any pixel lies between the text background and the canvas background colours:
+// a blend that only an antialiased outline makes.
+bool HasBlueWhiteBlend(const QImage& canvas) {
+    for (const QRgb colour : Colours(canvas)) {
+        if (qBlue(colour) == 255 && qRed(colour) == qGreen(colour) && qRed(colour) > 0 &&
+            qRed(colour) < 255) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A window over a database that preset filled.
+    COrvoDlg& Open(const Preset& preset = {}) {
+        m_app = std::make_unique<COrvoApp>(m_folder->File("orvo.cfg"));
+        if (preset) {
+            preset(m_app->GetPropDb());
+        }
+        m_window = std::make_unique<COrvoDlg>(*m_app);
+        m_window->show();
+        m_window->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_window.get())) {
+            qWarning("the window did not become active");
+        }
+        return *m_window;
+    }
+
+    template <class Control>
+    Control& Get(const char* name) {
+        return Find<Control>(*m_window, name);
+    }
+
+    void Click(const char* name) { QTest::mouseClick(&Get<QPushButton>(name), Qt::LeftButton); }
+
+    const RenderSettings& Look() const { return m_window->GetRenderSettings(); }
+
+    // Chooses a colour from the list as the keyboard does: the item above it, then Down.
+    void ChooseColour(int index) {
+        auto& combo = Get<orvo::CColorCombo>("colorCombo");
+        combo.setFocus();
+        combo.setCurrentIndex(index - 1);
+        QTest::keyClick(&combo, Qt::Key_Down);
+    }
+
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<COrvoApp> m_app;
+    std::unique_ptr<COrvoDlg> m_window;
+
+private slots:
+    void init() { m_folder = std::make_unique<TestFolder>(); }
+
+    void cleanup() {
+        m_window.reset();
+        m_app.reset();
+        m_folder.reset();
+    }
+
+    void emptyDatabaseShowsTheDefaultLook() {
+        COrvoDlg& window = Open();
+        QCOMPARE(window.windowTitle(), QString("Tessaly"));
+        QVERIFY(Get<QPushButton>("palButton").isChecked());
+        QVERIFY(!Get<QPushButton>("ntscButton").isChecked());
+        QCOMPARE(Get<QLabel>("modeLabel").text(), QString("PAL 720 x 576 Preview 100%"));
+        QCOMPARE(Get<QComboBox>("alignCombo").currentText(), QString("Center"));
+        QVERIFY(Get<QPushButton>("antialiasButton").isChecked());
+        for (const char* off :
+             {"boxingButton", "outlineButton", "extendBlanksButton", "testModeButton"}) {
+            QVERIFY2(!Get<QPushButton>(off).isChecked(), off);
+        }
+        for (const char* margin : {"leftMarginEdit", "rightMarginEdit", "bottomMarginEdit"}) {
+            QCOMPARE(Get<QSpinBox>(margin).value(), 50);
+        }
+        QCOMPARE(Get<QSpinBox>("outlineSpacingEdit").value(), 2);
+        QVERIFY(Get<QPushButton>("textColorButton").isChecked());
+        QCOMPARE(Get<orvo::CColorCombo>("colorCombo").currentIndex(), 11);
+        QCOMPARE(window.GetCanvas().size(), QSize(720, 576));
+        QCOMPARE(Look().Font, orvo::DefaultFont());
+        QVERIFY(Get<QPushButton>("processButton").isDefault());
+        // Reading created every look key but the font.
+        const kestrum::CPropDb& db = m_app->GetPropDb();
+        for (const QString& key : kLookKeys) {
+            QCOMPARE(db.IsKey("", key.toStdString()), key != "Font");
+        }
+    }
+
+    void storedLookIsShown_data() {
+        QTest::addColumn<Preset>("preset");
+        QTest::addColumn<QString>("checkedMode");
+        QTest::addColumn<QString>("modeLabel");
+        QTest::addColumn<int>("canvasHeight");
+        QTest::addColumn<QString>("align");
+        QTest::addColumn<bool>("antialias");
+        QTest::addColumn<bool>("boxing");
+        QTest::addColumn<bool>("outline");
+
+        const QString pal = "palButton";
+        const QString palLabel = "PAL 720 x 576 Preview 100%";
+        QTest::newRow("NTSC") << Preset([](kestrum::CPropDb& db) {
+            db.WritePropBool("", "PAL", 0);
+        }) << "ntscButton"
+                              << "NTSC 720 x 480 Preview 100%" << 480 << "Center" << true << false
+                              << false;
+        QTest::newRow("PAL stored as 2 is NTSC")
+            << Preset([](kestrum::CPropDb& db) { db.WritePropBool("", "PAL", 2); }) << "ntscButton"
+            << "NTSC 720 x 480 Preview 100%" << 480 << "Center" << true << false << false;
+        QTest::newRow("left") << Preset(
+                                     [](kestrum::CPropDb& db) { db.WritePropInt("", "Align", 0); })
+                              << pal << palLabel << 576 << "Left" << true << false << false;
+        QTest::newRow("right") << Preset(
+                                      [](kestrum::CPropDb& db) { db.WritePropInt("", "Align", 2); })
+                               << pal << palLabel << 576 << "Right" << true << false << false;
+        QTest::newRow("unknown alignment keeps the list")
+            << Preset([](kestrum::CPropDb& db) { db.WritePropInt("", "Align", 7); }) << pal
+            << palLabel << 576 << "Center" << true << false << false;
+        QTest::newRow("antialias off")
+            << Preset([](kestrum::CPropDb& db) { db.WritePropBool("", "AntiAlias", 0); }) << pal
+            << palLabel << 576 << "Center" << false << false << false;
+        QTest::newRow("box and outline load as outline") << Preset([](kestrum::CPropDb& db) {
+            db.WritePropBool("", "Box", 1);
+            db.WritePropInt("", "Outline", 1);
+        }) << pal << palLabel << 576 << "Center" << true << false
+                                                         << true;
+        QTest::newRow("box") << Preset([](kestrum::CPropDb& db) { db.WritePropBool("", "Box", 1); })
+                             << pal << palLabel << 576 << "Center" << true << true << false;
+    }
+
+    void storedLookIsShown() {
+        QFETCH(Preset, preset);
+        QFETCH(QString, checkedMode);
+        QFETCH(QString, modeLabel);
+        QFETCH(int, canvasHeight);
+        QFETCH(QString, align);
+        QFETCH(bool, antialias);
+        QFETCH(bool, boxing);
+        QFETCH(bool, outline);
+
+        COrvoDlg& window = Open(preset);
+        QVERIFY(Get<QPushButton>(checkedMode.toLatin1().constData()).isChecked());
+        QCOMPARE(Look().PAL, checkedMode == "palButton");
+        QCOMPARE(Get<QLabel>("modeLabel").text(), modeLabel);
+        QCOMPARE(window.GetCanvas().height(), canvasHeight);
+        QCOMPARE(Get<QComboBox>("alignCombo").currentText(), align);
+        QCOMPARE(Get<QPushButton>("antialiasButton").isChecked(), antialias);
+        QCOMPARE(Look().Font.quality, antialias ? 4 : 3);
+        QCOMPARE(Get<QPushButton>("boxingButton").isChecked(), boxing);
+        QCOMPARE(Look().Box, boxing);
+        QCOMPARE(Get<QPushButton>("outlineButton").isChecked(), outline);
+        QCOMPARE(Look().Outline, outline ? 1 : 0);
+    }
+
+    // The render settings keep what the list could not show; the window draws only what it
+    // shows.
+    void storedValuesBeyondTheControlsAreBroughtIntoRange() {
+        Open([](kestrum::CPropDb& db) {
+            db.WritePropInt("", "Align", 7);
+            db.WritePropInt("", "LeftMargin", 400);
+            db.WritePropInt("", "VerticalOffset", -3);
+            db.WritePropInt("", "OutlineSpacing", 9);
+        });
+        QCOMPARE(Look().Align, 7);
+        QCOMPARE(Look().LeftMargin, 150);
+        QCOMPARE(Get<QSpinBox>("leftMarginEdit").value(), 150);
+        QCOMPARE(Look().VerticalOffset, 0);
+        QCOMPARE(Look().OutlineSpacing, 5);
+    }
+
+    void boxingAndOutlineExcludeEachOther_data() {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<bool>("box");
+        QTest::addColumn<bool>("outline");
+
+        QTest::newRow("boxing") << QStringList{"boxingButton"} << true << false;
+        QTest::newRow("outline") << QStringList{"outlineButton"} << false << true;
+        QTest::newRow("outline after boxing")
+            << QStringList{"boxingButton", "outlineButton"} << false << true;
+        QTest::newRow("boxing after outline")
+            << QStringList{"outlineButton", "boxingButton"} << true << false;
+        QTest::newRow("boxing on and off")
+            << QStringList{"boxingButton", "boxingButton"} << false << false;
+        QTest::newRow("outline on and off")
+            << QStringList{"outlineButton", "outlineButton"} << false << false;
+    }
+
+    void boxingAndOutlineExcludeEachOther() {
+        QFETCH(QStringList, clicks);
+        QFETCH(bool, box);
+        QFETCH(bool, outline);
+
+        COrvoDlg& window = Open();
+        for (const QString& name : clicks) {
+            Click(name.toLatin1().constData());
+        }
+        QCOMPARE(Get<QPushButton>("boxingButton").isChecked(), box);
+        QCOMPARE(Get<QPushButton>("outlineButton").isChecked(), outline);
+        QCOMPARE(Look().Box, box);
+        QCOMPARE(Look().Outline, outline ? 1 : 0);
+        // The box fills the block's full width, margins included; nothing else reaches x = 5.
+        const QImage& canvas = window.GetCanvas();
+        const QRgb band = canvas.pixel(5, canvas.height() - Look().VerticalOffset - 5);
+        QCOMPARE(band, box ? ToRgb(Look().TextBkgColor) : ToRgb(Look().BkgColor));
+    }
+
+    void marginTakesEffectWhenItsEditLosesTheFocus_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("committed");
+
+        QTest::newRow("typed") << "leftMarginEdit" << 50 << "75" << 0 << 75;
+        QTest::newRow("typed beyond 150 is refused") << "rightMarginEdit" << 50 << "200" << 0 << 20;
+        QTest::newRow("a minus sign is refused") << "bottomMarginEdit" << 50 << "-7" << 0 << 7;
+        QTest::newRow("up") << "leftMarginEdit" << 50 << "" << int(Qt::Key_Up) << 51;
+        QTest::newRow("up from 150 wraps to 0")
+            << "rightMarginEdit" << 150 << "" << int(Qt::Key_Up) << 0;
+        QTest::newRow("down from 0 wraps to 150")
+            << "bottomMarginEdit" << 0 << "" << int(Qt::Key_Down) << 150;
+    }
+
+    void marginTakesEffectWhenItsEditLosesTheFocus() {
+        QFETCH(QString, edit);
+        QFETCH(int, start);
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(int, committed);
+
+        COrvoDlg& window = Open([&](kestrum::CPropDb& db) {
+            for (const char* margin : {"LeftMargin", "RightMargin", "VerticalOffset"}) {
+                db.WritePropInt("", margin, start);
+            }
+        });
+        auto& spin = Get<QSpinBox>(edit.toLatin1().constData());
+        spin.setFocus();
+        QVERIFY(spin.hasFocus());
+        const RenderSettings before = Look();
+        const QImage canvasBefore = window.GetCanvas();
+        if (!typed.isEmpty()) {
+            QTest::keyClick(&spin, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(&spin, typed);
+        } else {
+            QTest::keyClick(&spin, static_cast<Qt::Key>(key));
+        }
+        QCOMPARE(spin.value(), committed);
+        QCOMPARE(Look().LeftMargin, before.LeftMargin);
+        QCOMPARE(Look().RightMargin, before.RightMargin);
+        QCOMPARE(Look().VerticalOffset, before.VerticalOffset);
+        QCOMPARE(window.GetCanvas(), canvasBefore);
+
+        Get<QPushButton>("fontButton").setFocus();
+        const int* margin = edit == "leftMarginEdit"    ? &Look().LeftMargin
+                            : edit == "rightMarginEdit" ? &Look().RightMargin
+                                                        : &Look().VerticalOffset;
+        QCOMPARE(*margin, committed);
+        QVERIFY(window.GetCanvas() != canvasBefore);
+    }
+
+    // Enter presses the default button even from an edit, and Alt+P presses the button
+    // without taking the focus: either way the margin goes into the settings file that is
+    // written before the Process dialog opens.
+    void processDialogFromAMarginAppliesIt_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("Alt+P") << int(Qt::Key_P) << int(Qt::AltModifier);
+    }
+
+    void processDialogFromAMarginAppliesIt() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+
+        Open();
+        auto& spin = Get<QSpinBox>("leftMarginEdit");
+        spin.setFocus();
+        QTest::keyClick(&spin, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(&spin, "20");
+        QString opened;
+        DialogScript script({[&](QDialog& dialog) {
+            opened = dialog.windowTitle();
+            dialog.reject();
+        }});
+        QTest::keyClick(&spin, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+        // A mnemonic presses its button after the button has shown itself pressed.
+        QTRY_COMPARE(opened, QString("Process Subtitle File"));
+        QVERIFY(m_window->isVisible());
+        QVERIFY(!orvo::test::Exists(m_folder->File("test.bmp")));
+        kestrum::CPropDb saved;
+        QVERIFY(saved.Load(m_folder->File("orvo.cfg")));
+        QCOMPARE(saved.ReadPropInt("", "LeftMargin", -1, false), 20);
+        QCOMPARE(Look().LeftMargin, 20);
+    }
+
+    void colourTargetsAndTheColourList_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("shownBefore");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<COLORREF>("text");
+        QTest::addColumn<COLORREF>("textBackground");
+        QTest::addColumn<COLORREF>("background");
+
+        QTest::newRow("text") << "textColorButton" << 11 << 9 << COLORREF{0x0000FF}
+                              << COLORREF{0xFF0000} << COLORREF{0xFFFFFF};
+        QTest::newRow("text background") << "textBkgColorButton" << 12 << 2 << COLORREF{0x00FFFF}
+                                         << COLORREF{0x008000} << COLORREF{0xFFFFFF};
+        QTest::newRow("background") << "bkgColorButton" << 15 << 8 << COLORREF{0x00FFFF}
+                                    << COLORREF{0xFF0000} << COLORREF{0x808080};
+    }
+
+    void colourTargetsAndTheColourList() {
+        QFETCH(QString, target);
+        QFETCH(int, shownBefore);
+        QFETCH(int, chosen);
+        QFETCH(COLORREF, text);
+        QFETCH(COLORREF, textBackground);
+        QFETCH(COLORREF, background);
+
+        COrvoDlg& window = Open();
+        Click(target.toLatin1().constData());
+        QCOMPARE(Get<orvo::CColorCombo>("colorCombo").currentIndex(), shownBefore);
+        ChooseColour(chosen);
+        QCOMPARE(Look().TextColor, text);
+        QCOMPARE(Look().TextBkgColor, textBackground);
+        QCOMPARE(Look().BkgColor, background);
+        QCOMPARE(window.GetCanvas().pixel(2, 2), ToRgb(background));
+        QVERIFY(Colours(window.GetCanvas()).contains(ToRgb(text)));
+        // Back to the text target: the list shows the text colour again.
+        Click("textColorButton");
+        QCOMPARE(Get<orvo::CColorCombo>("colorCombo").currentIndex(),
+                 Get<orvo::CColorCombo>("colorCombo").SelectColor(text));
+    }
+
+    void targetColourOutsideThePaletteLeavesTheList() {
+        Open([](kestrum::CPropDb& db) { db.WritePropInt("", "TextBkgColor", 0x123456); });
+        ChooseColour(4);
+        Click("textBkgColorButton");
+        QCOMPARE(Get<orvo::CColorCombo>("colorCombo").currentIndex(), 4);
+        QCOMPARE(Look().TextBkgColor, COLORREF{0x123456});
+        QCOMPARE(Look().TextColor, COLORREF{0x800000});
+    }
+
+    void alignment_data() {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<int>("align");
+
+        QTest::newRow("Center") << 0 << 1;
+        QTest::newRow("Left") << 1 << 0;
+        QTest::newRow("Right") << 2 << 2;
+    }
+
+    void alignment() {
+        QFETCH(int, item);
+        QFETCH(int, align);
+
+        Open([](kestrum::CPropDb& db) { db.WritePropInt("", "Align", 5); });
+        auto& combo = Get<QComboBox>("alignCombo");
+        combo.setFocus();
+        combo.setCurrentIndex(item == 0 ? 1 : item - 1);
+        QTest::keyClick(&combo, item == 0 ? Qt::Key_Up : Qt::Key_Down);
+        QCOMPARE(combo.currentIndex(), item);
+        QCOMPARE(Look().Align, align);
+    }
+
+    void palAndNtsc() {
+        COrvoDlg& window = Open();
+        Click("ntscButton");
+        QCOMPARE(window.GetCanvas().size(), QSize(720, 480));
+        QCOMPARE(Get<QLabel>("modeLabel").text(), QString("NTSC 720 x 480 Preview 100%"));
+        QVERIFY(!Get<QPushButton>("palButton").isChecked());
+        QVERIFY(!Look().PAL);
+        // The text block keeps its distance from the new bottom.
+        QCOMPARE(window.GetCanvas().pixel(360, 480 - 50 - 3), ToRgb(Look().TextBkgColor));
+        window.reject();
+        QCOMPARE(m_app->GetPropDb().GetType("", "PAL"), 3);
+        QCOMPARE(m_app->GetPropDb().ReadPropBool("", "PAL", -1, false), 0);
+
+        Open([](kestrum::CPropDb& db) { db.WritePropBool("", "PAL", 0); });
+        Click("palButton");
+        QCOMPARE(m_window->GetCanvas().size(), QSize(720, 576));
+        QCOMPARE(Get<QLabel>("modeLabel").text(), QString("PAL 720 x 576 Preview 100%"));
+        m_window->reject();
+        QCOMPARE(m_app->GetPropDb().ReadPropBool("", "PAL", -1, false), 1);
+    }
+
+    void outlineSpacingAndExtendBlanksApplyAtOnce() {
+        COrvoDlg& window = Open();
+        Click("outlineButton");
+        const QImage spaced2 = window.GetCanvas();
+        auto& spacing = Get<QSpinBox>("outlineSpacingEdit");
+        spacing.setFocus();
+        QTest::keyClick(&spacing, Qt::Key_Up);
+        QCOMPARE(Look().OutlineSpacing, 3);
+        QVERIFY(window.GetCanvas() != spaced2);
+        QTest::keyClick(&spacing, Qt::Key_Up);
+        QTest::keyClick(&spacing, Qt::Key_Up);
+        QTest::keyClick(&spacing, Qt::Key_Up);
+        QCOMPARE(Look().OutlineSpacing, 0);
+
+        const QImage single = window.GetCanvas();
+        Click("extendBlanksButton");
+        QVERIFY(Look().ExtendBlanks);
+        QVERIFY(window.GetCanvas() != single);
+        Click("extendBlanksButton");
+        QVERIFY(!Look().ExtendBlanks);
+        QCOMPARE(window.GetCanvas(), single);
+    }
+
+    // Without antialiasing the canvas holds the three look colours only. The outline font never
+    // antialiases, whatever the button says: no blend of its colour with the background.
+    void antialiasReachesBothFonts() {
+        COrvoDlg& window = Open();
+        const QSet<QRgb> plain = {ToRgb(Look().BkgColor), ToRgb(Look().TextBkgColor),
+                                  ToRgb(Look().TextColor)};
+        QVERIFY(Colours(window.GetCanvas()).size() > 3);
+        Click("outlineButton");
+        QVERIFY(Colours(window.GetCanvas()).size() > 3);
+        QVERIFY(!HasBlueWhiteBlend(window.GetCanvas()));
+
+        Click("antialiasButton");
+        QVERIFY(!Look().AntiAlias);
+        QCOMPARE(Look().Font.quality, 3);
+        QCOMPARE(Colours(window.GetCanvas()), plain);
+        Click("outlineButton");
+        QCOMPARE(Colours(window.GetCanvas()), plain);
+
+        Click("antialiasButton");
+        QCOMPARE(Look().Font.quality, 4);
+        QVERIFY(Colours(window.GetCanvas()).size() > 3);
+    }
+
+    void fontDialog_data() {
+        QTest::addColumn<bool>("antialias");
+        QTest::addColumn<bool>("accept");
+
+        QTest::newRow("OK, antialiased") << true << true;
+        QTest::newRow("OK, not antialiased") << false << true;
+        QTest::newRow("Cancel") << true << false;
+    }
+
+    void fontDialog() {
+        QFETCH(bool, antialias);
+        QFETCH(bool, accept);
+
+        COrvoDlg& window = Open(
+            [&](kestrum::CPropDb& db) { db.WritePropBool("", "AntiAlias", antialias ? 1 : 0); });
+        const RenderSettings before = Look();
+        const QImage canvasBefore = window.GetCanvas();
+        QFont shownAtFirst;
+        DialogScript script({[&](QDialog& dialog) {
+            auto& fonts = static_cast<QFontDialog&>(dialog);
+            shownAtFirst = fonts.currentFont();
+            fonts.setCurrentFont(QFont("Liberation Serif", 30));
+            accept ? fonts.accept() : fonts.reject();
+        }});
+        Click("fontButton");
+        QCOMPARE(script.Count(), 1);
+        // 24 pixels at 96 dots per inch.
+        QCOMPARE(shownAtFirst.pointSize(), 18);
+        if (!accept) {
+            QCOMPARE(Look().Font, before.Font);
+            QCOMPARE(window.GetCanvas(), canvasBefore);
+            return;
+        }
+        const orvo::LOGFONT& font = Look().Font;
+        QCOMPARE(QByteArray(font.faceName.data()), QByteArray("Liberation Serif"));
+        QCOMPARE(font.height, -40);
+        QCOMPARE(font.quality, antialias ? 4 : 3);
+        QVERIFY(window.GetCanvas() != canvasBefore);
+        QCOMPARE(Colours(window.GetCanvas()).size() > 3, antialias);
+    }
+
+    void tabOrder() {
+        Open();
+        const QStringList expected = {
+            "leftMarginEdit",      "rightMarginEdit", "bottomMarginEdit",   "textColorButton",
+            "colorCombo",          "alignCombo",      "fontButton",         "antialiasButton",
+            "boxingButton",        "outlineButton",   "outlineSpacingEdit", "extendBlanksButton",
+            "saveTestImageButton", "testModeButton",  "processButton",      "quitButton",
+            "leftMarginEdit",
+        };
+        Get<QSpinBox>("leftMarginEdit").setFocus();
+        QStringList visited;
+        for (int i = 0; i < expected.size(); ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            while (focus != nullptr && !expected.contains(focus->objectName())) {
+                focus = focus->parentWidget();
+            }
+            visited << (focus != nullptr ? focus->objectName() : QString("?"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(visited, expected);
+    }
+
+    void toolTips_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("tip");
+
+        QTest::newRow("NTSC") << "ntscButton"
+                              << "NTSC resolution 720x480.";
+        QTest::newRow("PAL") << "palButton"
+                             << "PAL resolution 720x576.";
+        QTest::newRow("left") << "leftMarginEdit"
+                              << "Change left margin.";
+        QTest::newRow("right") << "rightMarginEdit"
+                               << "Change right margin.";
+        QTest::newRow("bottom") << "bottomMarginEdit"
+                                << "Change bottom margin.";
+        QTest::newRow("text") << "textColorButton"
+                              << "Select text color.";
+        QTest::newRow("text background") << "textBkgColorButton"
+                                         << "Select text background or outline color.";
+        QTest::newRow("background") << "bkgColorButton"
+                                    << "Select background color.";
+        QTest::newRow("colours") << "colorCombo"
+                                 << "Change selected color.";
+        QTest::newRow("alignment") << "alignCombo"
+                                   << "Change text alignment.";
+        QTest::newRow("font") << "fontButton"
+                              << "Select font.";
+        QTest::newRow("antialias") << "antialiasButton"
+                                   << "Antialias on/off.";
+        QTest::newRow("boxing") << "boxingButton"
+                                << "Boxing on/off.";
+        QTest::newRow("outline") << "outlineButton"
+                                 << "Outline on/off.";
+        QTest::newRow("save") << "saveTestImageButton"
+                              << "Save the current test image.";
+        QTest::newRow("test mode")
+            << "testModeButton"
+            << "No bitmaps are saved.\nCan be used to detect additional line "
+               "breaks.";
+        QTest::newRow("process") << "processButton"
+                                 << "Opens a dialog to start generation.";
+    }
+
+    void toolTips() {
+        QFETCH(QString, control);
+        QFETCH(QString, tip);
+
+        Open();
+        QCOMPARE(Get<QWidget>(control.toLatin1().constData()).toolTip(), tip);
+    }
+
+    void labelsAndButtonTexts() {
+        Open();
+        QStringList texts;
+        for (const char* name : {"ntscButton", "palButton", "textColorButton", "textBkgColorButton",
+                                 "bkgColorButton", "fontButton", "antialiasButton", "boxingButton",
+                                 "outlineButton", "extendBlanksButton", "saveTestImageButton",
+                                 "testModeButton", "processButton", "quitButton"}) {
+            texts << Get<QPushButton>(name).text();
+        }
+        QCOMPARE(texts,
+                 (QStringList{"NTSC", "PAL", "Text", "Text Background", "Background", "Font...",
+                              "Antialias", "Boxing", "Outline", "Extend Blanks", "Save test image",
+                              "&Test mode", "&Process file...", "&Quit"}));
+        QStringList groups;
+        for (const char* name : {"marginsGroup", "colorsGroup", "textGroup", "outlineSpacingGroup",
+                                 "generationGroup"}) {
+            groups << Get<QGroupBox>(name).title();
+        }
+        QCOMPARE(groups, (QStringList{"Margins: (0 - 150)",
+                                      "Colors:", "Text:", "Outline Spacing:", "Generation:"}));
+    }
+
+    // The frame at (10, 20), the canvas at (12, 22), at 100 %, and the dotted rectangle along
+    // the margins and the text block's bottom.
+    void previewSitsAtItsClientPixels_data() {
+        QTest::addColumn<bool>("pal");
+        QTest::newRow("PAL") << true;
+        QTest::newRow("NTSC") << false;
+    }
+
+    void previewSitsAtItsClientPixels() {
+        QFETCH(bool, pal);
+
+        COrvoDlg& window = Open([&](kestrum::CPropDb& db) {
+            db.WritePropBool("", "PAL", pal ? 1 : 0);
+            db.WritePropInt("", "LeftMargin", 40);
+            db.WritePropInt("", "RightMargin", 60);
+            db.WritePropInt("", "BkgColor", 0x008000);
+        });
+        const QImage shown = window.grab().toImage();
+        const QImage& canvas = window.GetCanvas();
+        const int height = canvas.height();
+        QCOMPARE(shown.pixel(10, 20), qRgb(0, 0, 0));
+        QCOMPARE(shown.pixel(10, 20 + height + 2), qRgb(0, 0, 0));
+        QCOMPARE(shown.pixel(10 + 723, 20 + height + 3), qRgb(255, 255, 255));
+        QCOMPARE(shown.pixel(10 + 723, 20), qRgb(255, 255, 255));
+        // Away from the dotted lines the window shows the canvas pixel for pixel.
+        const QRect textFrame(12 + 40, 22, 720 - 40 - 60, height - 50);
+        int compared = 0;
+        for (int y = 0; y < height; y += 3) {
+            for (int x = 0; x < 720; x += 3) {
+                const QPoint at(12 + x, 22 + y);
+                if (textFrame.contains(at) && !textFrame.adjusted(1, 1, -1, -1).contains(at)) {
+                    continue;
+                }
+                QCOMPARE(shown.pixel(at), canvas.pixel(x, y));
+                ++compared;
+            }
+        }
+        QVERIFY(compared > 30000);
+        // Every other pixel of each dotted line is inverted.
+        const auto inverted = [&](QPoint at) {
+            return shown.pixel(at) != canvas.pixel(at - QPoint(12, 22));
+        };
+        for (const auto& [from, step] : {std::pair{textFrame.topLeft(), QPoint(0, 1)},
+                                         std::pair{textFrame.topRight(), QPoint(0, 1)},
+                                         std::pair{textFrame.topLeft(), QPoint(1, 0)},
+                                         std::pair{textFrame.bottomLeft(), QPoint(1, 0)}}) {
+            int count = 0;
+            for (int i = 0; i < 20; ++i) {
+                count += inverted(from + step * i) ? 1 : 0;
+            }
+            QCOMPARE(count, 10);
+        }
+        QVERIFY(!inverted(textFrame.bottomLeft() + QPoint(0, 1)));
+        QVERIFY(!inverted(textFrame.topLeft() - QPoint(1, 0)));
+    }
+
+    void aboutBox() {
+        COrvoDlg& window = Open();
+        struct About {
+            QString title, product, version;
+        };
+        std::vector<About> seen;
+        const auto read = [&](QDialog& dialog) {
+            seen.push_back({dialog.windowTitle(), Find<QLabel>(dialog, "productLabel").text(),
+                            Find<QLabel>(dialog, "versionLabel").text()});
+            QTest::mouseClick(&Find<QPushButton>(dialog, "okButton"), Qt::LeftButton);
+        };
+        DialogScript script({read, read});
+        QTest::keyClick(&window, Qt::Key_F1);
+        QCOMPARE(window.contextMenuPolicy(), Qt::ActionsContextMenu);
+        QAction* about = nullptr;
+        for (QAction* action : window.actions()) {
+            if (action->text() == "&About Orvo...") {
+                about = action;
+            }
+        }
+        QVERIFY(about != nullptr);
+        about->trigger();
+        QCOMPARE(seen.size(), std::size_t{2});
+        for (const About& box : seen) {
+            QCOMPARE(box.title, QString("About Orvo"));
+            QCOMPARE(box.product, QString("Tessaly"));
+            QCOMPARE(box.version, QString::fromStdString(m_app->GetVersion().GetVersion()));
+        }
+        QVERIFY(window.isVisible());
+    }
+
+    void saveTestImageWritesTheCanvasAndKeepsTheWindow() {
+        COrvoDlg& window = Open([](kestrum::CPropDb& db) { db.WritePropBool("", "PAL", 0); });
+        Click("saveTestImageButton");
+        const std::string first = orvo::test::ReadBytes(m_folder->File("test.bmp"));
+        QVERIFY(first.size() > 118);
+        QCOMPARE(first.substr(0, 2), std::string("BM"));
+        const QImage written = QImage(QString::fromStdString(m_folder->File("test.bmp")));
+        QCOMPARE(written.size(), QSize(720, 480));
+        QCOMPARE(written.pixel(360, 480 - 53), window.GetCanvas().pixel(360, 480 - 53));
+        Click("boxingButton");
+        Click("saveTestImageButton");
+        QVERIFY(orvo::test::ReadBytes(m_folder->File("test.bmp")) != first);
+        QVERIFY(window.isVisible());
+        QCOMPARE(Get<QLabel>("statusLine").text(), QString());
+    }
+
+    // Unlike the original silence, a test image that cannot be written says so.
+    void testImageThatCannotBeWrittenIsReported() {
+        Open();
+        QVERIFY(QDir(m_folder->Path()).mkdir("test.bmp"));
+        Click("saveTestImageButton");
+        QVERIFY(Get<QLabel>("statusLine").text().startsWith("Cannot write test.bmp: "));
+    }
+};
+
+ORVO_WINDOW_TEST_MAIN(MainWindowTest)
+#include "mainwindow_test.moc"

@@ -1,0 +1,413 @@
+// The Process dialog on its own: what it shows when it opens, loading a list with every
+// outcome, the list configuration question, and what Start hands over.
+#include "windowtestsupport.h"
+
+#include "orvo/app/cprocessdlg.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+
+using orvo::CProcessDlg;
+using orvo::SubtitleStore;
+using orvo::test::DialogScript;
+using orvo::test::Find;
+using orvo::test::ListLine;
+using orvo::test::Message;
+using orvo::test::Press;
+using orvo::test::TestFolder;
+using orvo::test::WriteBytes;
+
+namespace {
+
+const QString kDefaultHeader = "st_format 2\n\ndirectory\n\nSP_NUMBER\tSTART\tEND\tFILENAME";
+const std::string kThreeLines = ListLine(1, "One") + ListLine(2, "Two\tlines") + ListLine(3, "");
+
+DialogScript::Step ChooseFile(const std::string& path) {
+    return [path](QDialog& dialog) {
+        auto& files = static_cast<QFileDialog&>(dialog);
+        files.selectFile(QString::fromStdString(path));
+        static_cast<QDialog&>(files).accept(); // QFileDialog::accept, which checks the name
+    };
+}
+
+// A file that is there but that no one can open for reading, not even root.
+void MakeSocket(const std::string& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+    QCOMPARE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    close(fd);
+}
+
+void WriteConfiguration(const std::string& path,
+                        const std::function<void(kestrum::CPropDb&)>& fill) {
+    kestrum::CPropDb db;
+    fill(db);
+    QVERIFY(db.Save(path));
+}
+
+} // namespace
+
+using Fill = std::function<void(kestrum::CPropDb&)>;
+Q_DECLARE_METATYPE(Fill)
+
+class ProcessDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    CProcessDlg& Open() {
+        m_dialog = std::make_unique<CProcessDlg>(m_db, m_store);
+        m_dialog->show();
+        return *m_dialog;
+    }
+
+    template <class Control>
+    Control& Get(const char* name) {
+        return Find<Control>(*m_dialog, name);
+    }
+
+    // Presses "&Load..." and answers the file dialog with path, then the rest.
+    void Load(const std::string& path, std::vector<DialogScript::Step> then = {}) {
+        then.insert(then.begin(), ChooseFile(path));
+        DialogScript script(std::move(then));
+        QTest::mouseClick(&Get<QPushButton>("loadButton"), Qt::LeftButton);
+        QCOMPARE(script.Count(), script.StepCount());
+    }
+
+    QString Status() { return Get<QLabel>("statusLine").text(); }
+    bool StartEnabled() { return Get<QPushButton>("startButton").isEnabled(); }
+
+    std::unique_ptr<TestFolder> m_folder;
+    kestrum::CPropDb m_db;
+    SubtitleStore m_store;
+    std::unique_ptr<CProcessDlg> m_dialog;
+
+private slots:
+    void init() {
+        m_folder = std::make_unique<TestFolder>();
+        m_db.DeleteAll();
+        m_store.clear();
+    }
+
+    void cleanup() {
+        m_dialog.reset();
+        m_folder.reset();
+    }
+
+    void opensWithItsDefaults() {
+        m_dialog = std::make_unique<CProcessDlg>(m_db, m_store);
+        m_dialog->SetInputFile(m_folder->File("film.txt"));
+        m_dialog->show();
+        QCOMPARE(m_dialog->windowTitle(), QString("Process Subtitle File"));
+        QVERIFY(!StartEnabled());
+        QVERIFY(Get<QPushButton>("startButton").isDefault());
+        QCOMPARE(Get<QPushButton>("startButton").text(), QString("Start"));
+        QCOMPARE(Get<QPushButton>("cancelButton").text(), QString("Abbrechen"));
+        QCOMPARE(Get<QLineEdit>("inputFileEdit").text(), QString());
+        QCOMPARE(Get<QLineEdit>("startIndexEdit").text(), QString("1"));
+        QCOMPARE(Get<QLineEdit>("nameEdit").text(), QString("OutputImg"));
+        QCOMPARE(Get<QPlainTextEdit>("headerEdit").toPlainText(), kDefaultHeader);
+        QCOMPARE(Get<QComboBox>("outputTypeCombo").currentText(), QString("DVD-1"));
+        QCOMPARE(Get<QComboBox>("outputTypeCombo").count(), 1);
+        QVERIFY(!Get<QComboBox>("outputTypeCombo").isEnabled());
+        QCOMPARE(Status(), QString());
+        // The header is read with its default written into the database.
+        QCOMPARE(
+            m_db.ReadPropString("", "Header1", "", false),
+            std::string("st_format 2\r\n\r\ndirectory\r\n\r\nSP_NUMBER\tSTART\tEND\tFILENAME"));
+    }
+
+    void toolTips() {
+        Open();
+        QStringList tips;
+        for (const char* name : {"inputFileEdit", "loadButton", "startIndexEdit", "outputTypeCombo",
+                                 "nameEdit", "headerEdit"}) {
+            tips << Get<QWidget>(name).toolTip();
+        }
+        QCOMPARE(tips, (QStringList{"Path to import file.", "Search for import file.",
+                                    "Start index for bitmaps.", "Export format.",
+                                    "Name for generated bitmaps.", "Script file header."}));
+    }
+
+    void storedHeaderIsShownWithItsLines() {
+        m_db.WritePropString("", "Header1", "first\r\nsecond");
+        Open();
+        QCOMPARE(Get<QPlainTextEdit>("headerEdit").toPlainText(), QString("first\nsecond"));
+    }
+
+    void fileDialogStartsAtTheListUsedLast() {
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        m_dialog = std::make_unique<CProcessDlg>(m_db, m_store);
+        m_dialog->SetInputFile(m_folder->File("film.txt"));
+        m_dialog->show();
+        QString folder;
+        QStringList selected;
+        QStringList filters;
+        DialogScript script({[&](QDialog& dialog) {
+            auto& files = static_cast<QFileDialog&>(dialog);
+            folder = files.directory().absolutePath();
+            selected = files.selectedFiles();
+            filters = files.nameFilters();
+            files.reject();
+        }});
+        QTest::mouseClick(&Get<QPushButton>("loadButton"), Qt::LeftButton);
+        QCOMPARE(folder, QDir(m_folder->Path()).absolutePath());
+        QCOMPARE(selected, QStringList{QString::fromStdString(m_folder->File("film.txt"))});
+        QCOMPARE(filters, QStringList{"Text file (.txt) (*.txt)"});
+        // Cancelled: nothing changed.
+        QVERIFY(!StartEnabled());
+        QCOMPARE(Status(), QString());
+        QCOMPARE(m_store.size(), std::size_t{0});
+    }
+
+    void loadOutcome_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("socket");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("startEnabled");
+        QTest::addColumn<int>("storeSize");
+
+        const auto bytes = [](const std::string& text) {
+            return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+        };
+        QTest::newRow("three subtitles")
+            << bytes(kThreeLines) << false << QString() << 0 << "3 Subtitles loaded !" << true << 3;
+        QTest::newRow("empty file")
+            << QByteArray() << false << QString() << 0 << "0 Subtitles loaded !" << true << 0;
+        QTest::newRow("line with three fields")
+            << bytes(ListLine(1, "One") + "2\t00:00:01:00\t00:00:02:00\r\n") << false
+            << "Error reading line 2 !\nLoading aborted!" << int(QMessageBox::Critical)
+            << "No file loaded !" << false << 0;
+        QTest::newRow("two line ends at the end")
+            << bytes(ListLine(1, "One") + "\r\n") << false
+            << "Error reading line 2 !\nLoading aborted!" << int(QMessageBox::Critical)
+            << "No file loaded !" << false << 0;
+        // The list loaded before stays in the store.
+        QTest::newRow("cannot be opened")
+            << QByteArray() << true << "Error reading file" << int(QMessageBox::NoIcon)
+            << "No file loaded !" << false << 2;
+    }
+
+    void loadOutcome() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, socket);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        QFETCH(QString, status);
+        QFETCH(bool, startEnabled);
+        QFETCH(int, storeSize);
+
+        m_store = {"earlier\t1\t2\tlist", "earlier\t3\t4\tlist"};
+        const std::string path = m_folder->File("list.txt");
+        if (socket) {
+            MakeSocket(path);
+        } else {
+            WriteBytes(path, content.toStdString());
+        }
+        Open();
+        Message shown;
+        Load(path, message.isEmpty() ? std::vector<DialogScript::Step>{}
+                                     : std::vector{Press(QMessageBox::Ok, &shown)});
+        QCOMPARE(shown.text, message);
+        QCOMPARE(int(shown.icon), icon);
+        QCOMPARE(Status(), status);
+        QCOMPARE(StartEnabled(), startEnabled);
+        QCOMPARE(int(m_store.size()), storeSize);
+        QCOMPARE(Get<QLineEdit>("inputFileEdit").text(),
+                 startEnabled ? QString::fromStdString(path) : QString());
+    }
+
+    void failedLoadAfterAGoodOneDisablesStart() {
+        WriteBytes(m_folder->File("good.txt"), kThreeLines);
+        WriteBytes(m_folder->File("bad.txt"), "1\t2\r\n");
+        Open();
+        Load(m_folder->File("good.txt"));
+        QVERIFY(StartEnabled());
+        Load(m_folder->File("bad.txt"), {Press(QMessageBox::Ok)});
+        QVERIFY(!StartEnabled());
+        QCOMPARE(Status(), QString("No file loaded !"));
+        QCOMPARE(m_store.size(), std::size_t{0});
+    }
+
+    void listConfiguration_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<Fill>("configuration");
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("startIndex");
+        QTest::addColumn<bool>("loaded");
+
+        const Fill full = [](kestrum::CPropDb& db) {
+            db.WritePropString("", "Header1", "Stored\r\nheader");
+            db.WritePropString("", "ImgName", "Reel");
+            db.WritePropInt("", "StartIndex", 42);
+        };
+        QTest::newRow("No keeps the fields and the settings")
+            << QMessageBox::No << full << kDefaultHeader << "OutputImg"
+            << "1" << false;
+        QTest::newRow("Yes shows the stored values") << QMessageBox::Yes << full << "Stored\nheader"
+                                                     << "Reel"
+                                                     << "42" << true;
+        QTest::newRow("Yes without the keys empties header and name")
+            << QMessageBox::Yes
+            << Fill([](kestrum::CPropDb& db) { db.WritePropInt("", "LeftMargin", 3); }) << QString()
+            << QString() << "1" << true;
+        QTest::newRow("Yes with a start index beyond five digits")
+            << QMessageBox::Yes
+            << Fill([](kestrum::CPropDb& db) { db.WritePropInt("", "StartIndex", 1234567); })
+            << QString() << QString() << "99999" << true;
+    }
+
+    void listConfiguration() {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(Fill, configuration);
+        QFETCH(QString, header);
+        QFETCH(QString, name);
+        QFETCH(QString, startIndex);
+        QFETCH(bool, loaded);
+
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteConfiguration(m_folder->File("film.cfg"), configuration);
+        m_db.WritePropString("", "Marker", "before");
+        Open();
+        Message question;
+        Load(m_folder->File("film.txt"), {Press(answer, &question)});
+        QCOMPARE(question.text, QString("Configuration file found!\n\nOverwrite settings?"));
+        QCOMPARE(question.icon, QMessageBox::Question);
+        QCOMPARE(Get<QPlainTextEdit>("headerEdit").toPlainText(), header);
+        QCOMPARE(Get<QLineEdit>("nameEdit").text(), name);
+        QCOMPARE(Get<QLineEdit>("startIndexEdit").text(), startIndex);
+        // A loaded file replaces the whole database.
+        QCOMPARE(m_db.IsKey("", "Marker"), !loaded);
+        QVERIFY(StartEnabled());
+        QCOMPARE(Status(), QString("3 Subtitles loaded !"));
+    }
+
+    void noConfigurationNoQuestion() {
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        Open();
+        Load(m_folder->File("film.txt"));
+        QVERIFY(StartEnabled());
+    }
+
+    // A damaged file is reported with its name; the settings stay whole instead of holding
+    // what was read before the damage, and the dialog goes on with the loaded list.
+    void damagedConfigurationIsReported() {
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteConfiguration(m_folder->File("film.cfg"), [](kestrum::CPropDb& db) {
+            db.WritePropString("", "ImgName", "Reel");
+            db.WritePropInt("", "StartIndex", 42);
+        });
+        const std::string whole = orvo::test::ReadBytes(m_folder->File("film.cfg"));
+        WriteBytes(m_folder->File("film.cfg"), whole.substr(0, whole.size() - 6));
+        m_db.WritePropString("", "Marker", "before");
+        Open();
+        Message warning;
+        Load(m_folder->File("film.txt"),
+             {Press(QMessageBox::Yes), Press(QMessageBox::Ok, &warning)});
+        QCOMPARE(warning.icon, QMessageBox::Warning);
+        QVERIFY2(warning.text.contains(QString::fromStdString(m_folder->File("film.cfg"))),
+                 qPrintable(warning.text));
+        QVERIFY2(warning.text.contains("end of data"), qPrintable(warning.text));
+        QCOMPARE(m_db.ReadPropString("", "Marker", "", false), std::string("before"));
+        QVERIFY(!m_db.IsKey("", "ImgName"));
+        QCOMPARE(Get<QLineEdit>("nameEdit").text(), QString("OutputImg"));
+        QVERIFY(StartEnabled());
+        QCOMPARE(Status(), QString("3 Subtitles loaded !"));
+    }
+
+    void startHandsOverWhatTheFieldsShow() {
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        Open();
+        Load(m_folder->File("film.txt"));
+        auto& header = Get<QPlainTextEdit>("headerEdit");
+        header.clear();
+        QTest::keyClicks(&header, "New");
+        QTest::keyClick(&header, Qt::Key_Return);
+        QTest::keyClicks(&header, "header");
+        auto& name = Get<QLineEdit>("nameEdit");
+        name.clear();
+        QTest::keyClicks(&name, "Reel");
+        auto& input = Get<QLineEdit>("inputFileEdit");
+        QTest::keyClicks(&input, "2");
+        QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
+        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(m_db.ReadPropString("", "Header1", "", false), std::string("New\r\nheader"));
+        QCOMPARE(m_dialog->GetName(), std::string("Reel"));
+        QCOMPARE(m_dialog->GetStartIndex(), 1);
+        QCOMPARE(m_dialog->GetInputFile(), m_folder->File("film.txt") + "2");
+    }
+
+    // Bytes the user left alone are stored as they were, whatever their encoding.
+    void unchangedTextsKeepTheirBytes() {
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteConfiguration(m_folder->File("film.cfg"), [](kestrum::CPropDb& db) {
+            db.WritePropString("", "Header1", "Caf\xE9\nline");
+            db.WritePropString("", "ImgName", "R\xE9");
+        });
+        Open();
+        Load(m_folder->File("film.txt"), {Press(QMessageBox::Yes)});
+        QCOMPARE(Get<QLineEdit>("nameEdit").text(), QString::fromUtf8("R\u00E9"));
+        QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
+        QCOMPARE(m_db.ReadPropString("", "Header1", "", false), std::string("Caf\xE9\nline"));
+        QCOMPARE(m_dialog->GetName(), std::string("R\xE9"));
+    }
+
+    void startIndexField_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("startIndex");
+
+        QTest::newRow("five digits at most") << "12a345678"
+                                             << "12345" << 12345;
+        QTest::newRow("empty is 0") << ""
+                                    << "" << 0;
+        QTest::newRow("leading zeros") << "007"
+                                       << "007" << 7;
+    }
+
+    void startIndexField() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, startIndex);
+
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        Open();
+        Load(m_folder->File("film.txt"));
+        auto& field = Get<QLineEdit>("startIndexEdit");
+        field.clear();
+        QTest::keyClicks(&field, typed);
+        QCOMPARE(field.text(), shown);
+        QCOMPARE(field.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
+        QCOMPARE(m_dialog->GetStartIndex(), startIndex);
+    }
+
+    void cancelStoresNothing() {
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        Open();
+        Load(m_folder->File("film.txt"));
+        Get<QPlainTextEdit>("headerEdit").setPlainText("Changed");
+        QTest::mouseClick(&Get<QPushButton>("cancelButton"), Qt::LeftButton);
+        QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+        QVERIFY(m_db.ReadPropString("", "Header1", "", false) != "Changed");
+    }
+};
+
+ORVO_WINDOW_TEST_MAIN(ProcessDlgTest)
+#include "processdlg_test.moc"
