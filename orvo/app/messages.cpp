@@ -16,6 +16,8 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, QMessageBox::Icon icon,
     QMessageBox box(icon, QString::fromLatin1(kMessageTitle), DisplayText(text), buttons, parent);
     // Texts of lists and settings files are never markup.
     box.setTextFormat(Qt::PlainText);
+    // A box made for a window that a run keeps disabled would be disabled with it.
+    box.setEnabled(true);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

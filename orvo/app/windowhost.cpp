@@ -13,20 +13,6 @@
 
 namespace orvo {
 
-namespace {
-
-// The window is disabled during the run, and a dialog made as its child would be disabled
-// with it. While the modal dialog is open it keeps the window from input anyway.
-template <class Show>
-auto WithWindowEnabled(QWidget* window, Show show) {
-    window->setEnabled(true);
-    const auto result = show();
-    window->setEnabled(false);
-    return result;
-}
-
-} // namespace
-
 WindowHost::WindowHost(const Controls& controls, const EscapeKeyState& escape)
     : m_controls(controls)
     , m_escape(escape) {}
@@ -61,10 +47,8 @@ bool WindowHost::IsEscapeDown() {
 }
 
 bool WindowHost::AskContinue(const std::string& question) {
-    return WithWindowEnabled(m_controls.window, [&] {
-               return ShowMessage(m_controls.window, QMessageBox::Question, question,
-                                  QMessageBox::Yes | QMessageBox::No);
-           }) == QMessageBox::Yes;
+    return ShowMessage(m_controls.window, QMessageBox::Question, question,
+                       QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void WindowHost::WriteFailed(const std::string& fileName, const std::string& error) {
@@ -73,8 +57,10 @@ void WindowHost::WriteFailed(const std::string& fileName, const std::string& err
 }
 
 void WindowHost::ShowErrorLog(const std::string& message, const std::string& log) {
-    WithWindowEnabled(m_controls.window,
-                      [&] { return CErrorLogDlg(message, log, m_controls.window).exec(); });
+    CErrorLogDlg dialog(message, log, m_controls.window);
+    // It belongs to the window, which stays disabled until the run is over.
+    dialog.setEnabled(true);
+    dialog.exec();
 }
 
 void WindowHost::CanvasChanged() {
