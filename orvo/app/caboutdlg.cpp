@@ -15,8 +15,7 @@ namespace {
 constexpr int kIconSize = 32;
 
 QLabel* PlainLabel(const QString& text, const char* name, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = Named(new QLabel(text, parent), name);
     // A version text holds no mnemonics and no markup.
     label->setTextFormat(Qt::PlainText);
     return label;
@@ -27,11 +26,9 @@ QLabel* PlainLabel(const QString& text, const char* name, QWidget* parent) {
 CAboutDlg::CAboutDlg(const std::string& version, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Orvo"));
-    auto* icon = new QLabel(this);
-    icon->setObjectName(QStringLiteral("iconLabel"));
+    auto* icon = Named(new QLabel(this), "iconLabel");
     icon->setPixmap(ProgramIcon().pixmap(kIconSize, kIconSize));
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
+    auto* ok = Named(new QPushButton(QStringLiteral("OK"), this), "okButton");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

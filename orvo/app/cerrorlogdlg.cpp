@@ -19,21 +19,18 @@ constexpr int kLogHeight = 240;
 CErrorLogDlg::CErrorLogDlg(const std::string& message, const std::string& log, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Error Log"));
-    auto* messageLabel = new QLabel(DisplayText(message), this);
-    messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    auto* messageLabel = Named(new QLabel(DisplayText(message), this), "messageLabel");
     messageLabel->setTextFormat(Qt::PlainText);
     QPalette red = messageLabel->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     messageLabel->setPalette(red);
 
-    auto* logEdit = new QPlainTextEdit(DisplayText(log), this);
-    logEdit->setObjectName(QStringLiteral("logEdit"));
+    auto* logEdit = Named(new QPlainTextEdit(DisplayText(log), this), "logEdit");
     logEdit->setReadOnly(true);
     logEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     logEdit->setMinimumSize(kLogWidth, kLogHeight);
 
-    auto* done = new QPushButton(QStringLiteral("Done"), this);
-    done->setObjectName(QStringLiteral("doneButton"));
+    auto* done = Named(new QPushButton(QStringLiteral("Done"), this), "doneButton");
     done->setDefault(true);
     connect(done, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -63,15 +63,6 @@ int ItemOfAlign(int align) {
     return found == kAlignOfItem.end() ? -1 : static_cast<int>(found - kAlignOfItem.begin());
 }
 
-template <class Widget>
-Widget* Named(Widget* widget, const char* name, const char* toolTip = nullptr) {
-    widget->setObjectName(QString::fromLatin1(name));
-    if (toolTip != nullptr) {
-        widget->setToolTip(DisplayText(toolTip));
-    }
-    return widget;
-}
-
 QPushButton* Button(const char* text, const char* name, const char* toolTip, QWidget* parent) {
     return Named(new QPushButton(QString::fromLatin1(text), parent), name, toolTip);
 }
@@ -104,10 +95,11 @@ QGroupBox* Group(const char* title, const char* name, QWidget* parent) {
     return Named(new QGroupBox(QString::fromLatin1(title), parent), name);
 }
 
-// The column is as tall as the preview when its spacing is this tight.
+// Tight spacing keeps the column about as tall as the preview.
 constexpr int kColumnSpacing = 4;
 constexpr int kGroupSpacing = 2;
 
+// A little more room at the sides and the bottom than between the controls.
 template <class Layout>
 Layout* Compact(Layout* layout, int spacing = kGroupSpacing) {
     layout->setContentsMargins(spacing + 3, spacing, spacing + 3, spacing + 3);
@@ -329,9 +321,7 @@ void COrvoDlg::ConnectControls() {
     }
     connect(m_colorCombo, &QComboBox::activated, this, &COrvoDlg::OnSelchangeColor);
     connect(m_align, &QComboBox::activated, this, &COrvoDlg::OnSelchangeAlign);
-    for (const auto& [edit, margin] : {std::pair{m_leftMargin, &m_settings.LeftMargin},
-                                       std::pair{m_rightMargin, &m_settings.RightMargin},
-                                       std::pair{m_bottomMargin, &m_settings.VerticalOffset}}) {
+    for (const auto& [edit, margin] : MarginEdits()) {
         connect(edit, &QSpinBox::textChanged, this, [this] { m_marginChanged = true; });
         connect(edit, &QSpinBox::editingFinished, this,
                 [this, edit, margin] { ApplyMargin(edit, *margin); });
@@ -392,10 +382,13 @@ void COrvoDlg::SaveLookSettings() {
 // The controls take over the look. Stored values beyond what a control can show are brought
 // into its range, so that the preview never draws something the window does not show.
 void COrvoDlg::ShowLook() {
-    m_settings.LeftMargin = std::clamp(m_settings.LeftMargin, 0, kMaxMargin);
-    m_settings.RightMargin = std::clamp(m_settings.RightMargin, 0, kMaxMargin);
-    m_settings.VerticalOffset = std::clamp(m_settings.VerticalOffset, 0, kMaxMargin);
+    for (const auto& [edit, margin] : MarginEdits()) {
+        *margin = std::clamp(*margin, 0, kMaxMargin);
+        edit->setValue(*margin);
+    }
+    m_marginChanged = false;
     m_settings.OutlineSpacing = std::clamp(m_settings.OutlineSpacing, 0, kMaxOutlineSpacing);
+    m_outlineSpacing->setValue(m_settings.OutlineSpacing);
     (m_settings.PAL ? m_pal : m_ntsc)->setChecked(true);
     m_antialias->setChecked(m_settings.AntiAlias);
     m_boxing->setChecked(m_settings.Box);
@@ -406,11 +399,6 @@ void COrvoDlg::ShowLook() {
         m_align->setCurrentIndex(item);
     }
     m_colorCombo->SelectColor(TargetColor());
-    m_leftMargin->setValue(m_settings.LeftMargin);
-    m_rightMargin->setValue(m_settings.RightMargin);
-    m_bottomMargin->setValue(m_settings.VerticalOffset);
-    m_outlineSpacing->setValue(m_settings.OutlineSpacing);
-    m_marginChanged = false;
     RebuildFonts();
     SetCanvasMode(m_settings.PAL);
 }
@@ -461,6 +449,12 @@ void COrvoDlg::paintEvent(QPaintEvent*) {
     }
 }
 
+std::array<std::pair<QSpinBox*, int*>, 3> COrvoDlg::MarginEdits() {
+    return {{{m_leftMargin, &m_settings.LeftMargin},
+             {m_rightMargin, &m_settings.RightMargin},
+             {m_bottomMargin, &m_settings.VerticalOffset}}};
+}
+
 COLORREF& COrvoDlg::TargetColor() {
     if (m_textTarget->isChecked()) {
         return m_settings.TextColor;
@@ -496,9 +490,7 @@ void COrvoDlg::ApplyMargin(QSpinBox* edit, int& margin) {
 // A margin applies when its edit loses the focus, which comes only after the look is saved
 // when the window closes or the Process button's shortcut opens the Process dialog.
 void COrvoDlg::ApplyPendingMargin() {
-    for (const auto& [edit, margin] : {std::pair{m_leftMargin, &m_settings.LeftMargin},
-                                       std::pair{m_rightMargin, &m_settings.RightMargin},
-                                       std::pair{m_bottomMargin, &m_settings.VerticalOffset}}) {
+    for (const auto& [edit, margin] : MarginEdits()) {
         if (edit->hasFocus()) {
             ApplyMargin(edit, *margin);
         }

@@ -8,7 +8,9 @@
 #include <QDialog>
 #include <QImage>
 
+#include <array>
 #include <string>
+#include <utility>
 
 class QAction;
 class QComboBox;
@@ -64,6 +66,8 @@ private:
     void InvalidatePreview();
     void SetCanvasMode(bool pal);
     QRect PreviewTextFrame() const;
+    // Each margin edit with the render setting it edits.
+    std::array<std::pair<QSpinBox*, int*>, 3> MarginEdits();
     COLORREF& TargetColor();
 
     void OnColorTarget();

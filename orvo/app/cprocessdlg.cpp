@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -36,15 +37,6 @@ constexpr int kPathWidth = 320;
 constexpr int kHeaderLines = 5;
 const char* const kListFilter = "Text file (.txt) (*.txt)";
 const char* const kConfigurationQuestion = "Configuration file found!\r\n\r\nOverwrite settings?";
-
-template <class Widget>
-Widget* Named(Widget* widget, const char* name, const char* toolTip = nullptr) {
-    widget->setObjectName(QString::fromLatin1(name));
-    if (toolTip != nullptr) {
-        widget->setToolTip(QString::fromLatin1(toolTip));
-    }
-    return widget;
-}
 
 // The bytes for what an edit shows: the stored bytes when the user left the text as it was
 // shown (so an unchanged value keeps its encoding and line ends), otherwise the text with
@@ -111,7 +103,9 @@ void CProcessDlg::CreateControls() {
     m_header = Named(new QPlainTextEdit(this), "headerEdit", "Script file header.");
     m_header->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_header->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on as everywhere in a dialog; Ctrl+Tab types the tab that script lines need.
     m_header->setTabChangesFocus(true);
+    m_header->installEventFilter(this);
     m_status = Named(new QLabel(this), "statusLine");
     m_status->setAlignment(Qt::AlignCenter);
     m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -224,6 +218,17 @@ void CProcessDlg::ShowStoredRunKeys() {
     const int startIndex =
         std::clamp(m_db.ReadPropInt("", "StartIndex", 1, true), 0, kMaxStartIndex);
     m_startIndex->setText(QString::number(startIndex));
+}
+
+bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_header && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            m_header->insertPlainText(QStringLiteral("\t"));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CProcessDlg::accept() {

@@ -44,6 +44,9 @@ public:
     // Start: stores the header and keeps what the fields show.
     void accept() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void CreateControls();
     void PlaceControls();

@@ -14,6 +14,16 @@ inline constexpr const char* kMessageTitle = "Orvo";
 // break.
 QString DisplayText(std::string_view bytes);
 
+// Gives a control the name that tests find it by, and its tooltip.
+template <class Widget>
+Widget* Named(Widget* widget, const char* name, const char* toolTip = nullptr) {
+    widget->setObjectName(QString::fromLatin1(name));
+    if (toolTip != nullptr) {
+        widget->setToolTip(DisplayText(toolTip));
+    }
+    return widget;
+}
+
 // A modal message box with the program's title; the button that closed it.
 QMessageBox::StandardButton ShowMessage(QWidget* parent, QMessageBox::Icon icon,
                                         std::string_view text,

@@ -71,7 +71,16 @@ private:
     CProcessDlg& Open() {
         m_dialog = std::make_unique<CProcessDlg>(m_db, m_store);
         m_dialog->show();
+        Activate();
         return *m_dialog;
+    }
+
+    // The offscreen platform gives no window the focus back when a dialog over it closes.
+    void Activate() {
+        m_dialog->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_dialog.get())) {
+            qWarning("the dialog did not become active");
+        }
     }
 
     template <class Control>
@@ -85,6 +94,7 @@ private:
         DialogScript script(std::move(then));
         QTest::mouseClick(&Get<QPushButton>("loadButton"), Qt::LeftButton);
         QCOMPARE(script.Count(), script.StepCount());
+        Activate();
     }
 
     QString Status() { return Get<QLabel>("statusLine").text(); }
@@ -337,9 +347,14 @@ private slots:
         Load(m_folder->File("film.txt"));
         auto& header = Get<QPlainTextEdit>("headerEdit");
         header.clear();
+        header.setFocus();
         QTest::keyClicks(&header, "New");
         QTest::keyClick(&header, Qt::Key_Return);
         QTest::keyClicks(&header, "header");
+        QTest::keyClick(&header, Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClicks(&header, "END");
+        QTest::keyClick(&header, Qt::Key_Tab);
+        QVERIFY(Get<QPushButton>("startButton").hasFocus());
         auto& name = Get<QLineEdit>("nameEdit");
         name.clear();
         QTest::keyClicks(&name, "Reel");
@@ -347,7 +362,7 @@ private slots:
         QTest::keyClicks(&input, "2");
         QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
         QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(m_db.ReadPropString("", "Header1", "", false), std::string("New\r\nheader"));
+        QCOMPARE(m_db.ReadPropString("", "Header1", "", false), std::string("New\r\nheader\tEND"));
         QCOMPARE(m_dialog->GetName(), std::string("Reel"));
         QCOMPARE(m_dialog->GetStartIndex(), 1);
         QCOMPARE(m_dialog->GetInputFile(), m_folder->File("film.txt") + "2");
