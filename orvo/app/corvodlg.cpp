@@ -168,6 +168,14 @@ COrvoDlg::COrvoDlg(COrvoApp& app, QWidget* parent)
     LoadLookSettings();
 }
 
+// A margin edit that has the focus loses it while the window's base class tears the controls
+// down, after this part of the window is gone.
+COrvoDlg::~COrvoDlg() {
+    for (const auto& [edit, margin] : MarginEdits()) {
+        edit->disconnect(this);
+    }
+}
+
 void COrvoDlg::CreateControls() {
     m_modeLabel = SunkenLabel("modeLabel", this);
     m_modeLabel->setText(QString::fromLatin1(kPalMode));

@@ -34,6 +34,7 @@ class COrvoDlg : public QDialog {
 
 public:
     explicit COrvoDlg(COrvoApp& app, QWidget* parent = nullptr);
+    ~COrvoDlg() override;
 
     const RenderSettings& GetRenderSettings() const { return m_settings; }
     const QImage& GetCanvas() const { return m_canvas; }
