@@ -28,18 +28,6 @@ class ColorComboTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void itemsAreTheStandardPaletteAsStoredColours() {
-        const CColorCombo combo;
-        const std::vector<COLORREF> expected = {
-            0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
-            0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
-        };
-        QCOMPARE(combo.count(), 16);
-        for (int i = 0; i < combo.count(); ++i) {
-            QCOMPARE(combo.GetItemColor(i), expected[static_cast<std::size_t>(i)]);
-        }
-    }
-
     void selectColor_data() {
         QTest::addColumn<int>("before");
         QTest::addColumn<COLORREF>("colour");

@@ -140,18 +140,6 @@ private slots:
             std::string("st_format 2\r\n\r\ndirectory\r\n\r\nSP_NUMBER\tSTART\tEND\tFILENAME"));
     }
 
-    void toolTips() {
-        Open();
-        QStringList tips;
-        for (const char* name : {"inputFileEdit", "loadButton", "startIndexEdit", "outputTypeCombo",
-                                 "nameEdit", "headerEdit"}) {
-            tips << Get<QWidget>(name).toolTip();
-        }
-        QCOMPARE(tips, (QStringList{"Path to import file.", "Search for import file.",
-                                    "Start index for bitmaps.", "Export format.",
-                                    "Name for generated bitmaps.", "Script file header."}));
-    }
-
     void storedHeaderIsShownWithItsLines() {
         m_db.WritePropString("", "Header1", "first\r\nsecond");
         Open();
