@@ -201,7 +201,6 @@ QFrame* COrvoDlg::CreateColumn() {
     modes->addWidget(m_pal);
 
     m_quit = Button("&Quit", "quitButton", nullptr, column);
-    m_quit->setAutoDefault(false);
     MakeTall(m_quit);
 
     auto* layout = Compact(new QVBoxLayout(column), kColumnSpacing);
@@ -258,7 +257,6 @@ QGroupBox* COrvoDlg::CreateTextGroup(QWidget* parent) {
     m_align = Named(new QComboBox(group), "alignCombo", "Change text alignment.");
     m_align->addItems({QStringLiteral("Center"), QStringLiteral("Left"), QStringLiteral("Right")});
     m_font = Button("Font...", "fontButton", "Select font.", group);
-    m_font->setAutoDefault(false);
     m_antialias = StateButton("Antialias", "antialiasButton", "Antialias on/off.", group);
     m_boxing = StateButton("Boxing", "boxingButton", "Boxing on/off.", group);
     m_outline = StateButton("Outline", "outlineButton", "Outline on/off.", group);
@@ -364,6 +362,9 @@ void COrvoDlg::SetTabOrder() {
     for (std::size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
+    // Otherwise the dialog gives the focus to its default button, because the first control
+    // of its focus chain is a push button.
+    order.front()->setFocus();
 }
 
 // Window managers keep their window menus to themselves: the About command sits in the

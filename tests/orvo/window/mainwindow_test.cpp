@@ -536,6 +536,43 @@ private slots:
         QCOMPARE(visited, expected);
     }
 
+    // The first tab stop, not the default button, has the focus when the window opens.
+    void firstTabStopHasTheFocusAtStart() {
+        Open();
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus != nullptr);
+        QVERIFY(focus == &Get<QSpinBox>("leftMarginEdit") ||
+                Get<QSpinBox>("leftMarginEdit").isAncestorOf(focus));
+    }
+
+    // Enter presses the push button that has the focus; only from any other control does it
+    // press "&Process file...".
+    void enterPressesTheFocusedPushButton() {
+        Open();
+        auto& quit = Get<QPushButton>("quitButton");
+        quit.setFocus();
+        int opened = 0;
+        DialogScript script({[&](QDialog&) { ++opened; }});
+        QTest::keyClick(&quit, Qt::Key_Return);
+        QCOMPARE(opened, 0);
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(m_window->result(), int(QDialog::Rejected));
+    }
+
+    void enterOnFontOpensTheFontDialog() {
+        Open();
+        auto& font = Get<QPushButton>("fontButton");
+        font.setFocus();
+        QString opened;
+        DialogScript script({[&](QDialog& dialog) {
+            opened = dialog.metaObject()->className();
+            dialog.reject();
+        }});
+        QTest::keyClick(&font, Qt::Key_Return);
+        QCOMPARE(opened, QString("QFontDialog"));
+        QVERIFY(m_window->isVisible());
+    }
+
     // The frame at (10, 20), the canvas at (12, 22), at 100 %, and the dotted rectangle along
     // the margins and the text block's bottom.
     void previewSitsAtItsClientPixels_data() {
