@@ -604,7 +604,9 @@ void CDefSetDlg::FillPage(const CPropInfo& info) {
         break;
     case kPropString: {
         m_Range->setText(QString::asprintf("(Max.%d ch.)", info.m_nMaxChars));
-        m_TextValue->SetMaxChars(info.m_nMaxChars);
+        // A limit of 0 lifts the limit, as it does for the edit fields of the system the
+        // format comes from, so such a value can still be typed.
+        m_TextValue->SetMaxChars(info.m_nMaxChars != 0 ? info.m_nMaxChars : -1);
         const std::string& text = m_PropDb.ReadPropString(m_strSection, m_strKey, {}, true);
         m_TextValue->SetText(FieldText(text));
         if (info.m_nSubType == kInfoPath) {

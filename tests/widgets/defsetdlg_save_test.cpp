@@ -272,6 +272,19 @@ private slots:
         QCOMPARE(dialog.m_PropDb.ReadPropString("", "short", "", false), std::string("12345678xy"));
     }
 
+    void textLimitOfZeroMeansNone() {
+        CDefSetDlg dialog;
+        dialog.m_PropDb.WritePropString("", "free", "");
+        dialog.SetStringRange("", "free", 0, "");
+        dialog.show();
+        Select(dialog, "", "free");
+        QCOMPARE(Find<QLabel>(dialog, "rangeText").text(), QString("(Max.0 ch.)"));
+        Type(TextField(dialog), "abc");
+        QCOMPARE(TextField(dialog).toPlainText(), QString("abc"));
+        PressOk(dialog);
+        QCOMPARE(dialog.m_PropDb.ReadPropString("", "free", "", false), std::string("abc"));
+    }
+
     void textsKeepTheirEncodingAndLineBreaks_data() {
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QString>("shown");
