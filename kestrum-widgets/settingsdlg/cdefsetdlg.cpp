@@ -493,11 +493,30 @@ bool CDefSetDlg::SelectKey(std::string_view section, std::string_view key) {
     return true;
 }
 
+namespace {
+
+bool IsBelow(const QTreeWidgetItem* item, const QTreeWidgetItem& folder) {
+    for (; item != nullptr; item = item->parent()) {
+        if (item->parent() == &folder) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 void CDefSetDlg::OnItemexpandedTree(QTreeWidgetItem* item) {
     const int image = GetItemImage(*item);
     if (image == kClosedFolderImage || image == kOpenFolderImage) {
         const int swapped = image == kClosedFolderImage ? kOpenFolderImage : kClosedFolderImage;
         SetItemImages(*item, swapped, swapped, &m_ImageList);
+    }
+    // As in the tree control of the system the format comes from, a folder closed over the
+    // selected key takes the selection: a hidden key keeps no page, and its pending value is
+    // saved or refused at once.
+    if (!item->isExpanded() && IsBelow(m_Tree->currentItem(), *item)) {
+        m_Tree->setCurrentItem(item);
     }
 }
 

@@ -346,6 +346,35 @@ private slots:
         QCOMPARE(dialog.m_PropDb.ReadPropInt("S", "b", 0, false), 6);
     }
 
+    void collapsingAroundTheKeyMovesTheSelectionToTheFolder() {
+        CDefSetDlg dialog;
+        dialog.m_PropDb.WritePropInt("S", "k", 1);
+        dialog.SetIntRange("S", "k", 0, 9, "");
+        dialog.show();
+        Find<QPushButton>(dialog, "expandAllButton").click();
+        Select(dialog, "S", "k");
+        Type(IntField(dialog), "7");
+        Find<QPushButton>(dialog, "collapseAllButton").click();
+        // The selected key is hidden now: the top item takes the selection, which saves the
+        // pending value and empties the page.
+        QCOMPARE(KeyTree(dialog).currentItem(), Item(dialog, "", ""));
+        QCOMPARE(dialog.m_PropDb.ReadPropInt("S", "k", 0, false), 7);
+        QCOMPARE(testsupport::ShownControls(dialog), QStringList());
+
+        // A refused value brings its key back into view.
+        Find<QPushButton>(dialog, "expandAllButton").click();
+        Select(dialog, "S", "k");
+        Type(IntField(dialog), "10");
+        MessageCatcher catcher;
+        KeyTree(dialog).collapseItem(Item(dialog, "S", ""));
+        QCOMPARE(catcher.messages.size(), std::size_t{1});
+        QCoreApplication::processEvents();
+        QCOMPARE(KeyTree(dialog).currentItem(), Item(dialog, "S", "k"));
+        QVERIFY(Item(dialog, "S", "")->isExpanded());
+        QCOMPARE(IntField(dialog).text(), QString("7"));
+        QCOMPARE(dialog.m_PropDb.ReadPropInt("S", "k", 0, false), 7);
+    }
+
     void cancelKeepsWhatWasSavedAndDropsThePendingEntry() {
         CDefSetDlg dialog;
         dialog.m_PropDb.WritePropInt("", "a", 1);
