@@ -101,7 +101,6 @@ void CProcessDlg::CreateControls() {
     m_outputType->setEnabled(false);
     m_name = Named(new QLineEdit(this), "nameEdit", "Name for generated bitmaps.");
     m_header = Named(new QPlainTextEdit(this), "headerEdit", "Script file header.");
-    m_header->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_header->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on as everywhere in a dialog; Ctrl+Tab types the tab that script lines need.
     m_header->setTabChangesFocus(true);

@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -294,6 +297,39 @@ private slots:
         QCOMPARE(m_db.IsKey("", "Marker"), !loaded);
         QVERIFY(StartEnabled());
         QCOMPARE(Status(), QString("3 Subtitles loaded !"));
+    }
+
+    // Yes is the question's default button: Enter loads the file.
+    void enterAnswersTheConfigurationQuestionWithYes() {
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteConfiguration(m_folder->File("film.cfg"),
+                           [](kestrum::CPropDb& db) { db.WritePropString("", "ImgName", "Reel"); });
+        Open();
+        Load(m_folder->File("film.txt"), {[](QDialog& box) {
+                 QTest::keyClick(QApplication::focusWidget() != nullptr
+                                     ? QApplication::focusWidget()
+                                     : static_cast<QWidget*>(&box),
+                                 Qt::Key_Return);
+             }});
+        QCOMPARE(Get<QLineEdit>("nameEdit").text(), QString("Reel"));
+    }
+
+    // Lines longer than the header field wrap at its edge instead of scrolling sideways.
+    void longHeaderLinesWrap() {
+        m_db.WritePropString("", "Header1", std::string(400, 'x') + "\r\nend");
+        Open();
+        auto& header = Get<QPlainTextEdit>("headerEdit");
+        QCOMPARE(header.horizontalScrollBar()->maximum(), 0);
+        QVERIFY(header.document()->firstBlock().layout()->lineCount() > 1);
+    }
+
+    // The field is wide enough for the default header: none of its lines wraps.
+    void defaultHeaderLinesFitTheField() {
+        Open();
+        const QTextDocument& header = *Get<QPlainTextEdit>("headerEdit").document();
+        for (QTextBlock block = header.firstBlock(); block.isValid(); block = block.next()) {
+            QCOMPARE(block.layout()->lineCount(), 1);
+        }
     }
 
     void noConfigurationNoQuestion() {
