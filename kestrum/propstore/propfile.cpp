@@ -39,12 +39,15 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
+        // The cleanup must not hide why the save failed from a caller that reads errno.
+        const int error = errno;
         if (m_fd >= 0) {
             close(m_fd);
         }
         if (!m_kept) {
             unlink(m_path.c_str());
         }
+        errno = error;
     }
 
     int Fd() const { return m_fd; }
