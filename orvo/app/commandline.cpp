@@ -1,6 +1,6 @@
 #include "orvo/app/commandline.h"
 
-#include "kestrum-prop/valuetext.h"
+#include <kestrum/util/textnotation.h>
 
 #include <QStringList>
 
@@ -112,7 +112,7 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
         }
     }
     if (const auto text = OptionalValue(m_parser, kHeader)) {
-        options.header = kestrum::tool::Unescape(*text);
+        options.header = kestrum::Unescape(*text);
         if (!options.header) {
             parsed.error = "Invalid escape in the header '" + *text + "'.";
             return parsed;

@@ -2,6 +2,8 @@
 
 #include "kestrum-prop/valuetext.h"
 
+#include <kestrum/util/textnotation.h>
+
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/propstore/cprop.h>
 #include <kestrum/propstore/cpropdb.h>

@@ -13,20 +13,9 @@ class CProp;
 }
 
 // The text forms of property values on the command line: one value is always one field of one
-// line, so that dumps can be split at tabs and newlines by any script.
+// line, so that dumps can be split at tabs and newlines by any script. Texts and blobs take the
+// notation of kestrum/util/textnotation.h.
 namespace kestrum::tool {
-
-// Backslash, tab, CR and LF as \\ \t \r \n; the other bytes below 0x20 and 0x7F as \xHH; every
-// other byte (UTF-8 and Windows-1252 text alike) as it is.
-std::string Escape(std::string_view text);
-// The inverse of Escape. \xHH takes any byte and either case; any other escape, a lone
-// backslash at the end or a \x without two hex digits is refused.
-std::optional<std::string> Unescape(std::string_view text);
-
-// Lower-case, two digits a byte, no separators.
-std::string ToHex(std::span<const std::uint8_t> bytes);
-// Either case; a last digit without its pair, or any other character, is refused.
-std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text);
 
 // "%.9g": enough digits to give back every finite float bit for bit.
 std::string FormatFloat(float value);
