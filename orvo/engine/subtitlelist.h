@@ -13,6 +13,7 @@ struct ListLoadResult {
     Status status = Status::Loaded;
     int line = 0;        // the 1-based number of the invalid line
     std::string message; // the text to show the user for a failure; empty when loaded
+    std::string reason;  // why, in a line of its own: the system's error, what the line lacks
 };
 
 // Reads a tab-separated subtitle list: every line needs at least four fields (number, start,
