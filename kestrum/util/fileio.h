@@ -1,0 +1,105 @@
+#pragma once
+
+#include <kestrum/kestrum_export.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+// The file layer under every reader and writer of the library: a read that tells a missing
+// file from one it may not or will not read, and one write path that replaces a file whole or
+// not at all. Standard library and POSIX only.
+namespace kestrum {
+
+// Owns a file descriptor and closes it once.
+class KESTRUM_EXPORT UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) noexcept
+        : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept;
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    // Closes without a word: a caller who must know whether close failed calls Close().
+    ~UniqueFd();
+
+    int Get() const { return m_fd; }
+    bool IsOpen() const { return m_fd >= 0; }
+    // Hands the descriptor over; this object no longer closes it.
+    int Release() noexcept;
+    // Closes now and says whether close reported an error (a delayed write error on a network
+    // file system shows only here). Nothing to do when no descriptor is held.
+    std::error_code Close() noexcept;
+
+private:
+    int m_fd;
+};
+
+// Why a read did not give the bytes.
+enum class ReadProblem { None, Missing, NotRegular, TooLarge, Unreadable };
+
+struct KESTRUM_EXPORT ReadResult {
+    std::vector<std::uint8_t> bytes;
+    ReadProblem problem = ReadProblem::None;
+    // The system's reason: ENOENT, EACCES, EISDIR for a folder, EINVAL for another file that
+    // is not regular, EFBIG for too large, or what read itself reported.
+    std::error_code error;
+    // The limit the read was given, so that a message can name it.
+    std::size_t limit = 0;
+
+    explicit operator bool() const { return problem == ReadProblem::None; }
+    // The reason for messages "FILE: WHY": "No such file or directory", "not a regular file",
+    // "larger than 64 MB", "Permission denied", ...
+    std::string Message() const;
+};
+
+// Reads the whole regular file at path, of at most limit bytes, in one pass. A file that is not
+// regular (a folder, /dev/zero, a FIFO) or larger than limit is refused without reading it;
+// one that grows past limit while it is read is refused too.
+KESTRUM_EXPORT ReadResult ReadFileLimited(const std::string& path, std::size_t limit);
+
+// Writes all bytes to fd, through short writes and interruptions; the error when it could not.
+KESTRUM_EXPORT std::error_code WriteAll(int fd, std::span<const std::uint8_t> bytes);
+
+struct ReplaceOptions {
+    // fsync the file before the rename and the folder after it, so that a power cut leaves
+    // either the old or the new file, never an empty one.
+    bool sync = false;
+    // The new file takes the old file's permission bits (and, where the process may, its owner
+    // and group).
+    bool keepMode = true;
+    // Before writing, remove the temporaries of this target that killed writers left beside it
+    // (see RemoveStaleTemporaries).
+    bool removeStale = false;
+    // When the folder refuses the temporary file (EACCES, EPERM) but the target exists and
+    // the process may write it, rewrite the target in place instead: truncate, write, fsync.
+    // The replacement is then no longer atomic; take it only where not saving at all is worse.
+    bool inPlaceWhenFolderLocked = false;
+};
+
+// Writes target through a temporary file beside it, named TARGET.tmpPID-N, created
+// 0666 & ~umask with O_EXCL; write(fd) fills it; then the temporary file is renamed over
+// target, so that target is always either the old or the whole new file. On any failure the
+// temporary file is removed and target is untouched. A symlink target is followed: the file it
+// names is replaced and the link stays a link. A target that exists but is not a regular file
+// is refused (EISDIR, or EINVAL for a device or FIFO), as renaming over it would replace it.
+// Returns the error, empty on success; a failure of write comes back as write returned it.
+// With sync set, a folder that cannot be synced is reported after target has been replaced.
+KESTRUM_EXPORT std::error_code ReplaceFile(const std::string& target,
+                                           const std::function<std::error_code(int fd)>& write,
+                                           const ReplaceOptions& options = {});
+
+// Removes, in folder, the temporary files that ReplaceFile left behind when their writer was
+// killed: regular files named "BASE.tmpPID-N" where isTarget(BASE) holds and process PID no
+// longer exists. One scan of the folder; returns how many it removed. Files of a live process
+// (or one this process may not signal) are never touched.
+KESTRUM_EXPORT int
+RemoveStaleTemporaries(const std::string& folder,
+                       const std::function<bool(std::string_view base)>& isTarget);
+
+} // namespace kestrum
