@@ -35,12 +35,15 @@ CPropSet* CPropDb::FindSet(std::string_view section) {
 }
 
 CPropSet& CPropDb::SetForWrite(std::string_view section) {
-    if (CPropSet* set = FindSet(section)) {
-        return *set;
+    CPropSet* set = FindSet(section);
+    if (set == nullptr) {
+        set = m_sections.emplace(std::string(section), std::make_unique<CPropSet>())
+                  .first->second.get();
     }
-    auto set = std::make_unique<CPropSet>();
+    // Every write names the set after its section, also one that a file brought in under
+    // another name, so that the next save writes the name the section has.
     set->SetName(section);
-    return *m_sections.emplace(std::string(section), std::move(set)).first->second;
+    return *set;
 }
 
 int CPropDb::GetType(std::string_view section, std::string_view key) const {
@@ -97,25 +100,45 @@ bool CPropDb::WritePropObj(std::string_view section, std::string_view key,
 
 std::int32_t CPropDb::ReadPropInt(std::string_view section, std::string_view key, std::int32_t def,
                                   bool create) {
-    CPropSet* set = create ? &SetForWrite(section) : FindSet(section);
-    return set ? set->ReadPropInt(key, def, create) : def;
+    if (CPropSet* set = FindSet(section)) {
+        return set->ReadPropInt(key, def, create);
+    }
+    if (create) {
+        WritePropInt(section, key, def);
+    }
+    return def;
 }
 
 float CPropDb::ReadPropFloat(std::string_view section, std::string_view key, float def,
                              bool create) {
-    CPropSet* set = create ? &SetForWrite(section) : FindSet(section);
-    return set ? set->ReadPropFloat(key, def, create) : def;
+    if (CPropSet* set = FindSet(section)) {
+        return set->ReadPropFloat(key, def, create);
+    }
+    if (create) {
+        WritePropFloat(section, key, def);
+    }
+    return def;
 }
 
 const std::string& CPropDb::ReadPropString(std::string_view section, std::string_view key,
                                            const std::string& def, bool create) {
-    CPropSet* set = create ? &SetForWrite(section) : FindSet(section);
-    return set ? set->ReadPropString(key, def, create) : def;
+    if (CPropSet* set = FindSet(section)) {
+        return set->ReadPropString(key, def, create);
+    }
+    if (create) {
+        WritePropString(section, key, def);
+    }
+    return def;
 }
 
 int CPropDb::ReadPropBool(std::string_view section, std::string_view key, int def, bool create) {
-    CPropSet* set = create ? &SetForWrite(section) : FindSet(section);
-    return set ? set->ReadPropBool(key, def, create) : def;
+    if (CPropSet* set = FindSet(section)) {
+        return set->ReadPropBool(key, def, create);
+    }
+    if (create) {
+        WritePropBool(section, key, def);
+    }
+    return def;
 }
 
 const std::uint8_t* CPropDb::ReadPropBlob(std::string_view section, std::string_view key) const {
@@ -166,15 +189,23 @@ void CPropDb::Serialize(CArchive& ar) {
     }
 }
 
-bool CPropDb::Save(const std::string& fileName) {
+PropFileResult CPropDb::SaveWithReason(const std::string& fileName) {
     m_moduleName = ModuleFileName();
     return propfile::Save(*this, propfile::Resolve(fileName, m_extension));
 }
 
-bool CPropDb::Load(const std::string& fileName) {
+PropFileResult CPropDb::LoadWithReason(const std::string& fileName) {
     const std::string path = propfile::Resolve(fileName, m_extension);
     DeleteAll();
     return propfile::Load(*this, path);
+}
+
+bool CPropDb::Save(const std::string& fileName) {
+    return propfile::Succeeded(SaveWithReason(fileName));
+}
+
+bool CPropDb::Load(const std::string& fileName) {
+    return propfile::Succeeded(LoadWithReason(fileName));
 }
 
 } // namespace kestrum

@@ -3,6 +3,7 @@
 #include <kestrum/kestrum_export.h>
 #include <kestrum/propstore/cobject.h>
 #include <kestrum/propstore/cpropset.h>
+#include <kestrum/propstore/propfileresult.h>
 
 #include <cstdint>
 #include <functional>
@@ -70,11 +71,15 @@ public:
 
     // An empty name means the default file name. Save replaces the file only when the whole
     // new content is on disk (a failed save leaves the old file as it was) and returns false
-    // when the file cannot be created. Load empties the database first and returns false when
-    // the file cannot be opened. Every other error is a CArchiveException; after a failed
-    // Load the database holds what was read before the error.
+    // when the file cannot be created or is read-only. Load empties the database first and
+    // returns false when the file cannot be opened or read, is no regular file or is larger
+    // than kPropFileSizeLimit. Every other error is a CArchiveException; after a failed Load
+    // the database holds what was read before the error. After false, errno holds the reason.
     bool Save(const std::string& fileName);
     bool Load(const std::string& fileName);
+    // Save and Load, with the reason when they would return false.
+    PropFileResult SaveWithReason(const std::string& fileName);
+    PropFileResult LoadWithReason(const std::string& fileName);
 
     const CPropSet& GetDefaultSet() const { return m_defaultSet; }
     const SectionMap& GetSections() const { return m_sections; }

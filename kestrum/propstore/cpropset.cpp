@@ -188,15 +188,23 @@ void CPropSet::Serialize(CArchive& ar) {
     }
 }
 
-bool CPropSet::Save(const std::string& fileName) {
+PropFileResult CPropSet::SaveWithReason(const std::string& fileName) {
     m_moduleName = ModuleFileName();
     return propfile::Save(*this, propfile::Resolve(fileName, m_extension));
 }
 
-bool CPropSet::Load(const std::string& fileName) {
+PropFileResult CPropSet::LoadWithReason(const std::string& fileName) {
     const std::string path = propfile::Resolve(fileName, m_extension);
     DeleteAll();
     return propfile::Load(*this, path);
+}
+
+bool CPropSet::Save(const std::string& fileName) {
+    return propfile::Succeeded(SaveWithReason(fileName));
+}
+
+bool CPropSet::Load(const std::string& fileName) {
+    return propfile::Succeeded(LoadWithReason(fileName));
 }
 
 } // namespace kestrum

@@ -3,6 +3,7 @@
 #include <kestrum/kestrum_export.h>
 #include <kestrum/propstore/cobject.h>
 #include <kestrum/propstore/cprop.h>
+#include <kestrum/propstore/propfileresult.h>
 
 #include <cstdint>
 #include <functional>
@@ -63,10 +64,11 @@ public:
     CObject* ReadPropObj(std::string_view key) const;
 
     // The set alone in a file of its own; an empty name means the default file name, formed
-    // from the program's path and the extension "cfg". Save returns false when the file
-    // cannot be created, Load when it cannot be opened; other errors are CArchiveException.
+    // from the program's path and the extension "cfg". Save and Load fail as CPropDb's do.
     bool Save(const std::string& fileName);
     bool Load(const std::string& fileName);
+    PropFileResult SaveWithReason(const std::string& fileName);
+    PropFileResult LoadWithReason(const std::string& fileName);
 
     // The full path of the program that last saved the set, or "None".
     const std::string& GetModuleName() const { return m_moduleName; }

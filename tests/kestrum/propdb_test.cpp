@@ -6,6 +6,11 @@
 
 #include <unistd.h>
 
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
 namespace kestrum::test {
 namespace {
 
@@ -167,6 +172,46 @@ TEST(PropDbSections, AnEmptiedSectionStaysAndIsSavedWithNoKeys) {
     LoadInto(loaded, bytes);
     EXPECT_TRUE(loaded.IsSet("S"));
     EXPECT_TRUE(loaded.GetSections().at("S")->GetValues().empty());
+}
+
+// A file may carry set names that differ from their sections (written by another program, or
+// edited); a write to the section gives the set its section's name back, a read does not.
+TEST(PropDbSections, EveryWriteNamesTheSetAfterItsSection) {
+    const Bytes strayNames = Concat({Counted("M"),
+                                     Counted(""),
+                                     {1, 0, 0, 0, 0, 0, 0, 0},
+                                     Counted("None"),
+                                     Counted("Stray"),
+                                     {0x00, 0x00},
+                                     {0x01, 0x00},
+                                     Counted("Look"),
+                                     NewClass("CPropSet"),
+                                     Counted("None"),
+                                     Counted("Other"),
+                                     {0x00, 0x00}});
+    const std::vector<std::pair<const char*, std::function<void(CPropDb&)>>> writes = {
+        {"int", [](CPropDb& db) { db.WritePropInt("Look", "k", 1); }},
+        {"float", [](CPropDb& db) { db.WritePropFloat("Look", "k", 1.0f); }},
+        {"string", [](CPropDb& db) { db.WritePropString("Look", "k", "v"); }},
+        {"bool", [](CPropDb& db) { db.WritePropBool("Look", "k", 1); }},
+        {"blob", [](CPropDb& db) { db.WritePropBlob("Look", "k", Bytes{1}); }},
+        {"object", [](CPropDb& db) { db.WritePropObj("Look", "k", std::make_unique<CPropSet>()); }},
+    };
+    for (const auto& [kind, write] : writes) {
+        SCOPED_TRACE(kind);
+        CPropDb db;
+        LoadInto(db, strayNames);
+        const CPropSet& look = *db.GetSections().at("Look");
+        EXPECT_EQ(db.ReadPropInt("Look", "r", 0, true), 0);
+        EXPECT_EQ(look.GetName(), "Other") << "a read with create writes through the set";
+        write(db);
+        EXPECT_EQ(look.GetName(), "Look");
+        EXPECT_EQ(db.GetDefaultSet().GetName(), "Stray");
+    }
+    CPropDb db;
+    LoadInto(db, strayNames);
+    db.WritePropInt("", "k", 1);
+    EXPECT_EQ(db.GetDefaultSet().GetName(), "");
 }
 
 TEST(PropDbLoad, ACutFileKeepsWhatWasReadBeforeTheError) {

@@ -154,8 +154,31 @@ TEST_F(PropCommandTest, SetCreatesAMissingFileButStopsOnAnyOtherOpenFailure) {
     EXPECT_EQ(Succeed({"dump", m_file}), "\tk\tint\t7\n");
 
     ExpectFailure({"set", m_file + "/inner", "", "k", "int", "1"}, "Not a directory");
-    ExpectFailure({"set", m_dir.string(), "", "k", "int", "1"}, "file error");
+    ExpectFailure({"set", m_dir.string(), "", "k", "int", "1"}, "not a regular file");
     EXPECT_TRUE(std::filesystem::is_regular_file(m_file));
+}
+
+// The reason comes from the library's own read and write, for every way a file can fail.
+TEST_F(PropCommandTest, FilesThatCannotBeReadOrWrittenAreReportedWithTheReason) {
+    const std::string huge = (m_dir / "huge.cfg").string();
+    WriteBytes(huge, "");
+    std::filesystem::resize_file(huge, (std::uintmax_t{64} << 20) + 1);
+    const std::string inMissingFolder = (m_dir / "missing" / "settings.cfg").string();
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"dump", huge}, "larger than 64 MB"},
+        {{"set", huge, "", "k", "int", "1"}, "larger than 64 MB"},
+        {{"dump", "/dev/zero"}, "not a regular file"},
+        {{"get", m_dir.string(), "", "k"}, "not a regular file"},
+        {{"set", inMissingFolder, "", "k", "int", "1"}, "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        ExpectFailure(c.args, c.message);
+    }
+    EXPECT_EQ(std::filesystem::file_size(huge), (std::uintmax_t{64} << 20) + 1);
 }
 
 TEST_F(PropCommandTest, DeleteRemovesOnlyAnExistingKeyAndKeepsItsSection) {

@@ -8,16 +8,13 @@
 #include <kestrum/propstore/cprop.h>
 #include <kestrum/propstore/cpropdb.h>
 #include <kestrum/propstore/cpropset.h>
+#include <kestrum/propstore/propfileresult.h>
 #include <kestrum/util/cversion.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
 #include <string_view>
-#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -104,7 +101,7 @@ TypedValue ValueArguments(std::string_view kindName, std::string_view text) {
 
 // The library's file errors come without the file name; the tool's messages lead with it.
 template <class Action>
-bool OnFile(const std::string& file, Action action) {
+PropFileResult OnFile(const std::string& file, Action action) {
     try {
         return action();
     } catch (const CArchiveException& error) {
@@ -112,32 +109,20 @@ bool OnFile(const std::string& file, Action action) {
     }
 }
 
-// Load only says that the file could not be opened; opening it again tells why.
-int OpenErrno(const std::string& file) {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    close(fd);
-    return 0;
-}
-
 enum class Missing { IsError, IsEmpty };
 
 void LoadDb(CPropDb& db, const std::string& file, Missing missing) {
-    if (OnFile(file, [&] { return db.Load(file); })) {
-        return;
+    const PropFileResult result = OnFile(file, [&] { return db.LoadWithReason(file); });
+    if (result || (result.IsMissing() && missing == Missing::IsEmpty)) {
+        return; // a missing file has left the database empty
     }
-    const int error = OpenErrno(file);
-    if (error == ENOENT && missing == Missing::IsEmpty) {
-        return; // Load has emptied the database
-    }
-    throw FileError(file, error != 0 ? std::strerror(error) : "cannot be opened");
+    throw FileError(file, result.message);
 }
 
 void SaveDb(CPropDb& db, const std::string& file) {
-    if (!OnFile(file, [&] { return db.Save(file); })) {
-        throw FileError(file, "cannot be written");
+    const PropFileResult result = OnFile(file, [&] { return db.SaveWithReason(file); });
+    if (!result) {
+        throw FileError(file, result.message);
     }
 }
 

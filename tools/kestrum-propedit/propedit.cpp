@@ -1,17 +1,14 @@
 #include "kestrum-propedit/propedit.h"
 
 #include <kestrum/propstore/carchiveexception.h>
+#include <kestrum/propstore/propfileresult.h>
 #include <kestrum/util/cversion.h>
 
 #include <QMessageBox>
 #include <QMetaObject>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <limits>
-#include <unistd.h>
 
 namespace kestrum::propedit {
 
@@ -30,7 +27,6 @@ struct Texts {
     const char* fontHelp;
     const char* cannotRead;
     const char* cannotSave;
-    const char* cannotCreate;
 };
 
 constexpr Texts kEnglish{
@@ -41,7 +37,6 @@ constexpr Texts kEnglish{
     "A font, stored as a 60-byte font description (blob).",
     "Cannot read %1: %2\nThe file is left as it is.",
     "Cannot save %1: %2",
-    "cannot create the file",
 };
 
 constexpr Texts kGermanTexts{
@@ -52,7 +47,6 @@ constexpr Texts kGermanTexts{
     "Eine Schriftart, gespeichert als 60 Byte lange Schriftbeschreibung (blob).",
     "%1 kann nicht gelesen werden: %2\nDie Datei bleibt unver\xC3\xA4ndert.",
     "%1 kann nicht gespeichert werden: %2",
-    "die Datei kann nicht angelegt werden",
 };
 
 const Texts& TextsFor(int language) {
@@ -63,16 +57,6 @@ std::string Message(const char* format, const std::string& file, const std::stri
     return QString::fromUtf8(format)
         .arg(QString::fromStdString(file), QString::fromStdString(error))
         .toStdString();
-}
-
-// Load only says that a file could not be opened; opening it again tells why.
-std::string OpenError(const std::string& file) {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::strerror(errno);
-    }
-    close(fd);
-    return "cannot be opened";
 }
 
 std::string FileName(const std::string& path) {
@@ -157,8 +141,8 @@ std::variant<Options, std::string> ParseArguments(const QStringList& arguments) 
 std::optional<std::string> Load(CDefSetDlg& dialog, const std::string& file, int language) {
     const Texts& texts = TextsFor(language);
     try {
-        if (!dialog.m_PropDb.Load(file)) {
-            return Message(texts.cannotRead, file, OpenError(file));
+        if (const PropFileResult result = dialog.m_PropDb.LoadWithReason(file); !result) {
+            return Message(texts.cannotRead, file, result.message);
         }
     } catch (const CArchiveException& error) {
         return Message(texts.cannotRead, file, error.what());
@@ -180,8 +164,8 @@ void Describe(CDefSetDlg& dialog, const std::string& file, int language) {
 std::optional<std::string> Save(CDefSetDlg& dialog, const std::string& file, int language) {
     const Texts& texts = TextsFor(language);
     try {
-        if (!dialog.m_PropDb.Save(file)) {
-            return Message(texts.cannotSave, file, texts.cannotCreate);
+        if (const PropFileResult result = dialog.m_PropDb.SaveWithReason(file); !result) {
+            return Message(texts.cannotSave, file, result.message);
         }
     } catch (const CArchiveException& error) {
         return Message(texts.cannotSave, file, error.what());
