@@ -1,5 +1,7 @@
 #include "kestrum/diag/cshowit.h"
 
+#include "kestrum/util/fileio.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <spawn.h>
@@ -37,27 +39,6 @@ constexpr std::int64_t kCounterFrequency = Clock::period::den;
 constexpr std::size_t kProfilePathLimit = 254;
 // How many names to try when an object of that name is left over from an earlier process.
 constexpr int kNameAttempts = 8;
-
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd)
-        : m_fd(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept
-        : m_fd(std::exchange(other.m_fd, -1)) {}
-    UniqueFd& operator=(UniqueFd&&) = delete;
-    ~UniqueFd() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    explicit operator bool() const { return m_fd >= 0; }
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd = -1;
-};
 
 const char* OrEmpty(const char* text) {
     return text != nullptr ? text : "";
@@ -129,15 +110,15 @@ void StartViewer(const std::string& command) {
 UniqueFd ConnectToViewer() {
     const std::string path = TraceEndpointPath(false);
     if (path.empty()) {
-        return {};
+        return UniqueFd();
     }
     UniqueFd viewer(socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     path.copy(address.sun_path, path.size());
-    if (!viewer ||
-        connect(viewer.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        return {};
+    if (!viewer.IsOpen() ||
+        connect(viewer.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        return UniqueFd();
     }
     return viewer;
 }
@@ -159,15 +140,15 @@ std::optional<SharedText> CreateSharedText() {
         std::string name = NewObjectName();
         UniqueFd mapping(
             shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR));
-        if (!mapping) {
+        if (!mapping.IsOpen()) {
             if (errno == EEXIST) {
                 continue;
             }
             return std::nullopt;
         }
-        if (ftruncate(mapping.get(), kTraceBufferSize) == 0) {
+        if (ftruncate(mapping.Get(), kTraceBufferSize) == 0) {
             void* view = mmap(nullptr, kTraceBufferSize, PROT_READ | PROT_WRITE, MAP_SHARED,
-                              mapping.get(), 0);
+                              mapping.Get(), 0);
             if (view != MAP_FAILED) {
                 return SharedText{std::move(name), std::move(mapping), view};
             }
@@ -215,7 +196,7 @@ CShowIt::CShowIt()
     : m_frequency(kCounterFrequency)
     , m_startCount(ReadCounter())
     , m_endCount(m_startCount) {
-    const bool viewerFound = static_cast<bool>(ConnectToViewer());
+    const bool viewerFound = ConnectToViewer().IsOpen();
     const std::string path = ReadProfilePath();
     if (!viewerFound) {
         StartViewer(path);
@@ -269,7 +250,7 @@ std::int64_t CShowIt::ReadCounter() {
 
 void CShowIt::Send() {
     const UniqueFd viewer = ConnectToViewer();
-    if (!viewer) {
+    if (!viewer.IsOpen()) {
         return;
     }
     std::optional<SharedText> text = CreateSharedText();
@@ -279,11 +260,11 @@ void CShowIt::Send() {
     const std::size_t size = strnlen(m_buffer.data(), kTraceBufferSize - 1);
     std::memcpy(text->view, m_buffer.data(), size);
     static_cast<char*>(text->view)[size] = '\0';
-    ReplaceMapping(text->mapping.release(), text->view);
+    ReplaceMapping(text->mapping.Release(), text->view);
 
     const auto datagram = EncodeTraceDatagram({text->name, LocalTimeText()});
     // The viewer unlinks what it reads; a message it never gets must not stay behind.
-    if (send(viewer.get(), datagram.data(), datagram.size(), MSG_NOSIGNAL) < 0) {
+    if (send(viewer.Get(), datagram.data(), datagram.size(), MSG_NOSIGNAL) < 0) {
         shm_unlink(text->name.c_str());
     }
 }

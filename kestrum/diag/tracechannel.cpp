@@ -1,11 +1,18 @@
 #include "kestrum/diag/tracechannel.h"
 
+#include "kestrum/util/fileio.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -50,14 +57,16 @@ bool IsTraceObjectName(std::string_view name) {
 
 std::string TraceRuntimeFolder(bool create) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string folder;
     if (runtime != nullptr && runtime[0] == '/') {
-        return runtime;
+        folder = runtime;
+    } else {
+        folder = "/tmp/Lumbex-" + std::to_string(geteuid());
+        if (create) {
+            mkdir(folder.c_str(), 0700);
+        }
     }
-    const std::string fallback = "/tmp/Lumbex-" + std::to_string(geteuid());
-    if (create) {
-        mkdir(fallback.c_str(), 0700);
-    }
-    return IsPrivateFolder(fallback) ? fallback : std::string();
+    return IsPrivateFolder(folder) ? folder : std::string();
 }
 
 std::string TraceEndpointPath(bool create) {
@@ -67,6 +76,48 @@ std::string TraceEndpointPath(bool create) {
     }
     std::string path = folder + "/" + std::string(kTraceEndpointName);
     return path.size() < sizeof(sockaddr_un::sun_path) ? path : std::string();
+}
+
+std::error_code BindTraceEndpoint(int fd, const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        return {ENAMETOOLONG, std::system_category()};
+    }
+    path.copy(address.sun_path, path.size());
+    // Linux creates the socket file with the socket's own mode bits, so that with these set
+    // first the file is never open to others, not even until the chmod below.
+    fchmod(fd, S_IRUSR | S_IWUSR);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        return {errno, std::system_category()};
+    }
+    if (chmod(path.c_str(), S_IRUSR | S_IWUSR) != 0) {
+        const std::error_code error(errno, std::system_category());
+        unlink(path.c_str());
+        return error;
+    }
+    return {};
+}
+
+std::optional<std::string> TakeTraceMessage(const std::string& objectName) {
+    const UniqueFd fd(shm_open(objectName.c_str(), O_RDONLY | O_CLOEXEC, 0));
+    struct stat info {};
+    if (!fd.IsOpen() || fstat(fd.Get(), &info) != 0 || info.st_uid != geteuid()) {
+        return std::nullopt;
+    }
+    shm_unlink(objectName.c_str());
+    if (info.st_size <= 0) {
+        return std::nullopt;
+    }
+    const auto size = std::min(static_cast<std::size_t>(info.st_size), kTraceBufferSize);
+    void* view = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd.Get(), 0);
+    if (view == MAP_FAILED) {
+        return std::nullopt;
+    }
+    const char* bytes = static_cast<const char*>(view);
+    std::string text(bytes, strnlen(bytes, size));
+    munmap(view, size);
+    return text;
 }
 
 std::vector<std::uint8_t> EncodeTraceDatagram(const TraceDatagram& datagram) {

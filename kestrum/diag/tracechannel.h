@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 // The channel between CShowIt and a trace viewer. A viewer binds a Unix datagram socket named
@@ -31,14 +32,25 @@ struct TraceDatagram {
 };
 
 // The folder of the viewer's endpoint: $XDG_RUNTIME_DIR when it is an absolute path, else
-// /tmp/Lumbex-UID. The fallback lies in a folder anyone may write to, so it only counts when it
-// is a real folder owned by this user and closed to everyone else (messages may hold private
-// data); otherwise the result is empty. With create set, a missing fallback folder is made.
+// /tmp/Lumbex-UID. Either only counts when it is a real folder (not a link) owned by this user
+// and closed to everyone else: messages may hold private data, and whoever may write there
+// could put an endpoint of their own in the viewer's place. Otherwise the result is empty.
+// With create set, a missing fallback folder is made.
 KESTRUM_EXPORT std::string TraceRuntimeFolder(bool create);
 
 // The endpoint's socket path, or empty when there is no usable runtime folder or the path does
 // not fit into a socket address.
 KESTRUM_EXPORT std::string TraceEndpointPath(bool create);
+
+// Binds fd, a Unix datagram socket, at path for a viewer, the socket file readable and writable
+// by this user alone (0600) whatever the umask. The error when it could not.
+KESTRUM_EXPORT std::error_code BindTraceEndpoint(int fd, const std::string& path);
+
+// The text of the message object objectName (up to its terminating zero), which is then
+// unlinked: it was made for this one reading. Empty when the object cannot be read, or is not
+// this user's own: an object that someone else made under a sender's name is neither read nor
+// removed.
+KESTRUM_EXPORT std::optional<std::string> TakeTraceMessage(const std::string& objectName);
 
 KESTRUM_EXPORT std::vector<std::uint8_t> EncodeTraceDatagram(const TraceDatagram& datagram);
 

@@ -45,29 +45,6 @@ mode_t ModeOf(const std::string& path) {
     return info.st_mode & 07777;
 }
 
-// Sets the process's umask for a scope.
-class Umask {
-public:
-    explicit Umask(mode_t mask)
-        : m_saved(umask(mask)) {}
-    Umask(const Umask&) = delete;
-    Umask& operator=(const Umask&) = delete;
-    ~Umask() { umask(m_saved); }
-
-private:
-    mode_t m_saved;
-};
-
-// The id of a process that has ended and been reaped.
-pid_t DeadPid() {
-    const pid_t child = fork();
-    if (child == 0) {
-        _exit(0);
-    }
-    waitpid(child, nullptr, 0);
-    return child;
-}
-
 TEST(ReadFileLimited, TellsWhyItGaveNoBytes) {
     TempDir dir;
     const std::string fifo = dir.File("fifo");

@@ -81,12 +81,7 @@ TEST(PropFileSave, CannotCreateIsFalseWithTheReasonNotAnError) {
 // clears it away, also through a link, and leaves other files' temporaries alone.
 TEST(PropFileSave, ClearsAwayTheTemporariesOfKilledSaves) {
     TempDir dir;
-    const pid_t child = fork();
-    if (child == 0) {
-        _exit(0);
-    }
-    waitpid(child, nullptr, 0);
-    const std::string dead = std::to_string(child);
+    const std::string dead = std::to_string(DeadPid());
     std::filesystem::create_directory(dir.File("real"));
     const std::vector<std::string> stale = {"real/orvo.cfg.tmp" + dead + "-0",
                                             "real/orvo.cfg.tmp" + dead + "-1"};

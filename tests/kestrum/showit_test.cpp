@@ -2,6 +2,7 @@
 
 #include <kestrum/diag/cshowit.h>
 #include <kestrum/diag/tracechannel.h>
+#include <kestrum/util/fileio.h>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -422,6 +424,110 @@ TEST_F(ShowItTest, AnEndpointPathTooLongForASocketMeansNoViewer) {
     CShowIt showIt;
     showIt.Trace("nowhere");
     EXPECT_EQ(SharedObjectCount(), 0U);
+}
+
+// Whoever may write in the runtime folder could bind an endpoint in the viewer's place, and
+// whoever may read there could listen: such a folder is no runtime folder, and nothing is sent.
+TEST_F(ShowItTest, OnlyARuntimeFolderOfTheUsersOwnClosedToOthersCounts) {
+    TempDir base;
+    const auto folder = [&](const std::string& name, mode_t mode) {
+        const std::string path = base.File(name);
+        mkdir(path.c_str(), 0700);
+        chmod(path.c_str(), mode);
+        return path;
+    };
+    const std::string privateFolder = folder("private", 0700);
+    const std::string link = base.File("link");
+    symlink(privateFolder.c_str(), link.c_str());
+    const std::string file = base.File("file");
+    std::ofstream(file).close();
+    const std::string foreign = folder("foreign", 0700);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+    }
+    const struct {
+        const char* name;
+        std::string path;
+        bool counts;
+    } cases[] = {
+        {"private", privateFolder, true},
+        {"group may read", folder("group-read", 0740), false},
+        {"group may write", folder("group-write", 0730), false},
+        {"others may read", folder("others-read", 0705), false},
+        {"others may write", folder("others-write", 0703), false},
+        {"a link to a private folder", link, false},
+        {"a file", file, false},
+        {"missing", base.File("missing"), false},
+        {"another user's", foreign, !root}, // only root can give a folder away
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SavedVariable runtime("XDG_RUNTIME_DIR", c.path);
+        EXPECT_EQ(kestrum::TraceRuntimeFolder(true), c.counts ? c.path : "");
+        EXPECT_EQ(kestrum::TraceEndpointPath(false), c.counts ? c.path + "/Lumbex" : "");
+        if (!c.counts && std::filesystem::is_directory(c.path)) {
+            // A viewer bound there anyway gets nothing.
+            Viewer viewer(c.path + "/Lumbex");
+            CShowIt showIt;
+            showIt.Trace("private");
+            EXPECT_FALSE(viewer.Next());
+        }
+    }
+}
+
+TEST(TraceEndpointTest, TheSocketFileIsTheUsersAloneWhateverTheUmask) {
+    TempDir runtime;
+    SavedVariable variable("XDG_RUNTIME_DIR", runtime.Path().string());
+    const std::string path = kestrum::TraceEndpointPath(false);
+    ASSERT_EQ(path, runtime.File("Lumbex"));
+    const kestrum::test::Umask open(0);
+    const kestrum::UniqueFd fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    ASSERT_EQ(kestrum::BindTraceEndpoint(fd.Get(), path), std::error_code());
+    struct stat info {};
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISSOCK(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    const kestrum::UniqueFd second(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    EXPECT_EQ(kestrum::BindTraceEndpoint(second.Get(), path), std::errc::address_in_use);
+    EXPECT_EQ(kestrum::BindTraceEndpoint(second.Get(), runtime.File(std::string(120, 'x'))),
+              std::errc::filename_too_long);
+}
+
+// A shared-memory object made by the test, holding text.
+std::string MakeObject(const std::string& suffix, const std::string& text) {
+    const std::string name = std::string(kestrum::kTraceObjectPrefix) + "test-" +
+                             std::to_string(getpid()) + "-" + suffix;
+    const kestrum::UniqueFd fd(shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600));
+    EXPECT_TRUE(fd.IsOpen()) << name;
+    EXPECT_EQ(write(fd.Get(), text.c_str(), text.size() + 1),
+              static_cast<ssize_t>(text.size() + 1));
+    return name;
+}
+
+bool ObjectExists(const std::string& name) {
+    const kestrum::UniqueFd fd(shm_open(name.c_str(), O_RDONLY, 0));
+    return fd.IsOpen();
+}
+
+TEST(TakeTraceMessageTest, ReadsAndRemovesOnlyTheUsersOwnObjects) {
+    const std::string own = MakeObject("own", "hello");
+    EXPECT_EQ(kestrum::TakeTraceMessage(own), "hello");
+    EXPECT_FALSE(ObjectExists(own)) << "read once, then released";
+    EXPECT_EQ(kestrum::TakeTraceMessage(own), std::nullopt);
+
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can make an object that belongs to another user";
+    }
+    const std::string foreign = MakeObject("foreign", "planted");
+    {
+        const kestrum::UniqueFd fd(shm_open(foreign.c_str(), O_RDWR, 0));
+        ASSERT_EQ(fchown(fd.Get(), 65534, 65534), 0);
+    }
+    EXPECT_EQ(kestrum::TakeTraceMessage(foreign), std::nullopt);
+    EXPECT_TRUE(ObjectExists(foreign)) << "someone else's object is not removed";
+    shm_unlink(foreign.c_str());
 }
 
 TEST(TraceDatagramTest, DecodesOnlyWholeTraceMessages) {

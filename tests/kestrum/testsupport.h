@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -111,6 +116,29 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Sets the process's umask for a scope.
+class Umask {
+public:
+    explicit Umask(mode_t mask)
+        : m_saved(umask(mask)) {}
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+    ~Umask() { umask(m_saved); }
+
+private:
+    mode_t m_saved;
+};
+
+// The id of a process that has ended and been reaped.
+inline pid_t DeadPid() {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    return child;
+}
 
 inline Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -6,16 +6,12 @@
 #include <kestrum/diag/tracechannel.h>
 #include <kestrum/util/cversion.h>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/mman.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -25,6 +21,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -50,11 +47,6 @@ sockaddr_un SocketAddress(const std::string& path) {
     return address;
 }
 
-bool BindTo(int fd, const std::string& path) {
-    const sockaddr_un address = SocketAddress(path);
-    return bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-}
-
 // True when another viewer receives at path.
 bool ViewerAnswers(const std::string& path) {
     const int probe = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -69,50 +61,30 @@ bool ViewerAnswers(const std::string& path) {
 // left over from a viewer that ended abruptly, and is replaced.
 int OpenEndpoint(const std::string& path) {
     if (path.empty()) {
-        std::cerr << kProgram << ": no private runtime folder: set XDG_RUNTIME_DIR\n";
+        std::cerr << kProgram
+                  << ": no private runtime folder: XDG_RUNTIME_DIR (or else /tmp/Lumbex-UID) "
+                     "must be a folder of your own that no one else may read or write\n";
         return -1;
     }
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd >= 0 && BindTo(fd, path)) {
+    if (fd < 0) {
+        std::cerr << kProgram << ": " << std::strerror(errno) << '\n';
+        return -1;
+    }
+    std::error_code error = kestrum::BindTraceEndpoint(fd, path);
+    if (error == std::errc::address_in_use && !ViewerAnswers(path)) {
+        unlink(path.c_str());
+        error = kestrum::BindTraceEndpoint(fd, path);
+    }
+    if (!error) {
         return fd;
     }
-    int error = errno;
-    if (error == EADDRINUSE && !ViewerAnswers(path)) {
-        unlink(path.c_str());
-        if (BindTo(fd, path)) {
-            return fd;
-        }
-        error = errno;
-    }
     std::cerr << kProgram << ": " << path << ": "
-              << (error == EADDRINUSE ? "another viewer is running" : std::strerror(error)) << '\n';
-    if (fd >= 0) {
-        close(fd);
-    }
-    return -1;
-}
-
-// The text of a message object, which is then unlinked: it was made for this one reading.
-std::optional<std::string> TakeMessage(const std::string& objectName) {
-    const int fd = shm_open(objectName.c_str(), O_RDONLY | O_CLOEXEC, 0);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    shm_unlink(objectName.c_str());
-    struct stat info {};
-    std::optional<std::string> text;
-    if (fstat(fd, &info) == 0 && info.st_size > 0) {
-        const auto size =
-            std::min(static_cast<std::size_t>(info.st_size), kestrum::kTraceBufferSize);
-        void* view = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-        if (view != MAP_FAILED) {
-            const char* bytes = static_cast<const char*>(view);
-            text.emplace(bytes, strnlen(bytes, size));
-            munmap(view, size);
-        }
-    }
+              << (error == std::errc::address_in_use ? "another viewer is running"
+                                                     : error.message())
+              << '\n';
     close(fd);
-    return text;
+    return -1;
 }
 
 // The time before the byte 0xFF that ends it.
@@ -121,7 +93,7 @@ std::string_view TimeOf(std::string_view timeText) {
 }
 
 void Show(const kestrum::TraceDatagram& datagram, std::ostream& out) {
-    const std::optional<std::string> text = TakeMessage(datagram.objectName);
+    const std::optional<std::string> text = kestrum::TakeTraceMessage(datagram.objectName);
     if (!text) {
         std::cerr << kProgram << ": cannot read " << datagram.objectName << '\n';
         return;
