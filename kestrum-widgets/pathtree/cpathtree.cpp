@@ -220,13 +220,22 @@ bool CPathTree::IsDriveNode(const QTreeWidgetItem* item) const {
     return item != nullptr && item->parent() == nullptr;
 }
 
+// The name spelt exactly so first: on a case-sensitive file system "Case" and "case" are two
+// folders. Only when there is none does a name that differs in case do, as for a path typed
+// without care for case.
 QTreeWidgetItem* CPathTree::FindItem(QTreeWidgetItem* parent, std::string_view name) const {
+    QTreeWidgetItem* differingInCase = nullptr;
     for (int i = 0; i < parent->childCount(); ++i) {
-        if (SameName(GetItemName(*parent->child(i)), name)) {
-            return parent->child(i);
+        QTreeWidgetItem* child = parent->child(i);
+        const std::string childName = GetItemName(*child);
+        if (childName == name) {
+            return child;
+        }
+        if (differingInCase == nullptr && SameName(childName, name)) {
+            differingInCase = child;
         }
     }
-    return nullptr;
+    return differingInCase;
 }
 
 void CPathTree::UpdateButtonState(QTreeWidgetItem* item, const std::string& path) {
@@ -326,16 +335,22 @@ QTreeWidgetItem* CPathTree::FindDriveForPath(std::string_view path, std::string_
     const std::vector<std::string_view> names = SplitPath(path);
     QTreeWidgetItem* best = nullptr;
     std::size_t bestDepth = 0;
+    bool bestExact = false;
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem* drive = topLevelItem(i);
         const std::string mountPath = GetItemName(*drive);
         const std::vector<std::string_view> mountNames = SplitPath(mountPath);
-        const bool matches =
-            mountNames.size() <= names.size() &&
-            std::equal(mountNames.begin(), mountNames.end(), names.begin(), SameName);
-        if (matches && (best == nullptr || mountNames.size() > bestDepth)) {
+        const std::size_t depth = mountNames.size();
+        if (depth > names.size() ||
+            !std::equal(mountNames.begin(), mountNames.end(), names.begin(), SameName)) {
+            continue;
+        }
+        // The deepest mount; of two as deep, the one spelt exactly as the path (as FindItem).
+        const bool exact = std::equal(mountNames.begin(), mountNames.end(), names.begin());
+        if (best == nullptr || depth > bestDepth || (depth == bestDepth && exact && !bestExact)) {
             best = drive;
-            bestDepth = mountNames.size();
+            bestDepth = depth;
+            bestExact = exact;
         }
     }
     if (best == nullptr) {

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 using kestrum::CMountPoint;
 using kestrum::CPathTree;
@@ -224,6 +225,50 @@ private slots:
                                      : selected.isEmpty() ? m_root
                                                           : m_root + selected.toStdString();
         QCOMPARE(tree.GetCurrentPath(), expected);
+    }
+
+    // On a case-sensitive file system "Case" and "case" are two folders: the one spelt as the
+    // path is chosen; only a path that matches neither exactly falls back to ignoring case.
+    void expandPathPrefersTheExactName_data() {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("selected");
+
+        QTest::newRow("lower case") << "/Sibling/case" << 1 << "/Sibling/case";
+        QTest::newRow("capital") << "/Sibling/Case" << 1 << "/Sibling/Case";
+        QTest::newRow("below lower case") << "/Sibling/case/lower" << 1 << "/Sibling/case/lower";
+        QTest::newRow("below capital") << "/Sibling/Case/upper" << 1 << "/Sibling/Case/upper";
+        QTest::newRow("neither: the first") << "/sibling/CASE" << 1 << "/Sibling/Case";
+        QTest::newRow("exact, though the other has it") << "/Sibling/case/upper" << 0 << "";
+    }
+
+    void expandPathPrefersTheExactName() {
+        QFETCH(QString, relative);
+        QFETCH(int, result);
+        QFETCH(QString, selected);
+        QDir dir(m_dir->path());
+        QVERIFY(dir.mkpath("Sibling/Case/upper"));
+        QVERIFY(dir.mkpath("Sibling/case/lower"));
+
+        CPathTree tree;
+        Mount(tree);
+        QCOMPARE(tree.ExpandPath(m_root + relative.toStdString(), true), result);
+        QCOMPARE(tree.GetCurrentPath(),
+                 result == 0 ? std::string() : m_root + selected.toStdString());
+    }
+
+    void expandPathPrefersTheMountSpeltExactly() {
+        QDir dir(m_dir->path());
+        QVERIFY(dir.mkpath("Case/upper"));
+        QVERIFY(dir.mkpath("case/lower"));
+        for (const char* name : {"/Case", "/case"}) {
+            const std::vector<CMountPoint> mounts = {{m_root + "/Case", DriveType::Removable},
+                                                     {m_root + "/case", DriveType::Removable}};
+            CPathTree tree;
+            QCOMPARE(tree.InitTree(mounts), 2u);
+            QCOMPARE(tree.ExpandPath(m_root + name, true), 1);
+            QCOMPARE(tree.GetCurrentPath(), m_root + name);
+        }
     }
 
     void expandPathOpensAsFarAsItGets() {
