@@ -20,7 +20,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <optional>
 #include <span>
 #include <string>
@@ -37,6 +36,7 @@ constexpr std::int64_t kCounterFrequency = Clock::period::den;
 
 // The profile entry is read into 255 bytes with its terminating zero.
 constexpr std::size_t kProfilePathLimit = 254;
+constexpr std::size_t kProfileSizeLimit = 64 * 1024;
 // How many names to try when an object of that name is left over from an earlier process.
 constexpr int kNameAttempts = 8;
 
@@ -71,11 +71,17 @@ std::string ConfigFolder() {
     return user != nullptr ? std::string(user->pw_dir) + "/.config" : std::string();
 }
 
+// A profile is a few lines; one that is not a regular file (a FIFO would block the program
+// here) or larger than kProfileSizeLimit is no profile, and starts no viewer.
 std::string ReadProfilePath() {
-    std::ifstream profile(ConfigFolder() + "/kestrum.ini");
+    const ReadResult profile = ReadFileLimited(ConfigFolder() + "/kestrum.ini", kProfileSizeLimit);
+    const std::string_view content(reinterpret_cast<const char*>(profile.bytes.data()),
+                                   profile.bytes.size());
     bool inSection = false;
-    for (std::string line; std::getline(profile, line);) {
-        const std::string_view text = Trim(line);
+    for (std::size_t start = 0; start < content.size();) {
+        const std::size_t end = std::min(content.find('\n', start), content.size());
+        const std::string_view text = Trim(content.substr(start, end - start));
+        start = end + 1;
         if (text.starts_with('[')) {
             const auto close = text.find(']');
             inSection = close != std::string_view::npos &&

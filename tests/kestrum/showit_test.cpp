@@ -416,6 +416,21 @@ TEST_F(ShowItTest, StartsTheProfileCommandWhenNoViewerAnswers) {
     EXPECT_EQ(kestrum::test::ReadFile(marker), kestrum::test::Text("right\n"));
 }
 
+// Opening a FIFO for reading waits for a writer: a profile that is one must not hang the
+// program that only wanted to trace. The child is timed, so that a hang fails the test.
+TEST_F(ShowItTest, AProfileThatIsNoRegularFileIsNotRead) {
+    ASSERT_EQ(mkfifo(m_config.File("kestrum.ini").c_str(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(10);
+        CShowIt showIt;
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
 TEST_F(ShowItTest, AnEndpointPathTooLongForASocketMeansNoViewer) {
     const std::string deep = m_runtime.File(std::string(120, 'd'));
     std::filesystem::create_directory(deep);
