@@ -1,13 +1,15 @@
 #include "kestrum-widgets/pathtree/mounttable.h"
 
+#include <kestrum/util/fileio.h>
+
 #include <sys/statvfs.h>
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <sstream>
+#include <unordered_map>
 
 namespace kestrum {
 
@@ -64,11 +66,11 @@ std::string Unescape(std::string_view field) {
     return text;
 }
 
+// The system's small text files (the mount table, flags under /sys); empty when unreadable.
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    constexpr std::size_t kLimit = 16 << 20;
+    const ReadResult read = ReadFileLimited(path, kLimit);
+    return std::string(read.bytes.begin(), read.bytes.end());
 }
 
 std::string_view FileName(std::string_view path) {
@@ -104,6 +106,9 @@ std::vector<CMountPoint>
 ParseMountTable(std::string_view table,
                 const std::function<bool(std::string_view device)>& isRemovableDevice) {
     std::vector<CMountPoint> mounts;
+    // Where each path stands in mounts: a host with thousands of mounts (containers) would
+    // otherwise cost a search of all earlier ones per line.
+    std::unordered_map<std::string, std::size_t> known;
     std::istringstream lines{std::string(table)};
     std::string line;
     while (std::getline(lines, line)) {
@@ -120,12 +125,11 @@ ParseMountTable(std::string_view table,
         if (!driveType) {
             continue;
         }
-        auto known = std::find_if(mounts.begin(), mounts.end(),
-                                  [&](const CMountPoint& mount) { return mount.path == path; });
-        if (known != mounts.end()) {
-            known->type = *driveType;
-        } else {
+        const auto [at, added] = known.try_emplace(path, mounts.size());
+        if (added) {
             mounts.push_back({path, *driveType});
+        } else {
+            mounts[at->second].type = *driveType;
         }
     }
     std::stable_partition(mounts.begin(), mounts.end(),
