@@ -50,8 +50,8 @@ QFont Spaced(QFont font, int spacing) {
     return font;
 }
 
-int LayoutHeight(QPainter& painter, const QString& text) {
-    return painter.boundingRect(kReferenceRect, Qt::TextWordWrap, text).height();
+int LayoutHeight(QPainter& painter, const QRect& rect, int flags, const QString& text) {
+    return painter.boundingRect(rect, flags, text).height();
 }
 
 QString WorkingCopy(const QString& text, bool extendBlanks) {
@@ -86,22 +86,68 @@ void DrawOutline(QPainter& painter, const QRect& rect, int flags, const QString&
     painter.setBackgroundMode(Qt::TransparentMode);
 }
 
+int Flags(const RenderSettings& settings) {
+    return HorizontalAlignment(settings.Align) | Qt::TextWordWrap;
+}
+
+// The fonts a text is drawn with: with the outline both are set apart by its spacing.
+struct DrawFonts {
+    QFont text;
+    QFont outline;
+};
+
+DrawFonts FontsFor(const RenderSettings& settings, const QFont& main, const QFont& outline) {
+    if (settings.Outline == 0) {
+        return {main, outline};
+    }
+    return {Spaced(main, settings.OutlineSpacing), Spaced(outline, settings.OutlineSpacing)};
+}
+
+// The block's height as it is drawn: in the text rectangle's width, with the working copy and
+// the fonts that draw it. With the outline the ring's own wrapping counts too, since the
+// outline font is never antialiased and may break a line elsewhere.
+int BlockHeight(QPainter& painter, const QRect& rect, const QString& text,
+                const RenderSettings& settings, const DrawFonts& fonts) {
+    painter.setFont(fonts.text);
+    int height = LayoutHeight(painter, rect, Flags(settings), text);
+    if (settings.Outline != 0) {
+        painter.setFont(fonts.outline);
+        height = std::max(height, LayoutHeight(painter, rect, Flags(settings), text));
+        painter.setFont(fonts.text);
+    }
+    return height;
+}
+
 // Without the outline the painter is still opaque, so each line lies on a band of the text
 // background; with it, the text is drawn transparent and spaced like the outline below it.
 void DrawTextBlock(QPainter& painter, const QRect& rect, const QString& text,
-                   const RenderSettings& settings, const QFont& mainFont,
-                   const QFont& outlineFont) {
-    const int flags = HorizontalAlignment(settings.Align) | Qt::TextWordWrap;
+                   const RenderSettings& settings, const DrawFonts& fonts) {
     if (settings.Outline != 0) {
-        DrawOutline(painter, rect, flags, text, Spaced(outlineFont, settings.OutlineSpacing),
+        DrawOutline(painter, rect, Flags(settings), text, fonts.outline,
                     ToQColor(settings.TextBkgColor));
-        painter.setFont(Spaced(mainFont, settings.OutlineSpacing));
     }
+    painter.setFont(fonts.text);
     painter.setPen(ToQColor(settings.TextColor));
     // Qt clips only when the laid-out lines overflow; glyphs that reach beyond their cells
     // (the hook of "j") would otherwise leak past the margins.
     painter.setClipRect(rect);
-    painter.drawText(rect, flags, text);
+    painter.drawText(rect, Flags(settings), text);
+}
+
+// The lines of a text that can reach the canvas: the block is anchored at the bottom, so of a
+// text with more lines than the canvas holds only the last ones are laid out. A list line of a
+// million tabs then costs what a full canvas costs. hidden counts the lines left out.
+QString ReachableLines(const QString& text, int maxLines, int& hidden) {
+    hidden = static_cast<int>(text.count(QLatin1Char('\n'))) + 1 - maxLines;
+    if (hidden <= 0) {
+        hidden = 0;
+        return text;
+    }
+    qsizetype at = -1;
+    for (int line = 0; line < hidden; ++line) {
+        at = text.indexOf(QLatin1Char('\n'), at + 1);
+    }
+    return text.mid(at + 1);
 }
 
 } // namespace
@@ -123,12 +169,12 @@ void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
     m_outlineFont = WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont();
 }
 
-// The block is anchored at the canvas bottom: lines that do not fit above it, and lines that
-// the narrower margins wrap beyond the measured height, are clipped away unreported.
+// The block is anchored at the canvas bottom and grows upward to hold every line it draws; a
+// block that reaches above the canvas top is reported as cut off.
 RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
                                               const std::string& text, QImage& canvas) const {
-    QString measured = kestrum::DecodeText(text);
-    measured.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString decoded = kestrum::DecodeText(text);
+    decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 
     canvas.fill(ToQColor(settings.BkgColor));
     QPainter painter(&canvas);
@@ -136,27 +182,38 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     painter.setBackground(ToQColor(settings.TextBkgColor));
     painter.setBackgroundMode(Qt::OpaqueMode);
 
-    const int lineHeight = LayoutHeight(painter, QStringLiteral("x"));
-    const int textHeight = LayoutHeight(painter, measured);
+    const int lineHeight =
+        std::max(LayoutHeight(painter, kReferenceRect, Qt::TextWordWrap, QStringLiteral("x")), 1);
+    int hiddenLines = 0;
+    const QString working =
+        WorkingCopy(ReachableLines(decoded, canvas.height() / lineHeight + 2, hiddenLines),
+                    settings.ExtendBlanks);
+    const DrawFonts fonts = FontsFor(settings, m_mainFont, m_outlineFont);
     const int bottom = canvas.height() - settings.VerticalOffset;
-    QRect textRect(QPoint(kReferenceRect.left(), bottom - textHeight),
-                   QSize(kReferenceRect.width(), textHeight));
-    if (settings.Box) {
-        painter.fillRect(textRect, ToQColor(settings.TextBkgColor));
-    }
-    textRect.adjust(settings.LeftMargin, 0, -settings.RightMargin, 0);
-
+    QRect textRect(QPoint(kReferenceRect.left() + settings.LeftMargin, 0),
+                   QPoint(kReferenceRect.right() - settings.RightMargin, bottom - 1));
     // Margins that meet or cross leave no room for text; Qt would otherwise draw into the
-    // flipped rectangle.
-    if (!textRect.isEmpty()) {
-        DrawTextBlock(painter, textRect, WorkingCopy(measured, settings.ExtendBlanks), settings,
-                      m_mainFont, m_outlineFont);
+    // flipped rectangle. The lines are then counted at the full width, and none is drawn.
+    const bool room = textRect.width() > 0;
+    const QRect measureRect = room ? textRect : kReferenceRect;
+    const int textHeight = BlockHeight(painter, measureRect, working, settings, fonts);
+    textRect.setTop(bottom - textHeight);
+    if (settings.Box) {
+        painter.fillRect(QRect(0, textRect.top(), kCanvasWidth, textHeight),
+                         ToQColor(settings.TextBkgColor));
+    }
+    if (room) {
+        DrawTextBlock(painter, textRect, working, settings, fonts);
     }
 
+    RenderResult result;
     // Qt stacks lines at the rounded-up line spacing, a pixel or so more than the height of
     // "x"; the quotient therefore runs one high only from about lineHeight lines on, far
-    // beyond what a subtitle holds. The guard keeps a broken font from dividing by zero.
-    return {textHeight / std::max(lineHeight, 1), textRect};
+    // beyond what a subtitle holds.
+    result.lines = hiddenLines + textHeight / lineHeight;
+    result.textRect = textRect;
+    result.cutOff = !decoded.isEmpty() && (!room || hiddenLines > 0 || textRect.top() < 0);
+    return result;
 }
 
 } // namespace orvo

@@ -18,8 +18,9 @@ constexpr int kNtscHeight = 480;
 QImage MakeCanvas(bool pal);
 
 struct RenderResult {
-    int lines = 0;  // text lines at the reference width of 720 pixels
-    QRect textRect; // the text block after the margins, in canvas coordinates
+    int lines = 0;       // text lines as drawn, between the margins
+    QRect textRect;      // the text block after the margins, in canvas coordinates
+    bool cutOff = false; // some of the text could not be drawn: it reaches above the canvas
 };
 
 // Draws one subtitle onto the canvas. It owns the two fonts made from the look: the main font

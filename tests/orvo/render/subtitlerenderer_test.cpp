@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -150,25 +151,80 @@ TEST_F(RendererTest, LineWiderThanTheCanvasWraps) {
     EXPECT_GE(Render(line).lines, 2);
 }
 
-TEST_F(RendererTest, LineWrappedOnlyByTheMarginsCountsOneAndLosesItsSecondLine) {
-    const std::string line = LineBetweenMarginsAndFullWidth();
-    ASSERT_LT(WidthOf(QString::fromStdString(line)), 715);
+// Whatever makes a line wrap as it is drawn (the margins, doubled blanks, the outline's
+// spacing) is counted, and the block grows upward to draw every line.
+struct WrapCase {
+    const char* name;
+    int leftMargin;
+    bool extendBlanks;
+    int outlineSpacing; // -1: no outline
+};
+
+class DrawnWrapTest : public RendererTest, public ::testing::WithParamInterface<WrapCase> {};
+
+TEST_P(DrawnWrapTest, CountsAndDrawsEveryLineThatTheDrawingWraps) {
+    const WrapCase& wrap = GetParam();
+    // Fits, unchanged, between margins of 0 and 50.
+    std::string line = "Between";
+    while (WidthOf(QString::fromStdString(line + " margins")) <= 660) {
+        line += " margins";
+    }
+    settings.LeftMargin = 0;
+    const RenderResult single = Render(line);
+    ASSERT_EQ(single.lines, 1);
+    settings.LeftMargin = wrap.leftMargin;
+    settings.ExtendBlanks = wrap.extendBlanks;
+    settings.Outline = wrap.outlineSpacing >= 0 ? 1 : 0;
+    settings.OutlineSpacing = std::max(wrap.outlineSpacing, 0);
     const RenderResult result = Render(line);
-    EXPECT_EQ(result.lines, 1);
-    const QRect ink = InkBounds(canvas, kWhite);
-    EXPECT_LE(ink.bottom(), result.textRect.bottom());
-    EXPECT_LT(ink.width(), WidthOf(QString::fromStdString(line)) - 20);
+    EXPECT_EQ(result.lines, 2);
+    EXPECT_FALSE(result.cutOff);
+    EXPECT_NEAR(result.textRect.height(), 2 * single.textRect.height(), 2);
+    EXPECT_EQ(result.textRect.bottom(), 576 - 50 - 1);
+    // The second line is drawn: ink from the first line's top to the last line's bottom.
+    const QRect ink = Bounds(canvas, [](QRgb pixel) { return pixel == ToRgb(kYellow); });
+    EXPECT_LE(ink.top(), result.textRect.top() + single.textRect.height() / 2);
+    EXPECT_GE(ink.bottom(), result.textRect.bottom() - single.textRect.height() / 2);
 }
 
-TEST_F(RendererTest, TextTallerThanTheCanvasLosesItsTopLines) {
+INSTANTIATE_TEST_SUITE_P(Causes, DrawnWrapTest,
+                         ::testing::Values(WrapCase{"Margins", 150, false, -1},
+                                           WrapCase{"ExtendBlanks", 0, true, -1},
+                                           WrapCase{"OutlineSpacing", 0, false, 5}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RendererTest, TextTallerThanTheCanvasIsReportedCutOff) {
     std::string text = "Line";
     for (int i = 1; i < 20; ++i) {
         text += "\r\nLine";
     }
     const RenderResult result = Render(text);
     EXPECT_EQ(result.lines, 20);
+    EXPECT_TRUE(result.cutOff);
     EXPECT_LT(result.textRect.top(), 0);
     EXPECT_EQ(InkBounds(canvas, kWhite).top(), 0);
+    EXPECT_FALSE(Render(texts::kTestText).cutOff);
+    EXPECT_FALSE(Render("").cutOff);
+}
+
+// Only the lines that can reach the canvas are laid out: the picture and the count are those
+// of the whole text.
+TEST_F(RendererTest, LinesFarAboveTheCanvasAreCountedButNotLaidOut) {
+    std::string all;
+    std::string tail;
+    for (int i = 1; i <= 5000; ++i) {
+        const std::string line = (i == 1 ? "" : "\r\n") + std::string("Line ") + std::to_string(i);
+        all += line;
+        if (i > 4900) {
+            tail += line;
+        }
+    }
+    const RenderResult result = Render(all);
+    const QImage whole = canvas;
+    Render(tail.substr(2));
+    EXPECT_EQ(result.lines, 5000);
+    EXPECT_TRUE(result.cutOff);
+    EXPECT_EQ(whole, canvas);
 }
 
 struct OffsetCase {
@@ -194,9 +250,9 @@ INSTANTIATE_TEST_SUITE_P(Standards, BlockBottomTest,
                          ::testing::Values(OffsetCase{true, 50}, OffsetCase{false, 50},
                                            OffsetCase{true, 0}, OffsetCase{false, 150}));
 
-TEST_F(RendererTest, NtscMeasuresAtTheFullReferenceWidth) {
+TEST_F(RendererTest, NtscMeasuresBetweenTheMarginsToo) {
     settings.PAL = false;
-    EXPECT_EQ(Render(LineBetweenMarginsAndFullWidth()).lines, 1);
+    EXPECT_EQ(Render(LineBetweenMarginsAndFullWidth()).lines, 2);
 }
 
 TEST_F(RendererTest, BoxSpansTheWholeWidthWhateverTheMargins) {
@@ -381,6 +437,7 @@ TEST_F(RendererTest, CrossingMarginsDrawNoText) {
     settings.Box = true;
     const RenderResult result = Render(texts::kTestText);
     EXPECT_EQ(result.lines, 2);
+    EXPECT_TRUE(result.cutOff);
     EXPECT_EQ(Colours(canvas), (std::set<QRgb>{ToRgb(kWhite), ToRgb(kBlue)}));
 }
 
