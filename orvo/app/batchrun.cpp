@@ -2,6 +2,7 @@
 
 #include "orvo/app/settingsfile.h"
 #include "orvo/app/terminalhost.h"
+#include "orvo/engine/imagename.h"
 #include "orvo/engine/subtitlelist.h"
 #include "orvo/engine/subtitlerenderer.h"
 #include "orvo/engine/texts.h"
@@ -63,6 +64,13 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
     parameters.LastPath = options.listPath;
     parameters.ImgName =
         options.imgName.value_or(db.ReadPropString("", "ImgName", texts::kDefaultImageName, false));
+    // A stored name that could lead out of the list's folder (a configuration file that came
+    // with a list) is refused before anything is written.
+    if (const auto problem = ImageNameProblem(parameters.ImgName)) {
+        err << "orvo: " << settingsPath << ": " << ImageNameRefusal(parameters.ImgName, *problem)
+            << '\n';
+        return std::nullopt;
+    }
     parameters.StartIndex = options.startIndex.value_or(db.ReadPropInt("", "StartIndex", 1, false));
     // The window takes five digits at most; a larger stored number would overflow the count.
     if (parameters.StartIndex < 0 || parameters.StartIndex > kMaxStartIndex) {
@@ -76,12 +84,15 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
     return parameters;
 }
 
-int ExitStatus(const RunOutcome& outcome, const TerminalHost& host) {
+int ExitStatus(const RunOutcome& outcome) {
     if (outcome.stopped) {
         return kExitStopped;
     }
-    if (host.HadWriteFailure()) {
+    if (outcome.filesNotWritten > 0) {
         return kExitFailed;
+    }
+    if (!outcome.cutOff.empty()) {
+        return kExitCutOff;
     }
     return outcome.wrapped.empty() ? kExitFinished : kExitWrapped;
 }
@@ -112,12 +123,10 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     InstallInterruptHandler();
     const RunOutcome outcome =
         StartGeneration(db, store, *parameters, settings, renderer, canvas, host);
-    // The error log stands for the final status unless the user stopped the run.
-    if (outcome.stopped || outcome.wrapped.empty()) {
-        out << host.Status() << '\n';
-    }
+    host.FinishWriteFailures();
+    out << host.Status() << '\n';
     out.flush();
-    return ExitStatus(outcome, host);
+    return ExitStatus(outcome);
 }
 
 } // namespace orvo

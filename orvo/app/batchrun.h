@@ -7,10 +7,12 @@
 namespace orvo {
 
 // Exit statuses of the command line.
+// When several apply, the first of stopped, failed, cut off, wrapped.
 constexpr int kExitFinished = 0;
 constexpr int kExitFailed = 1; // nothing or not everything could be read or written
 constexpr int kExitUsage = 2;
 constexpr int kExitWrapped = 3;   // finished; some subtitles needed more lines than given
+constexpr int kExitCutOff = 4;    // finished; some text did not fit on the picture
 constexpr int kExitStopped = 130; // Ctrl+C, as shells report a program ended by SIGINT
 
 // Loads the list and the settings, then does what Start in the Process dialog does. Needs a

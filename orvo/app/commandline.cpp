@@ -1,5 +1,7 @@
 #include "orvo/app/commandline.h"
 
+#include "orvo/engine/imagename.h"
+
 #include <kestrum/util/textnotation.h>
 
 #include <QStringList>
@@ -104,6 +106,12 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
     options.ignoreListConfig = m_parser.isSet(kIgnoreListConfig);
     options.testMode = m_parser.isSet(kTestMode);
     options.imgName = OptionalValue(m_parser, kName);
+    if (options.imgName) {
+        if (const auto problem = ImageNameProblem(*options.imgName)) {
+            parsed.error = ImageNameRefusal(*options.imgName, *problem);
+            return parsed;
+        }
+    }
     if (const auto text = OptionalValue(m_parser, kStartIndex)) {
         options.startIndex = ParseStartIndex(*text);
         if (!options.startIndex) {

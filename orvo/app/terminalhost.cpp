@@ -1,5 +1,7 @@
 #include "orvo/app/terminalhost.h"
 
+#include "orvo/engine/texts.h"
+
 #include <csignal>
 
 namespace orvo {
@@ -70,9 +72,23 @@ void TerminalHost::WrappedFound(const std::string& fileTitle) {
 }
 
 void TerminalHost::WriteFailed(const std::string& fileName, const std::string& error) {
+    if (++m_writeFailures <= kShownWriteFailures) {
+        ClearProgress();
+        m_err << "orvo: cannot write " << fileName << ": " << error << std::endl;
+    }
+}
+
+void TerminalHost::FinishWriteFailures() {
+    if (m_writeFailures > kShownWriteFailures) {
+        m_err << "orvo: "
+              << texts::Format(texts::kMoreNotWritten, m_writeFailures - kShownWriteFailures)
+              << std::endl;
+    }
+}
+
+void TerminalHost::ShowNote(const std::string& text) {
     ClearProgress();
-    m_writeFailed = true;
-    m_err << "orvo: cannot write " << fileName << ": " << error << std::endl;
+    m_out << TerminalText(text) << '\n';
 }
 
 void TerminalHost::ShowErrorLog(const std::string& message, const std::string& log) {

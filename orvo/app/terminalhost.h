@@ -30,13 +30,19 @@ public:
     // Nobody is there to answer: the question only comes after Ctrl+C, which means No.
     bool AskContinue(const std::string&) override { return !IsInterrupted(); }
     void WrappedFound(const std::string& fileTitle) override;
+    // The first kShownWriteFailures are printed as they happen; FinishWriteFailures counts the
+    // rest, so that a full disk does not bury the report under a line per bitmap.
     void WriteFailed(const std::string& fileName, const std::string& error) override;
     void ShowErrorLog(const std::string& message, const std::string& log) override;
+    void ShowNote(const std::string& text) override;
     // A terminal has no preview to repaint.
     void CanvasChanged() override {}
 
     const std::string& Status() const { return m_status; }
-    bool HadWriteFailure() const { return m_writeFailed; }
+    // "... and N more files could not be written" when more failed than were printed.
+    void FinishWriteFailures();
+
+    static constexpr int kShownWriteFailures = 10;
 
 private:
     void DrawProgress();
@@ -47,7 +53,7 @@ private:
     bool m_testMode;
     bool m_showProgress;
     bool m_progressShown = false;
-    bool m_writeFailed = false;
+    int m_writeFailures = 0;
     int m_maximum = 0;
     int m_position = 0;
     std::chrono::steady_clock::time_point m_start;

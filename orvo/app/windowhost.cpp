@@ -63,6 +63,10 @@ void WindowHost::ShowErrorLog(const std::string& message, const std::string& log
     dialog.exec();
 }
 
+void WindowHost::ShowNote(const std::string& text) {
+    ShowMessage(m_controls.window, QMessageBox::Information, text);
+}
+
 void WindowHost::CanvasChanged() {
     m_controls.window->repaint(m_controls.preview);
 }

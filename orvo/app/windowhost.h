@@ -42,6 +42,7 @@ public:
     void WrappedFound(const std::string&) override {}
     void WriteFailed(const std::string& fileName, const std::string& error) override;
     void ShowErrorLog(const std::string& message, const std::string& log) override;
+    void ShowNote(const std::string& text) override;
     void CanvasChanged() override;
 
     // "FILE: ERROR" for every file that could not be written, in order.

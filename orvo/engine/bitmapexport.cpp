@@ -3,6 +3,8 @@
 #include "orvo/engine/palette.h"
 #include "orvo/engine/rle4.h"
 
+#include <kestrum/util/fileio.h>
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -12,6 +14,7 @@
 #include <limits>
 
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -290,17 +293,21 @@ std::array<std::uint8_t, kFileHeaderSize> FileHeader(const DibExtent& extent) {
     return header;
 }
 
-// Ends the file at the current position; only regular files have an end to move.
-bool CutAtPosition(int fd) {
+bool IsStream(const std::string& fileName) {
     struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        return false;
+    return ::stat(fileName.c_str(), &status) == 0 &&
+           (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode));
+}
+
+std::error_code WriteIntoStream(const std::string& fileName,
+                                const std::function<std::error_code(int)>& write) {
+    kestrum::UniqueFd fd(::open(fileName.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
+        return {errno, std::generic_category()};
     }
-    if (!S_ISREG(status.st_mode)) {
-        return true;
-    }
-    const off_t position = ::lseek(fd, 0, SEEK_CUR);
-    return position >= 0 && ::ftruncate(fd, position) == 0;
+    const std::error_code error = write(fd.Get());
+    const std::error_code closed = fd.Close();
+    return error ? error : closed;
 }
 
 } // namespace
@@ -435,21 +442,22 @@ std::uint16_t SaveDib(const Dib* dib, const std::string& fileName) {
         bytes = patched;
     }
 
-    // Not truncated on opening but cut where the writing ended: ext4 flushes a file that was
-    // truncated to zero and written again when it is closed, which made every bitmap of a run
-    // over existing files cost milliseconds. The result is the same: the new bytes and nothing
-    // else, or after a failed write the bytes that were written.
-    const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    const auto fileHeader = FileHeader(*extent);
+    const auto write = [&](int fd) {
+        const bool written = WriteInChunks(fd, fileHeader) == fileHeader.size() &&
+                             WriteInChunks(fd, bytes) == bytes.size();
+        return written ? std::error_code()
+                       : std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+    };
+    // Through a temporary file and a rename: a run that is killed leaves each bitmap old or
+    // new, never cut short. A device or a pipe is written into as it is.
+    const std::error_code error = IsStream(fileName) ? WriteIntoStream(fileName, write)
+                                                     : kestrum::ReplaceFile(fileName, write);
+    if (error) {
+        errno = error.value();
         return kDibFileError;
     }
-    const auto fileHeader = FileHeader(*extent);
-    bool written = WriteInChunks(fd, fileHeader) == fileHeader.size() &&
-                   WriteInChunks(fd, bytes) == bytes.size();
-    written = CutAtPosition(fd) && written;
-    // Some file systems report a failed write only when the file is closed.
-    written = ::close(fd) == 0 && written;
-    return written ? kDibWritten : kDibFileError;
+    return kDibWritten;
 }
 
 std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data) {

@@ -1,6 +1,7 @@
 #include "orvo/engine/generationrun.h"
 
 #include "orvo/engine/bitmapexport.h"
+#include "orvo/engine/imagename.h"
 #include "orvo/engine/looksettings.h"
 #include "orvo/engine/scriptfile.h"
 #include "orvo/engine/subtitlerenderer.h"
@@ -8,10 +9,9 @@
 
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/util/cstringhelper.h>
+#include <kestrum/util/fileio.h>
 
-#include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -21,13 +21,24 @@ namespace {
 constexpr char kTab = '\t';
 constexpr int kFirstTextField = 3;
 
-// Fields 3 and on, one text line each.
-std::string JoinTextFields(kestrum::CStringHelper& helper, const std::string& line, int fields) {
+// Fields 3 and on, one text line each: the tabs after the third become line breaks. One pass
+// over the line, however many fields it has.
+std::string JoinTextFields(const std::string& line) {
+    std::size_t at = 0;
+    for (int field = 0; field < kFirstTextField; ++field) {
+        at = line.find(kTab, at);
+        if (at == std::string::npos) {
+            return {};
+        }
+        ++at;
+    }
     std::string text;
-    for (int i = kFirstTextField; i < fields; ++i) {
-        text += helper.GetSegment(i, line, kTab);
-        if (i < fields - 1) {
+    text.reserve(2 * (line.size() - at));
+    for (; at < line.size(); ++at) {
+        if (line[at] == kTab) {
             text += "\r\n";
+        } else {
+            text += line[at];
         }
     }
     return text;
@@ -55,27 +66,63 @@ std::string SaveResultText(std::uint16_t result) {
     }
 }
 
-void SaveImage(const QImage& canvas, const std::string& fileName, GenerationHost& host) {
+bool SaveImage(const QImage& canvas, const std::string& fileName, GenerationHost& host) {
     errno = 0;
     const std::uint16_t result = SaveCanvasBitmap(&canvas, fileName);
     const int error = errno;
     if (result != kDibWritten) {
         host.WriteFailed(fileName, LastErrorText(error, SaveResultText(result)));
+        return false;
     }
+    return true;
+}
+
+// Each found subtitle on its own line; the cut-off ones under a heading of their own.
+void ShowErrorLog(const RunOutcome& outcome, GenerationHost& host) {
+    std::string log;
+    for (const std::string& title : outcome.wrapped) {
+        log += title + "\r\n";
+    }
+    const std::string cutOffHeading =
+        texts::Format(texts::kTextCutOff, static_cast<int>(outcome.cutOff.size()));
+    if (!outcome.wrapped.empty() && !outcome.cutOff.empty()) {
+        log += "\r\n" + cutOffHeading + "\r\n";
+    }
+    for (const std::string& title : outcome.cutOff) {
+        log += title + "\r\n";
+    }
+    host.ShowErrorLog(
+        outcome.wrapped.empty()
+            ? cutOffHeading
+            : texts::Format(texts::kLineBreaksFound, static_cast<int>(outcome.wrapped.size())),
+        log);
+}
+
+// The status line never keeps the Escape hint: the key cancels nothing after the run.
+std::string FinalStatus(const RunOutcome& outcome) {
+    if (outcome.stopped) {
+        return texts::kTerminatedByUser;
+    }
+    if (outcome.filesNotWritten > 0) {
+        return texts::Format(texts::kFinishedNotWritten, outcome.filesNotWritten);
+    }
+    if (!outcome.wrapped.empty()) {
+        return texts::Format(texts::kFinishedLineBreaks, static_cast<int>(outcome.wrapped.size()));
+    }
+    if (!outcome.cutOff.empty()) {
+        return texts::Format(texts::kFinishedTextCutOff, static_cast<int>(outcome.cutOff.size()));
+    }
+    return texts::kFinishedNoErrors;
 }
 
 void ReportRun(const RunOutcome& outcome, GenerationHost& host) {
-    if (!outcome.wrapped.empty()) {
-        std::array<char, 96> message{};
-        std::snprintf(message.data(), message.size(), texts::kLineBreaksFound,
-                      static_cast<int>(outcome.wrapped.size()));
-        std::string log;
-        for (const std::string& title : outcome.wrapped) {
-            log += title + "\r\n";
-        }
-        host.ShowErrorLog(message.data(), log);
-    } else if (!outcome.stopped) {
-        host.SetStatus(texts::kFinishedNoErrors);
+    host.SetStatus(FinalStatus(outcome));
+    if (outcome.stopped && !host.IsTestMode()) {
+        host.ShowNote(
+            texts::Format(texts::kImagesGenerated, outcome.imagesWritten, outcome.subtitles));
+    }
+    if (!outcome.wrapped.empty() || !outcome.cutOff.empty()) {
+        ShowErrorLog(outcome, host);
     }
 }
 
@@ -86,39 +133,109 @@ bool IsTheList(const std::string& path, const std::string& listPath) {
     return path == listPath || std::filesystem::equivalent(path, listPath, error);
 }
 
-void WriteScript(kestrum::CPropDb& db, const SubtitleStore& store, const RunParameters& parameters,
-                 GenerationHost& host) {
-    kestrum::CStringHelper helper;
-    const std::string path = helper.ChangeFileExtension(parameters.LastPath, "sst");
-    if (IsTheList(path, parameters.LastPath)) {
-        host.WriteFailed(path, "it is the subtitle list");
-        return;
+// Where the script file of a run goes and what it starts with.
+struct ScriptTarget {
+    std::string path;
+    std::string header;
+};
+
+bool WriteScript(const ScriptTarget& script, const std::vector<ScriptEntry>& entries,
+                 const RunParameters& parameters, GenerationHost& host) {
+    if (IsTheList(script.path, parameters.LastPath)) {
+        host.WriteFailed(script.path, "it is the subtitle list");
+        return false;
     }
-    const std::string header = db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
     errno = 0;
-    if (!WriteScriptFile(path, header, store, parameters.ImgName, parameters.StartIndex)) {
+    if (!WriteScriptFile(script.path, script.header, entries, parameters.ImgName)) {
         const int error = errno;
-        host.WriteFailed(path, LastErrorText(error, "write error"));
+        host.WriteFailed(script.path, LastErrorText(error, "write error"));
+        return false;
     }
+    return true;
 }
 
-void SaveListConfiguration(kestrum::CPropDb& db, const std::string& listPath,
+bool SaveListConfiguration(kestrum::CPropDb& db, const std::string& listPath,
                            GenerationHost& host) {
     kestrum::CStringHelper helper;
     const std::string path = helper.ChangeFileExtension(listPath, "cfg");
     if (IsTheList(path, listPath)) {
         host.WriteFailed(path, "it is the subtitle list");
-        return;
+        return false;
     }
     try {
         errno = 0;
         if (!db.Save(path)) {
             const int error = errno;
             host.WriteFailed(path, LastErrorText(error, "cannot create the file"));
+            return false;
         }
     } catch (const kestrum::CArchiveException& error) {
         host.WriteFailed(path, error.what());
+        return false;
     }
+    return true;
+}
+
+// A run that was killed leaves the temporary file it was writing; the next run of the list
+// clears those of its script and bitmaps away, once.
+void RemoveStaleTemporaries(const std::string& scriptPath, const std::string& imgName) {
+    kestrum::CStringHelper helper;
+    const std::string folder = helper.GetFilePath(scriptPath);
+    const std::string scriptName = helper.GetFileTitle(scriptPath);
+    const std::string imagePrefix = imgName + ".";
+    kestrum::RemoveStaleTemporaries(folder.empty() ? "." : folder, [&](std::string_view base) {
+        return base == scriptName || (base.starts_with(imagePrefix) && base.ends_with(".bmp"));
+    });
+}
+
+// Draws and saves each subtitle until the end or until the user stops; written gets the
+// bitmaps that reached their files.
+void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters,
+                 const RenderSettings& settings, const SubtitleRenderer& renderer, QImage& canvas,
+                 GenerationHost& host, RunOutcome& outcome, std::vector<ScriptEntry>& written) {
+    outcome.subtitles = static_cast<int>(store.size());
+    kestrum::CStringHelper helper;
+    // The full count: a list longer than 65535 subtitles still fills the bar once.
+    host.SetProgressRange(outcome.subtitles);
+    const std::string folder = helper.GetFilePath(parameters.LastPath);
+    int number = parameters.StartIndex;
+    for (const std::string& line : store) {
+        host.StepProgress();
+        const RenderResult rendered =
+            renderer.RenderSubtitle(settings, JoinTextFields(line), canvas);
+        host.CanvasChanged();
+        const std::string fileName = ImageFileName(folder, parameters.ImgName, number);
+        if (!host.IsTestMode()) {
+            if (SaveImage(canvas, fileName, host)) {
+                written.push_back({&line, number});
+            } else {
+                ++outcome.filesNotWritten;
+            }
+        }
+        if (rendered.lines > helper.GetSegmentCount(line, kTab) - kFirstTextField) {
+            outcome.wrapped.push_back(helper.GetFileTitle(fileName));
+            host.WrappedFound(outcome.wrapped.back());
+        }
+        if (rendered.cutOff) {
+            outcome.cutOff.push_back(helper.GetFileTitle(fileName));
+        }
+        host.SetStatus(fileName + texts::kEscapeHint);
+        ++number;
+        if (host.IsEscapeDown() && !host.AskContinue(texts::kContinueQuestion)) {
+            outcome.stopped = true;
+            break;
+        }
+    }
+    outcome.imagesWritten = static_cast<int>(written.size());
+}
+
+// The preview shows the test text again, and the run says how it went.
+void FinishRun(const RunOutcome& outcome, const RenderSettings& settings,
+               const SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host) {
+    host.SetProgressPos(0);
+    renderer.RenderSubtitle(settings, texts::kTestText, canvas);
+    host.CanvasChanged();
+    ReportRun(outcome, host);
 }
 
 } // namespace
@@ -129,56 +246,52 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
                          const RenderSettings& settings, const SubtitleRenderer& renderer,
                          QImage& canvas, GenerationHost& host) {
     RunOutcome outcome;
-    kestrum::CStringHelper helper;
-    // The full count: a list longer than 65535 subtitles still fills the bar once.
-    host.SetProgressRange(static_cast<int>(store.size()));
-    const std::string folder = helper.GetFilePath(parameters.LastPath);
-    int number = parameters.StartIndex;
-    for (const std::string& line : store) {
-        host.StepProgress();
-        const int fields = helper.GetSegmentCount(line, kTab);
-        const RenderResult rendered =
-            renderer.RenderSubtitle(settings, JoinTextFields(helper, line, fields), canvas);
-        host.CanvasChanged();
-        const std::string fileName = ImageFileName(folder, parameters.ImgName, number);
-        if (!host.IsTestMode()) {
-            SaveImage(canvas, fileName, host);
-        }
-        if (rendered.lines > fields - kFirstTextField) {
-            outcome.wrapped.push_back(helper.GetFileTitle(fileName));
-            host.WrappedFound(outcome.wrapped.back());
-        }
-        host.SetStatus(fileName + texts::kEscapeHint);
-        ++number;
-        if (host.IsEscapeDown() && !host.AskContinue(texts::kContinueQuestion)) {
-            host.SetStatus(texts::kTerminatedByUser);
-            outcome.stopped = true;
-            break;
-        }
-    }
-    host.SetProgressPos(0);
-    renderer.RenderSubtitle(settings, texts::kTestText, canvas);
-    host.CanvasChanged();
-    ReportRun(outcome, host);
+    std::vector<ScriptEntry> written;
+    DrawAndSave(store, parameters, settings, renderer, canvas, host, outcome, written);
+    FinishRun(outcome, settings, renderer, canvas, host);
     return outcome;
 }
 
 RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
                            const RunParameters& parameters, RenderSettings& settings,
                            SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host) {
+    RunOutcome outcome;
+    if (const auto problem = ImageNameProblem(parameters.ImgName)) {
+        host.ShowNote(ImageNameRefusal(parameters.ImgName, *problem));
+        outcome.refused = true;
+        return outcome;
+    }
     // The stored list path is the one of the list last run; this run's list is in parameters.
     std::string storedLastPath;
     LoadLookSettings(db, settings, storedLastPath);
+    // The configuration file then holds the whole look, also the keys that reading does not
+    // create (the font): loaded later, it gives exactly this run's look.
+    SaveLookSettings(db, settings, storedLastPath);
     renderer.RebuildFonts(settings);
     const int height = settings.PAL ? kPalHeight : kNtscHeight;
     if (canvas.width() != kCanvasWidth || canvas.height() != height) {
         canvas = MakeCanvas(settings.PAL);
     }
-    WriteScript(db, store, parameters, host);
+    kestrum::CStringHelper helper;
+    const ScriptTarget script{helper.ChangeFileExtension(parameters.LastPath, "sst"),
+                              db.ReadPropString("", "Header1", texts::kDefaultHeader, true)};
+    RemoveStaleTemporaries(script.path, parameters.ImgName);
+    if (!WriteScript(script, ScriptEntries(store, parameters.StartIndex), parameters, host)) {
+        ++outcome.filesNotWritten;
+    }
     db.WritePropString("", "ImgName", parameters.ImgName);
     db.WritePropInt("", "StartIndex", parameters.StartIndex);
-    SaveListConfiguration(db, parameters.LastPath, host);
-    return RunGeneration(store, parameters, settings, renderer, canvas, host);
+    if (!SaveListConfiguration(db, parameters.LastPath, host)) {
+        ++outcome.filesNotWritten;
+    }
+    std::vector<ScriptEntry> written;
+    DrawAndSave(store, parameters, settings, renderer, canvas, host, outcome, written);
+    // The script of a stopped run must not name bitmaps that were never written.
+    if (outcome.stopped && !host.IsTestMode() && !WriteScript(script, written, parameters, host)) {
+        ++outcome.filesNotWritten;
+    }
+    FinishRun(outcome, settings, renderer, canvas, host);
+    return outcome;
 }
 
 } // namespace orvo

@@ -33,6 +33,9 @@ public:
     // A file of the run that could not be written; the run goes on.
     virtual void WriteFailed(const std::string& fileName, const std::string& error) = 0;
     virtual void ShowErrorLog(const std::string& message, const std::string& log) = 0;
+    // Something the user must know at the end of the run (how far a stopped run came), or why
+    // a run could not start.
+    virtual void ShowNote(const std::string& text) = 0;
     // The canvas holds a new picture (each subtitle, then the test text again).
     virtual void CanvasChanged() = 0;
 };
@@ -45,7 +48,12 @@ struct RunParameters {
 
 struct RunOutcome {
     std::vector<std::string> wrapped; // file titles of the images whose subtitles wrapped
+    std::vector<std::string> cutOff;  // file titles of the images whose text did not fit
+    int subtitles = 0;                // in the store
+    int imagesWritten = 0;
+    int filesNotWritten = 0; // script, configuration file and bitmaps
     bool stopped = false;
+    bool refused = false; // the image name was refused: nothing was written
 };
 
 // Renders and saves every subtitle of the store as image StartIndex, StartIndex + 1, ...
@@ -53,9 +61,10 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
                          const RenderSettings& settings, const SubtitleRenderer& renderer,
                          QImage& canvas, GenerationHost& host);
 
-// Start of the Process dialog, after the list is loaded: the look read back from the
-// database, the script file beside the list, "ImgName" and "StartIndex" stored, the database
-// saved as the list configuration file, then the run.
+// Start of the Process dialog, after the list is loaded: the image name checked (a refused
+// name writes nothing), the look read back from the database, the script file beside the list,
+// "ImgName" and "StartIndex" stored, the database saved as the list configuration file, then
+// the run. A run the user stops rewrites the script file to list only the bitmaps written.
 RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
                            const RunParameters& parameters, RenderSettings& settings,
                            SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host);

@@ -1,25 +1,17 @@
 #include "orvo/engine/scriptfile.h"
 
 #include <kestrum/util/cstringhelper.h>
+#include <kestrum/util/fileio.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <memory>
 
 namespace orvo {
 namespace {
 
 constexpr char kTab = '\t';
 constexpr const char* kLineEnd = "\r\n";
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-bool WriteText(std::FILE* file, const std::string& text) {
-    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
-}
 
 } // namespace
 
@@ -36,25 +28,35 @@ std::string FormatScriptLine(const std::string& line, int number, const std::str
     return text;
 }
 
-// errno tells a caller why it failed, as after fopen or fwrite.
+std::vector<ScriptEntry> ScriptEntries(const SubtitleStore& store, int startIndex) {
+    std::vector<ScriptEntry> entries;
+    entries.reserve(store.size());
+    int number = startIndex;
+    for (const std::string& line : store) {
+        entries.push_back({&line, number++});
+    }
+    return entries;
+}
+
 bool WriteScriptFile(const std::string& path, const std::string& header, const SubtitleStore& store,
                      const std::string& imgName, int startIndex) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        return false;
+    return WriteScriptFile(path, header, ScriptEntries(store, startIndex), imgName);
+}
+
+// errno tells a caller why it failed. The text is built whole and then replaces the old file
+// in one step: a run that is killed leaves the old script or the new one, never half of it.
+bool WriteScriptFile(const std::string& path, const std::string& header,
+                     std::span<const ScriptEntry> entries, const std::string& imgName) {
+    std::string text = header + kLineEnd;
+    for (const ScriptEntry& entry : entries) {
+        text += FormatScriptLine(*entry.line, entry.number, imgName);
     }
-    bool written = WriteText(file.get(), header) && WriteText(file.get(), kLineEnd);
-    int number = startIndex;
-    for (auto line = store.begin(); written && line != store.end(); ++line) {
-        written = WriteText(file.get(), FormatScriptLine(*line, number++, imgName));
-    }
-    const int writeError = errno;
-    // Buffered bytes reach the file only here, so a full disk may show only now.
-    if (std::fclose(file.release()) != 0) {
-        return false;
-    }
-    errno = writeError;
-    return written;
+    const std::error_code error = kestrum::ReplaceFile(path, [&text](int fd) {
+        return kestrum::WriteAll(fd,
+                                 {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    });
+    errno = error.value();
+    return !error;
 }
 
 } // namespace orvo

@@ -2,16 +2,30 @@
 
 #include "orvo/engine/subtitlelist.h"
 
+#include <span>
 #include <string>
+#include <vector>
 
 namespace orvo {
 
 // One script line: "%04d\t" image number, start and end time, image file name without folder.
 std::string FormatScriptLine(const std::string& line, int number, const std::string& imgName);
 
+// One image of a script: the list line that gave it and its number.
+struct ScriptEntry {
+    const std::string* line;
+    int number;
+};
+
+// Every subtitle of the store, numbered from startIndex.
+std::vector<ScriptEntry> ScriptEntries(const SubtitleStore& store, int startIndex);
+
 // Writes header, CR LF, then one line per subtitle numbered from startIndex. False when the
 // file cannot be created or written.
 bool WriteScriptFile(const std::string& path, const std::string& header, const SubtitleStore& store,
                      const std::string& imgName, int startIndex);
+// The same for the given images only.
+bool WriteScriptFile(const std::string& path, const std::string& header,
+                     std::span<const ScriptEntry> entries, const std::string& imgName);
 
 } // namespace orvo

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstdio>
+#include <string>
+
 // The program's fixed texts, shared by the window and the command line.
 namespace orvo::texts {
 
@@ -19,5 +23,21 @@ constexpr const char* kTerminatedByUser = "Generation terminated by user !";
 constexpr const char* kFinishedNoErrors = "Finished! No errors found.";
 constexpr const char* kLineBreaksFound = "Additional line breaks in %d bitmaps found:";
 constexpr const char* kDefaultImageName = "OutputImg";
+
+// What a run found or could not do; each a count.
+constexpr const char* kTextCutOff = "Text cut off in %d bitmaps:";
+constexpr const char* kFinishedLineBreaks = "Finished! Additional line breaks in %d bitmaps found.";
+constexpr const char* kFinishedTextCutOff = "Finished! Text cut off in %d bitmaps.";
+constexpr const char* kFinishedNotWritten = "Finished! %d files could not be written.";
+constexpr const char* kImagesGenerated = "%d of %d images generated; the script file lists them.";
+constexpr const char* kMoreNotWritten = "... and %d more files could not be written";
+
+// One of the texts above with its numbers filled in.
+template <typename... Numbers>
+std::string Format(const char* format, Numbers... numbers) {
+    std::array<char, 128> text{};
+    std::snprintf(text.data(), text.size(), format, numbers...);
+    return text.data();
+}
 
 } // namespace orvo::texts

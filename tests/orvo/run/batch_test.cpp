@@ -142,7 +142,8 @@ TEST_F(BatchTest, ListsWrappedSubtitlesAsFoundAndAtTheEnd) {
                           "OutputImg.3.bmp\n"
                           "Additional line breaks in 2 bitmaps found:\n"
                           "OutputImg.2.bmp\n"
-                          "OutputImg.3.bmp\n");
+                          "OutputImg.3.bmp\n"
+                          "Finished! Additional line breaks in 2 bitmaps found.\n");
 }
 
 TEST_F(BatchTest, TestModeWritesScriptAndConfigurationButNoBitmap) {
@@ -276,15 +277,79 @@ TEST_F(BatchTest, AStoredStartIndexOutOfRangeIsRefused) {
     EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"film.cfg", "film.txt"}));
 }
 
-TEST_F(BatchTest, FilesThatCannotBeWrittenAreNamedAndTheRunGoesOn) {
-    WriteFile(Work("film.txt"), kShort + kTwoLines);
-    const Result result = Orvo({"--batch", "film.txt", "--name", "missing/Img"});
+TEST_F(BatchTest, FilesThatCannotBeWrittenAreCountedAfterTheFirstTenAndTheRunGoesOn) {
+    std::string list;
+    for (int i = 1; i <= 13; ++i) {
+        list += kShort;
+        // A folder where a bitmap should go cannot be replaced by it.
+        if (i != 13) {
+            std::filesystem::create_directory(Work("OutputImg." + std::to_string(i) + ".bmp"));
+        }
+    }
+    WriteFile(Work("film.txt"), list);
+    const Result result = Orvo({"--batch", "film.txt"});
 
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "orvo: cannot write missing/Img.1.bmp: No such file or directory\n"
-                          "orvo: cannot write missing/Img.2.bmp: No such file or directory\n");
-    EXPECT_EQ(result.out, "Finished! No errors found.\n");
+    std::string expected;
+    for (int i = 1; i <= 10; ++i) {
+        expected += "orvo: cannot write OutputImg." + std::to_string(i) + ".bmp: Is a directory\n";
+    }
+    EXPECT_EQ(result.err, expected + "orvo: ... and 2 more files could not be written\n");
+    EXPECT_EQ(result.out, "Finished! 12 files could not be written.\n");
+    EXPECT_EQ(ReadFile(Work("OutputImg.13.bmp")).substr(0, 2), "BM");
     EXPECT_TRUE(Exists(Work("film.sst")));
+}
+
+// However it comes in, a name that could lead out of the list's folder writes nothing.
+TEST_F(BatchTest, ImageNamesThatLeaveTheFolderAreRefusedBeforeAnythingIsWritten) {
+    using namespace std::string_literals;
+    const struct {
+        std::vector<std::string> options;
+        std::string storedName;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"--name", "../esc"},
+         "",
+         2,
+         "orvo: The image name \"../esc\" is refused: it contains a folder separator.\n"
+         "Try 'orvo --help' for the options.\n"},
+        {{"--name", ""},
+         "",
+         2,
+         "orvo: The image name \"\" is refused: it is empty.\n"
+         "Try 'orvo --help' for the options.\n"},
+        {{},
+         "../../notes.txt\0"s,
+         1,
+         "orvo: film.cfg: The image name \"../../notes.txt\\x00\" is refused: it contains a "
+         "folder separator.\n"},
+        {{},
+         "a\r\nb",
+         1,
+         "orvo: film.cfg: The image name \"a\\x0D\\x0Ab\" is refused: it contains a control "
+         "character.\n"},
+    };
+    for (const auto& refused : cases) {
+        std::filesystem::remove(Work("film.cfg"));
+        WriteFile(Work("film.txt"), kShort);
+        if (!refused.storedName.empty()) {
+            WriteSettings(Work("film.cfg"), refused.storedName, 1);
+        }
+        const std::string before = Exists(Work("film.cfg")) ? ReadFile(Work("film.cfg")) : "";
+        std::vector<std::string> arguments{"--batch", "film.txt"};
+        arguments.insert(arguments.end(), refused.options.begin(), refused.options.end());
+        const Result result = Orvo(arguments);
+
+        EXPECT_EQ(result.status, refused.status) << refused.err;
+        EXPECT_EQ(result.err, refused.err);
+        const std::vector<std::string> expected =
+            refused.storedName.empty() ? std::vector<std::string>{"film.txt"}
+                                       : std::vector<std::string>{"film.cfg", "film.txt"};
+        EXPECT_EQ(WorkFiles(), expected);
+        EXPECT_EQ(Exists(Work("film.cfg")) ? ReadFile(Work("film.cfg")) : "", before);
+    }
+    EXPECT_FALSE(Exists(m_dir.File("esc.1.bmp")));
 }
 
 TEST_F(BatchTest, InterruptStopsAfterTheCurrentSubtitle) {
@@ -304,10 +369,19 @@ TEST_F(BatchTest, InterruptStopsAfterTheCurrentSubtitle) {
     const Result result = Finish(pid);
 
     EXPECT_EQ(result.status, 130);
-    EXPECT_EQ(result.out, "Generation terminated by user !\n");
     EXPECT_TRUE(Exists(Work("OutputImg.1.bmp")));
     EXPECT_FALSE(Exists(Work("OutputImg.3000.bmp")));
-    EXPECT_TRUE(Exists(Work("film.sst")));
+    // The script lists exactly the bitmaps written, and the last line says how many.
+    int written = 0;
+    while (Exists(Work("OutputImg." + std::to_string(written + 1) + ".bmp"))) {
+        ++written;
+    }
+    const std::string script = ReadFile(Work("film.sst"));
+    EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 5 + written);
+    EXPECT_NE(script.find("OutputImg." + std::to_string(written) + ".bmp\r\n"), std::string::npos);
+    EXPECT_EQ(result.out, std::to_string(written) +
+                              " of 3000 images generated; the script file lists them.\n"
+                              "Generation terminated by user !\n");
 }
 
 } // namespace

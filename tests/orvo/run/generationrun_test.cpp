@@ -36,6 +36,7 @@ public:
     void ShowErrorLog(const std::string& message, const std::string& log) override {
         errorLogs.emplace_back(message, log);
     }
+    void ShowNote(const std::string& text) override { notes.push_back(text); }
     void CanvasChanged() override { ++canvasChanges; }
 
     bool testMode = false;
@@ -51,6 +52,7 @@ public:
     std::vector<std::string> wrapped;
     std::vector<std::pair<std::string, std::string>> failures;
     std::vector<std::pair<std::string, std::string>> errorLogs;
+    std::vector<std::string> notes;
     int canvasChanges = 0;
 };
 
@@ -136,8 +138,8 @@ TEST_F(RunTest, WrappedSubtitlesGoIntoTheErrorLog) {
     ASSERT_EQ(m_host.errorLogs.size(), 1u);
     EXPECT_EQ(m_host.errorLogs[0].first, "Additional line breaks in 2 bitmaps found:");
     EXPECT_EQ(m_host.errorLogs[0].second, "OutputImg.1.bmp\r\nOutputImg.3.bmp\r\n");
-    // The status keeps the last image's line: the log is the report.
-    EXPECT_EQ(m_host.statuses.back(), Image(3) + kHint);
+    // The Escape hint goes: the key cancels nothing after the run.
+    EXPECT_EQ(m_host.statuses.back(), "Finished! Additional line breaks in 2 bitmaps found.");
     EXPECT_TRUE(Exists(Image(1)) && Exists(Image(2)) && Exists(Image(3)));
 }
 
@@ -244,6 +246,57 @@ TEST_F(RunTest, ABitmapThatCannotBeWrittenIsReportedAndTheRunGoesOn) {
     EXPECT_FALSE(outcome.stopped);
 }
 
+// Taller than the canvas at the default font: its top lines cannot be drawn.
+std::string TallLine(int lines) {
+    std::string line = "5\t00:00:09:00\t00:00:10:00\tTall";
+    for (int i = 1; i < lines; ++i) {
+        line += "\tTall";
+    }
+    return line;
+}
+
+struct CutOffCase {
+    const char* name;
+    SubtitleStore store;
+    const char* message;
+    const char* log;
+    const char* status;
+};
+
+class CutOffTest : public RunTest, public ::testing::WithParamInterface<CutOffCase> {};
+
+TEST_P(CutOffTest, TextThatDoesNotFitIsReportedUnderItsOwnHeading) {
+    const CutOffCase& cut = GetParam();
+    const RunOutcome outcome = Run(cut.store);
+
+    ASSERT_EQ(m_host.errorLogs.size(), 1u);
+    EXPECT_EQ(m_host.errorLogs[0].first, cut.message);
+    EXPECT_EQ(m_host.errorLogs[0].second, cut.log);
+    EXPECT_EQ(m_host.statuses.back(), cut.status);
+    EXPECT_EQ(outcome.cutOff.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CutOffTest,
+    ::testing::Values(
+        CutOffCase{"CutOffOnly",
+                   {kShort, TallLine(30)},
+                   "Text cut off in 1 bitmaps:",
+                   "OutputImg.2.bmp\r\n",
+                   "Finished! Text cut off in 1 bitmaps."},
+        CutOffCase{"WrappedAndCutOff",
+                   {kLong, TallLine(30)},
+                   "Additional line breaks in 1 bitmaps found:",
+                   "OutputImg.1.bmp\r\n\r\nText cut off in 1 bitmaps:\r\nOutputImg.2.bmp\r\n",
+                   "Finished! Additional line breaks in 1 bitmaps found."},
+        // Each tab starts a line: a hostile line is drawn like any tall text.
+        CutOffCase{"TwoHundredThousandTabs",
+                   {"1\ta\tb\tc" + std::string(200000, '\t')},
+                   "Text cut off in 1 bitmaps:",
+                   "OutputImg.1.bmp\r\n",
+                   "Finished! Text cut off in 1 bitmaps."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 class StartGenerationTest : public RunTest {
 protected:
     RunOutcome Start(const SubtitleStore& store) {
@@ -309,7 +362,48 @@ TEST_F(StartGenerationTest, FilesThatCannotBeWrittenAreReportedAndTheRunGoesOn) 
                                                 m_dir.File("missing/film.cfg"),
                                                 m_dir.File("missing/OutputImg.1.bmp")}));
     EXPECT_EQ(m_host.failures[0].second, std::strerror(ENOENT));
-    EXPECT_EQ(m_host.statuses.back(), "Finished! No errors found.");
+    EXPECT_EQ(m_host.statuses.back(), "Finished! 3 files could not be written.");
+}
+
+TEST_F(StartGenerationTest, AStoppedRunRewritesTheScriptToListOnlyTheBitmapsWritten) {
+    for (const bool testMode : {false, true}) {
+        m_host = FakeHost();
+        m_host.testMode = testMode;
+        m_host.escapeFromStep = 2;
+        m_host.answer = false;
+        const RunOutcome outcome = Start({kShort, kTwoLines, kThree});
+
+        const std::string firstTwo = std::string(texts::kDefaultHeader) + "\r\n" +
+                                     "0001\t00:00:01:00\t00:00:02:00\tOutputImg.1.bmp\r\n"
+                                     "0002\t00:00:03:00\t00:00:04:00\tOutputImg.2.bmp\r\n";
+        const std::string all = firstTwo + "0003\t00:00:05:00\t00:00:06:00\tOutputImg.3.bmp\r\n";
+        // A test run writes no bitmaps: its script stays the one of a whole run.
+        EXPECT_EQ(ReadFile(m_dir.File("film.sst")), testMode ? all : firstTwo);
+        EXPECT_EQ(m_host.statuses.back(), "Generation terminated by user !");
+        EXPECT_EQ(m_host.notes, testMode
+                                    ? std::vector<std::string>{}
+                                    : std::vector<std::string>{
+                                          "2 of 3 images generated; the script file lists them."});
+        EXPECT_EQ(outcome.imagesWritten, testMode ? 0 : 2);
+    }
+}
+
+TEST_F(StartGenerationTest, ARefusedImageNameWritesNothing) {
+    m_parameters.ImgName = "../esc";
+    const RunOutcome outcome = Start({kShort});
+
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+    EXPECT_EQ(m_host.notes, std::vector<std::string>{"The image name \"../esc\" is refused: it "
+                                                     "contains a folder separator."});
+    EXPECT_EQ(m_host.steps, 0);
+}
+
+TEST_F(StartGenerationTest, TheListConfigurationHoldsTheWholeLookEvenWhenTheSettingsLackedSome) {
+    Start({kShort});
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(m_dir.File("film.cfg")));
+    EXPECT_EQ(saved.GetBlobSize("", "Font"), DefaultFont().ToBytes().size());
 }
 
 TEST_F(StartGenerationTest, NeverWritesOverTheListItself) {

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <filesystem>
 #include <memory>
 
 using orvo::COrvoApp;
@@ -144,8 +145,8 @@ private slots:
         QCOMPARE(seen.message, QString("Additional line breaks in 1 bitmaps found:"));
         QCOMPARE(seen.log, QString("OutputImg.3.bmp\n"));
         QCOMPARE(seen.messageColour, qRgb(255, 0, 0));
-        // The Error Log stands in for the final status: the last image stays in the line.
-        QCOMPARE(Status(), QString::fromStdString(InFolder("OutputImg.3.bmp")) + kHint);
+        // The Escape hint goes with the run: the key cancels nothing after it.
+        QCOMPARE(Status(), QString("Finished! Additional line breaks in 1 bitmaps found."));
         QVERIFY(orvo::test::ReadBytes(InFolder("film.sst")).starts_with("st_format 2\r\n"));
         kestrum::CPropDb configuration;
         QVERIFY(configuration.Load(InFolder("film.cfg")));
@@ -202,17 +203,20 @@ private slots:
         QTest::addColumn<bool>("releaseAfterFirst");
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("images");
+        QTest::addColumn<QString>("note"); // after a stop
 
         using Answers = QList<QMessageBox::StandardButton>;
         QTest::newRow("No stops after the current subtitle")
-            << 0 << Answers{QMessageBox::No} << false << "Generation terminated by user !" << 1;
+            << 0 << Answers{QMessageBox::No} << false << "Generation terminated by user !" << 1
+            << "1 of 3 images generated; the script file lists them.";
         QTest::newRow("Yes while held asks after every subtitle")
             << 0 << Answers{QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes} << false
-            << "Finished! No errors found." << 3;
+            << "Finished! No errors found." << 3 << "";
         QTest::newRow("Yes, then released")
-            << 0 << Answers{QMessageBox::Yes} << true << "Finished! No errors found." << 3;
+            << 0 << Answers{QMessageBox::Yes} << true << "Finished! No errors found." << 3 << "";
         QTest::newRow("pressed during the second subtitle")
-            << 2 << Answers{QMessageBox::No} << false << "Generation terminated by user !" << 2;
+            << 2 << Answers{QMessageBox::No} << false << "Generation terminated by user !" << 2
+            << "2 of 3 images generated; the script file lists them.";
     }
 
     // pressedAt: 0 holds Escape down from the start, n presses it while subtitle n is drawn.
@@ -222,6 +226,7 @@ private slots:
         QFETCH(bool, releaseAfterFirst);
         QFETCH(QString, status);
         QFETCH(int, images);
+        QFETCH(QString, note);
 
         WriteBytes(List(), kThreeShort);
         COrvoDlg& window = Open();
@@ -255,9 +260,17 @@ private slots:
                 }
             });
         }
+        Message noteSeen;
+        if (!note.isEmpty()) {
+            steps.push_back([&](QDialog& dialog) {
+                noteSeen = orvo::test::Read(static_cast<QMessageBox&>(dialog));
+                dialog.accept();
+            });
+        }
         DialogScript script(std::move(steps));
         PressProcess();
         QCOMPARE(script.Count(), script.StepCount());
+        QCOMPARE(noteSeen.text, note);
 
         QCOMPARE(int(questions.size()), answers.size());
         QStringList expectedStatus;
@@ -329,23 +342,22 @@ private slots:
     // Files that cannot be written are told, not passed over in silence.
     void writeFailuresAreReported() {
         WriteBytes(List(), kThreeShort);
+        // Folders where the bitmaps should go cannot be replaced by them.
+        for (const char* image : {"OutputImg.1.bmp", "OutputImg.2.bmp", "OutputImg.3.bmp"}) {
+            QVERIFY(std::filesystem::create_directory(InFolder(image)));
+        }
         Open();
         Message warning;
-        DialogScript script({Process([](QDialog& dialog) {
-                                 auto& name = Find<QLineEdit>(dialog, "nameEdit");
-                                 name.clear();
-                                 QTest::keyClicks(&name, "missing/Out");
-                             }),
-                             ChooseList(), Press(QMessageBox::Ok, &warning)});
+        DialogScript script({Process(), ChooseList(), Press(QMessageBox::Ok, &warning)});
         PressProcess();
         QCOMPARE(script.Count(), 3);
         QCOMPARE(warning.icon, QMessageBox::Warning);
         QVERIFY2(warning.text.startsWith("3 files could not be written:"),
                  qPrintable(warning.text));
-        QVERIFY2(
-            warning.text.contains(QString::fromStdString(InFolder("missing/Out.2.bmp")) + ": "),
-            qPrintable(warning.text));
+        QVERIFY2(warning.text.contains(QString::fromStdString(InFolder("OutputImg.2.bmp")) + ": "),
+                 qPrintable(warning.text));
         QVERIFY(Exists(InFolder("film.sst")));
+        QCOMPARE(Status(), QString("Finished! 3 files could not be written."));
     }
 };
 
