@@ -1,6 +1,6 @@
-// libFuzzer target for the subtitle list reader: the bytes are read as a list file, and every
-// line it keeps is decoded as a subtitle's text would be for drawing. A crash, a sanitizer
-// report or a broken promise of the reader (below) is a finding.
+// libFuzzer target for the subtitle list reader: the bytes are read as a list file, and the text
+// of every line it keeps is joined and decoded as a subtitle's text would be for drawing. A crash,
+// a sanitizer report or a broken promise of the reader (below) is a finding.
 #include "orvo/engine/subtitlelist.h"
 
 #include <kestrum/util/textcodec.h>
@@ -41,7 +41,12 @@ void CheckLoaded(const orvo::SubtitleStore& store, std::string_view bytes) {
         Require(std::count(line.begin(), line.end(), '\t') >= 3);
         Require(line.find('\n') == std::string::npos);
         kept += line.size() + 1;
-        kestrum::DecodeCodePoints(line);
+        // Every tab after the third starts a text line of its own.
+        const std::string text = orvo::JoinTextFields(line);
+        Require(text.find('\t') == std::string::npos);
+        Require(std::count(text.begin(), text.end(), '\n') ==
+                std::count(line.begin(), line.end(), '\t') - 3);
+        kestrum::DecodeCodePoints(text);
     }
     Require(kept <= bytes.size() + 1);
 }

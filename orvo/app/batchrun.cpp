@@ -103,7 +103,7 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     SubtitleStore store;
     const ListLoadResult loaded = LoadSubtitleList(options.listPath, store);
     if (loaded.status != ListLoadResult::Status::Loaded) {
-        err << TerminalText(loaded.message) << '\n';
+        err << "orvo: " << options.listPath << ": " << loaded.reason << '\n';
         return kExitFailed;
     }
     kestrum::CPropDb db;

@@ -50,7 +50,12 @@ std::optional<std::string> OptionalValue(const QCommandLineParser& parser, const
 
 CommandLine::CommandLine() {
     m_parser.setApplicationDescription(
-        "Turns a tab-separated subtitle list into one bitmap per subtitle and a script file.");
+        "Turns a tab-separated subtitle list into one bitmap per subtitle and a script file.\n"
+        "\n"
+        "Exit status of --batch: 0 finished, nothing to look at; 3 finished, some subtitles\n"
+        "needed more lines than the list gave; 4 finished, but text was cut off; 1 a file could\n"
+        "not be read or written; 2 usage; 130 stopped by Ctrl+C. When several apply: 130, 1,\n"
+        "4, 3.");
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     m_parser.addOptions({

@@ -19,30 +19,7 @@ namespace orvo {
 namespace {
 
 constexpr char kTab = '\t';
-constexpr int kFirstTextField = 3;
-
-// Fields 3 and on, one text line each: the tabs after the third become line breaks. One pass
-// over the line, however many fields it has.
-std::string JoinTextFields(const std::string& line) {
-    std::size_t at = 0;
-    for (int field = 0; field < kFirstTextField; ++field) {
-        at = line.find(kTab, at);
-        if (at == std::string::npos) {
-            return {};
-        }
-        ++at;
-    }
-    std::string text;
-    text.reserve(2 * (line.size() - at));
-    for (; at < line.size(); ++at) {
-        if (line[at] == kTab) {
-            text += "\r\n";
-        } else {
-            text += line[at];
-        }
-    }
-    return text;
-}
+constexpr int kFirstTextField = 3; // number, start and end come first
 
 std::string ImageFileName(const std::string& folder, const std::string& imgName, int number) {
     return folder + imgName + "." + std::to_string(number) + ".bmp";

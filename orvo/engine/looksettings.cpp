@@ -1,5 +1,6 @@
 #include "orvo/engine/looksettings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -19,6 +20,16 @@ constexpr bool kCreate = true;
 
 std::int32_t ReadInt(CPropDb& db, std::string_view key, std::int32_t def) {
     return db.ReadPropInt(kSection, key, def, kCreate);
+}
+
+// The window's controls cannot show a value outside these ranges: a hand-edited file is
+// clamped here, so that the preview, a run and orvo --batch all draw with the value shown.
+constexpr int kMaxDistance = 150; // margins and offset, pixels
+constexpr int kMaxOutlineSpacing = 5;
+constexpr int kMaxAlign = 2;
+
+std::int32_t ReadClamped(CPropDb& db, std::string_view key, std::int32_t def, int maximum) {
+    return std::clamp(ReadInt(db, key, def), 0, maximum);
 }
 
 bool ReadBool(CPropDb& db, std::string_view key, bool def) {
@@ -51,9 +62,10 @@ std::uint8_t QualityFor(bool antiAlias) {
 void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPath) {
     const RenderSettings defaults;
     settings.Font = ReadFont(db);
-    settings.VerticalOffset = ReadInt(db, "VerticalOffset", defaults.VerticalOffset);
-    settings.LeftMargin = ReadInt(db, "LeftMargin", defaults.LeftMargin);
-    settings.RightMargin = ReadInt(db, "RightMargin", defaults.RightMargin);
+    settings.VerticalOffset =
+        ReadClamped(db, "VerticalOffset", defaults.VerticalOffset, kMaxDistance);
+    settings.LeftMargin = ReadClamped(db, "LeftMargin", defaults.LeftMargin, kMaxDistance);
+    settings.RightMargin = ReadClamped(db, "RightMargin", defaults.RightMargin, kMaxDistance);
     // The stored quality byte is ignored: AntiAlias decides it.
     settings.AntiAlias = ReadBool(db, "AntiAlias", defaults.AntiAlias);
     settings.Font.quality = QualityFor(settings.AntiAlias);
@@ -61,7 +73,7 @@ void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPa
     settings.BkgColor = ReadColour(db, "BkgColor", defaults.BkgColor);
     settings.TextBkgColor = ReadColour(db, "TextBkgColor", defaults.TextBkgColor);
     settings.TextColor = ReadColour(db, "TextColor", defaults.TextColor);
-    settings.Align = ReadInt(db, "Align", defaults.Align);
+    settings.Align = ReadClamped(db, "Align", defaults.Align, kMaxAlign);
     // Only exactly 1 means PAL; any other stored number means NTSC.
     settings.PAL = db.ReadPropBool(kSection, "PAL", 1, kCreate) == 1;
     lastPath = db.ReadPropString(kSection, "LastPath", std::string(), kCreate);
@@ -72,7 +84,8 @@ void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPa
         settings.Box = false;
     }
     settings.ExtendBlanks = ReadBool(db, "ExtendBlanks", defaults.ExtendBlanks);
-    settings.OutlineSpacing = ReadInt(db, "OutlineSpacing", defaults.OutlineSpacing);
+    settings.OutlineSpacing =
+        ReadClamped(db, "OutlineSpacing", defaults.OutlineSpacing, kMaxOutlineSpacing);
 }
 
 void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::string& lastPath) {

@@ -3,6 +3,7 @@
 #include "orvo/engine/texts.h"
 
 #include <kestrum/util/cstringhelper.h>
+#include <kestrum/util/fileio.h>
 
 #include <array>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvo {
@@ -17,34 +19,38 @@ namespace {
 
 constexpr char kTab = '\t';
 constexpr int kMinimumFields = 4;
+constexpr int kFirstTextField = 3;
 
-// Closes the descriptor on every way out of the reader.
-class ReadDescriptor {
-public:
-    explicit ReadDescriptor(const std::string& path)
-        : m_fd(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ReadDescriptor(const ReadDescriptor&) = delete;
-    ReadDescriptor& operator=(const ReadDescriptor&) = delete;
-    ~ReadDescriptor() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
+// A film's list is a few hundred kilobytes; the limit only keeps a wrong file (a disk image, a
+// device) from filling the memory.
+constexpr std::size_t kMaxListBytes = std::size_t{256} << 20;
+
+// The number of bytes read, 0 at the end of the file, -1 with errno set after an error.
+ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
+    ssize_t count;
+    do {
+        count = read(fd, buffer, size);
+    } while (count < 0 && errno == EINTR);
+    return count;
+}
+
+// Why the file at fd cannot be a list before a byte of it is read; empty when it can.
+std::string RefusalOf(int fd) {
+    struct stat status {};
+    if (fstat(fd, &status) != 0) {
+        return std::strerror(errno);
     }
-
-    bool IsOpen() const { return m_fd >= 0; }
-
-    // The number of bytes read, 0 at the end of the file, -1 with errno set after an error.
-    ssize_t Read(char* buffer, std::size_t size) const {
-        ssize_t count;
-        do {
-            count = read(m_fd, buffer, size);
-        } while (count < 0 && errno == EINTR);
-        return count;
+    if (S_ISDIR(status.st_mode)) {
+        return std::strerror(EISDIR);
     }
-
-private:
-    int m_fd;
-};
+    if (!S_ISREG(status.st_mode)) {
+        return "not a regular file";
+    }
+    if (static_cast<std::uint64_t>(status.st_size) > kMaxListBytes) {
+        return "larger than 256 MB";
+    }
+    return {};
+}
 
 // Splits the byte stream into lines at LF, dropping one CR just before it: a CR anywhere
 // else is part of the line's text.
@@ -88,18 +94,43 @@ private:
     std::string m_pending;
 };
 
-std::string InvalidLineMessage(int line) {
-    std::array<char, 96> text{};
-    std::snprintf(text.data(), text.size(), texts::kErrorReadingLine, line);
-    return text.data();
+std::string InvalidLineReason(int line, int fields) {
+    return "line " + std::to_string(line) + ": " + std::to_string(fields) +
+           (fields == 1 ? " field" : " tab-separated fields") +
+           "; a subtitle needs at least 4: number, start time, end time, text";
 }
 
 } // namespace
 
+// One pass over the line: finding each field anew from the start of the line made a line of
+// many tabs take quadratic time.
+std::string JoinTextFields(const std::string& line) {
+    std::size_t at = 0;
+    for (int field = 0; field < kFirstTextField; ++field) {
+        at = line.find(kTab, at);
+        if (at == std::string::npos) {
+            return {};
+        }
+        ++at;
+    }
+    std::string text;
+    text.reserve(2 * (line.size() - at));
+    for (; at < line.size(); ++at) {
+        if (line[at] == kTab) {
+            text += "\r\n";
+        } else {
+            text += line[at];
+        }
+    }
+    return text;
+}
+
 ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store) {
     ListLoadResult result;
-    const ReadDescriptor file(path);
-    if (!file.IsOpen()) {
+    // Not blocking: a pipe without a writer must not hang the open. It is refused below.
+    const kestrum::UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    result.reason = file.IsOpen() ? RefusalOf(file.Get()) : std::strerror(errno);
+    if (!result.reason.empty()) {
         result.status = ListLoadResult::Status::CannotOpen;
         result.message = texts::kErrorReadingFile;
         return result;
@@ -109,10 +140,12 @@ ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store) {
     kestrum::CStringHelper helper;
     int lineNumber = 1;
     const auto take = [&](std::string line) {
-        if (helper.GetSegmentCount(line, kTab) < kMinimumFields) {
+        const int fields = helper.GetSegmentCount(line, kTab);
+        if (fields < kMinimumFields) {
             result.status = ListLoadResult::Status::InvalidLine;
             result.line = lineNumber;
-            result.message = InvalidLineMessage(lineNumber);
+            result.message = texts::Format(texts::kErrorReadingLine, lineNumber);
+            result.reason = InvalidLineReason(lineNumber, fields);
             store.clear();
             return false;
         }
@@ -122,12 +155,17 @@ ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store) {
     };
 
     LineSplitter splitter;
-    std::array<char, 4096> buffer;
+    std::array<char, 65536> buffer;
+    std::size_t total = 0;
     for (;;) {
-        const ssize_t count = file.Read(buffer.data(), buffer.size());
-        if (count < 0) {
+        const ssize_t count = ReadSome(file.Get(), buffer.data(), buffer.size());
+        total += count > 0 ? static_cast<std::size_t>(count) : 0;
+        if (count < 0 || total > kMaxListBytes) {
+            // A file that grew past the limit while it was read is refused all the same.
             result.status = ListLoadResult::Status::ReadError;
-            result.message = std::string(texts::kErrorReadingFile) + ": " + std::strerror(errno);
+            result.message = texts::kErrorReadingFile;
+            result.reason = count < 0 ? std::strerror(errno) : "larger than 256 MB";
+            store.clear();
             return result;
         }
         if (count == 0) {

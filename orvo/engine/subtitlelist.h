@@ -17,8 +17,12 @@ struct ListLoadResult {
 };
 
 // Reads a tab-separated subtitle list: every line needs at least four fields (number, start,
-// end, first text line). A file that cannot be opened leaves the store as it was; once it is
-// open the store is emptied, and it is filled only when every line is valid.
+// end, first text line). A file that cannot be opened, or that is not a regular file of at most
+// 256 MB, leaves the store as it was; once it is read the store is emptied, and it is filled
+// only when every line is valid.
 ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store);
+
+// The text of a list line: fields 3 and on, one text line each, with CR LF between them.
+std::string JoinTextFields(const std::string& line);
 
 } // namespace orvo

@@ -73,15 +73,30 @@ TEST_F(LookSettingsTest, ExampleSettingsFileHoldsTheDefaultLook) {
     EXPECT_EQ(lastPath, "");
 }
 
-TEST_F(LookSettingsTest, ValuesAreTakenWithoutRangeChecks) {
-    db.WritePropInt("", "Align", 7);
-    db.WritePropInt("", "LeftMargin", 400);
-    db.WritePropInt("", "OutlineSpacing", -3);
+// A hand-edited file must not make the run draw what the window cannot show.
+TEST_F(LookSettingsTest, DistancesSpacingAndAlignmentAreClampedToTheControlsRanges) {
+    const struct {
+        const char* key;
+        std::int32_t stored;
+        int RenderSettings::*field;
+        int loaded;
+    } cases[] = {
+        {"LeftMargin", 300, &RenderSettings::LeftMargin, 150},
+        {"RightMargin", -1, &RenderSettings::RightMargin, 0},
+        {"VerticalOffset", 151, &RenderSettings::VerticalOffset, 150},
+        {"VerticalOffset", 150, &RenderSettings::VerticalOffset, 150},
+        {"OutlineSpacing", 6, &RenderSettings::OutlineSpacing, 5},
+        {"OutlineSpacing", -3, &RenderSettings::OutlineSpacing, 0},
+        {"Align", 7, &RenderSettings::Align, 2},
+        {"Align", -2147483647 - 1, &RenderSettings::Align, 0},
+    };
+    for (const auto& clamped : cases) {
+        db.WritePropInt("", clamped.key, clamped.stored);
+        Load();
+        EXPECT_EQ(settings.*clamped.field, clamped.loaded) << clamped.key << " " << clamped.stored;
+    }
     db.WritePropInt("", "TextColor", -1);
     Load();
-    EXPECT_EQ(settings.Align, 7);
-    EXPECT_EQ(settings.LeftMargin, 400);
-    EXPECT_EQ(settings.OutlineSpacing, -3);
     EXPECT_EQ(settings.TextColor, 0xFFFFFFFFU);
 }
 

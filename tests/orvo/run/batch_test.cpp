@@ -154,17 +154,36 @@ TEST_F(BatchTest, TestModeWritesScriptAndConfigurationButNoBitmap) {
     EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"film.cfg", "film.sst", "film.txt"}));
 }
 
+TEST_F(BatchTest, TextCutOffHasItsOwnHeadingAndStatusFourWinsOverThree) {
+    std::string tall = "2\t00:00:03:00\t00:00:04:00\tTall";
+    for (int i = 0; i < 30; ++i) {
+        tall += "\tTall";
+    }
+    WriteFile(Work("film.txt"), kLong + tall + "\r\n");
+    const Result result = Orvo({"--batch", "film.txt"});
+
+    EXPECT_EQ(result.status, 4);
+    EXPECT_EQ(result.out, "OutputImg.1.bmp\n"
+                          "Additional line breaks in 1 bitmaps found:\n"
+                          "OutputImg.1.bmp\n"
+                          "\n"
+                          "Text cut off in 1 bitmaps:\n"
+                          "OutputImg.2.bmp\n"
+                          "Finished! Additional line breaks in 1 bitmaps found.\n");
+}
+
 TEST_F(BatchTest, AListThatCannotBeLoadedWritesNothing) {
     WriteFile(Work("film.txt"), kShort + "2\tonly\tthree\r\n" + kShort);
     Result result = Orvo({"--batch", "film.txt"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Error reading line 2 !\nLoading aborted!\n");
+    EXPECT_EQ(result.err, "orvo: film.txt: line 2: 3 tab-separated fields; a subtitle needs at "
+                          "least 4: number, start time, end time, text\n");
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(WorkFiles(), std::vector<std::string>{"film.txt"});
 
     result = Orvo({"--batch", "missing.txt"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Error reading file\n");
+    EXPECT_EQ(result.err, "orvo: missing.txt: No such file or directory\n");
     EXPECT_EQ(WorkFiles(), std::vector<std::string>{"film.txt"});
 }
 

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace orvo::test {
 namespace {
@@ -85,6 +87,7 @@ struct InvalidCase {
     const char* name;
     const char* bytes;
     int line;
+    const char* reason;
 };
 
 class InvalidLineTest : public SubtitleListTest,
@@ -97,34 +100,72 @@ TEST_P(InvalidLineTest, StopsWithTheLineNumberAndEmptiesTheStore) {
     EXPECT_EQ(result.line, GetParam().line);
     EXPECT_EQ(result.message,
               "Error reading line " + std::to_string(GetParam().line) + " !\r\nLoading aborted!");
+    EXPECT_EQ(result.reason, GetParam().reason);
     EXPECT_TRUE(store.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, InvalidLineTest,
     ::testing::Values(
-        InvalidCase{"ThreeFields", "1\ta\tb\tone\r\n2\tc\td\r\n3\te\tf\tthree\r\n", 2},
-        InvalidCase{"EmptyLineInTheMiddle", "1\ta\tb\tone\r\n\r\n3\te\tf\tthree\r\n", 2},
-        InvalidCase{"TwoFinalLineEnds", "1\ta\tb\tone\r\n2\tc\td\ttwo\r\n\r\n", 3},
-        InvalidCase{"OnlyALineEnd", "\n", 1},
-        InvalidCase{"ThreeFieldsLastWithoutLineEnd", "1\ta\tb\tone\n2\tc\td", 2}),
+        InvalidCase{"ThreeFields", "1\ta\tb\tone\r\n2\tc\td\r\n3\te\tf\tthree\r\n", 2,
+                    "line 2: 3 tab-separated fields; a subtitle needs at least 4: number, start "
+                    "time, end time, text"},
+        InvalidCase{"EmptyLineInTheMiddle", "1\ta\tb\tone\r\n\r\n3\te\tf\tthree\r\n", 2,
+                    "line 2: 1 field; a subtitle needs at least 4: number, start time, end time, "
+                    "text"},
+        InvalidCase{"TwoFinalLineEnds", "1\ta\tb\tone\r\n2\tc\td\ttwo\r\n\r\n", 3,
+                    "line 3: 1 field; a subtitle needs at least 4: number, start time, end time, "
+                    "text"},
+        InvalidCase{"OnlyALineEnd", "\n", 1,
+                    "line 1: 1 field; a subtitle needs at least 4: number, start time, end time, "
+                    "text"},
+        InvalidCase{"ThreeFieldsLastWithoutLineEnd", "1\ta\tb\tone\n2\tc\td", 2,
+                    "line 2: 3 tab-separated fields; a subtitle needs at least 4: number, start "
+                    "time, end time, text"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SubtitleListTest, AFileThatCannotBeOpenedLeavesTheStore) {
-    store = {"1\told\tlist\tline"};
-    const ListLoadResult result = LoadSubtitleList(m_dir.File("missing.txt"), store);
-    EXPECT_EQ(result.status, Status::CannotOpen);
-    EXPECT_EQ(result.message, "Error reading file");
-    EXPECT_EQ(store, SubtitleStore{"1\told\tlist\tline"});
+TEST(JoinTextFields, EachFieldAfterTheThirdIsATextLine) {
+    const struct {
+        std::string line;
+        std::string text;
+    } cases[] = {
+        {"1\ta\tb\tone", "one"},
+        {"1\ta\tb\tone\ttwo\tthree", "one\r\ntwo\r\nthree"},
+        {"1\ta\tb\tone\t", "one\r\n"},
+        {"1\ta\tb\t", ""},
+        {"1\ta\tb", ""},
+        {"1\ta\tb\t\t\t", "\r\n\r\n"},
+    };
+    for (const auto& [line, text] : cases) {
+        EXPECT_EQ(JoinTextFields(line), text) << line;
+    }
 }
 
-TEST_F(SubtitleListTest, AReadErrorAfterOpeningNamesTheError) {
-    // A folder opens for reading but cannot be read.
-    store = {"1\told\tlist\tline"};
-    const ListLoadResult result = LoadSubtitleList(m_dir.Path().string(), store);
-    EXPECT_EQ(result.status, Status::ReadError);
-    EXPECT_EQ(result.message, std::string("Error reading file: ") + std::strerror(EISDIR));
-    EXPECT_TRUE(store.empty());
+// Nothing is read of a file that cannot be a list: the store stays as it was.
+TEST_F(SubtitleListTest, AFileThatCannotBeAListIsRefusedWithItsReasonAndLeavesTheStore) {
+    const std::string fifo = m_dir.File("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = m_dir.File("huge.txt");
+    WriteFile(huge, "");
+    std::filesystem::resize_file(huge, (std::uintmax_t{256} << 20) + 1);
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {m_dir.File("missing.txt"), std::strerror(ENOENT)},
+        {m_dir.Path().string(), std::strerror(EISDIR)},
+        {"/dev/zero", "not a regular file"},
+        {fifo, "not a regular file"},
+        {huge, "larger than 256 MB"},
+    };
+    for (const auto& refused : cases) {
+        store = {"1\told\tlist\tline"};
+        const ListLoadResult result = LoadSubtitleList(refused.path, store);
+        EXPECT_EQ(result.status, Status::CannotOpen) << refused.path;
+        EXPECT_EQ(result.message, "Error reading file");
+        EXPECT_EQ(result.reason, refused.reason);
+        EXPECT_EQ(store, SubtitleStore{"1\told\tlist\tline"});
+    }
 }
 
 } // namespace
