@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -404,6 +406,31 @@ TEST_F(StartGenerationTest, TheListConfigurationHoldsTheWholeLookEvenWhenTheSett
     kestrum::CPropDb saved;
     ASSERT_TRUE(saved.Load(m_dir.File("film.cfg")));
     EXPECT_EQ(saved.GetBlobSize("", "Font"), DefaultFont().ToBytes().size());
+}
+
+// A pid that no process has any more: a child that has exited and been reaped.
+pid_t DeadPid() {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(StartGenerationTest, ClearsAwayWhatKilledRunsOfTheListLeftAndNothingElse) {
+    const std::string dead = ".tmp" + std::to_string(DeadPid()) + "-0";
+    const std::string live = ".tmp" + std::to_string(getpid()) + "-0";
+    for (const std::string& name : {"film.sst" + dead, "OutputImg.7.bmp" + dead,
+                                    "OutputImg.8.bmp" + live, "notes.txt" + dead}) {
+        WriteFile(m_dir.File(name), "left");
+    }
+    Start({kShort});
+
+    EXPECT_FALSE(Exists(m_dir.File("film.sst" + dead)));
+    EXPECT_FALSE(Exists(m_dir.File("OutputImg.7.bmp" + dead)));
+    EXPECT_TRUE(Exists(m_dir.File("OutputImg.8.bmp" + live)));
+    EXPECT_TRUE(Exists(m_dir.File("notes.txt" + dead)));
 }
 
 TEST_F(StartGenerationTest, NeverWritesOverTheListItself) {
