@@ -140,10 +140,9 @@ bool SaveListConfiguration(kestrum::CPropDb& db, const std::string& listPath,
         return false;
     }
     try {
-        errno = 0;
-        if (!db.Save(path)) {
-            const int error = errno;
-            host.WriteFailed(path, LastErrorText(error, "cannot create the file"));
+        const kestrum::PropFileResult saved = db.SaveWithReason(path);
+        if (!saved) {
+            host.WriteFailed(path, saved.message);
             return false;
         }
     } catch (const kestrum::CArchiveException& error) {
