@@ -155,9 +155,10 @@ private slots:
         QTest::newRow("right") << Preset(
                                       [](kestrum::CPropDb& db) { db.WritePropInt("", "Align", 2); })
                                << pal << palLabel << 576 << "Right" << true << false << false;
-        QTest::newRow("unknown alignment keeps the list")
+        // The look is read within the list's range, so that what is drawn is what is shown.
+        QTest::newRow("alignment beyond the list is its last item")
             << Preset([](kestrum::CPropDb& db) { db.WritePropInt("", "Align", 7); }) << pal
-            << palLabel << 576 << "Center" << true << false << false;
+            << palLabel << 576 << "Right" << true << false << false;
         QTest::newRow("antialias off")
             << Preset([](kestrum::CPropDb& db) { db.WritePropBool("", "AntiAlias", 0); }) << pal
             << palLabel << 576 << "Center" << false << false << false;
@@ -194,8 +195,8 @@ private slots:
         QCOMPARE(Look().Outline, outline ? 1 : 0);
     }
 
-    // The render settings keep what the list could not show; the window draws only what it
-    // shows.
+    // The window draws only what it shows: stored values beyond a control are brought into
+    // its range.
     void storedValuesBeyondTheControlsAreBroughtIntoRange() {
         Open([](kestrum::CPropDb& db) {
             db.WritePropInt("", "Align", 7);
@@ -203,7 +204,8 @@ private slots:
             db.WritePropInt("", "VerticalOffset", -3);
             db.WritePropInt("", "OutlineSpacing", 9);
         });
-        QCOMPARE(Look().Align, 7);
+        QCOMPARE(Look().Align, 2);
+        QCOMPARE(Get<QComboBox>("alignCombo").currentText(), QString("Right"));
         QCOMPARE(Look().LeftMargin, 150);
         QCOMPARE(Get<QSpinBox>("leftMarginEdit").value(), 150);
         QCOMPARE(Look().VerticalOffset, 0);
