@@ -1,6 +1,7 @@
 #include "orvo/app/cprocessdlg.h"
 
 #include "orvo/app/messages.h"
+#include "orvo/engine/imagename.h"
 #include "orvo/engine/texts.h"
 
 #include <kestrum-gui/displaytext.h>
@@ -25,6 +26,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace orvo {
@@ -105,6 +107,7 @@ void CProcessDlg::CreateControls() {
     // Tab moves on as everywhere in a dialog; Ctrl+Tab types the tab that script lines need.
     m_header->setTabChangesFocus(true);
     m_header->installEventFilter(this);
+    m_inputFile->installEventFilter(this);
     m_status = Named(new QLabel(this), "statusLine");
     m_status->setAlignment(Qt::AlignCenter);
     m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -170,6 +173,7 @@ int CProcessDlg::GetStartIndex() const {
 
 bool CProcessDlg::LoadSubtitleList(const std::string& path) {
     const ListLoadResult result = orvo::LoadSubtitleList(path, m_store);
+    m_loadFailure = result.reason;
     switch (result.status) {
     case ListLoadResult::Status::Loaded:
         return true;
@@ -177,7 +181,7 @@ bool CProcessDlg::LoadSubtitleList(const std::string& path) {
         return false;
     case ListLoadResult::Status::InvalidLine:
     case ListLoadResult::Status::ReadError:
-        ShowMessage(this, QMessageBox::Critical, result.message);
+        ShowMessage(this, QMessageBox::Critical, WithReason(result.message, result.reason));
         m_errorShown = true;
         return false;
     }
@@ -185,8 +189,7 @@ bool CProcessDlg::LoadSubtitleList(const std::string& path) {
 }
 
 void CProcessDlg::CheckListConfiguration(const std::string& cfgPath) {
-    if (!CanOpen(cfgPath) || ShowMessage(this, QMessageBox::Question, kConfigurationQuestion,
-                                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    if (!CanOpen(cfgPath) || !AskYesNo(this, kConfigurationQuestion)) {
         return;
     }
     // Read on the side first: a damaged file then leaves the settings as they were, instead
@@ -197,7 +200,8 @@ void CProcessDlg::CheckListConfiguration(const std::string& cfgPath) {
         if (!trial.Load(cfgPath) || !m_db.Load(cfgPath)) {
             const int error = errno;
             ShowMessage(this, QMessageBox::Warning,
-                        CannotReadConfiguration(cfgPath, std::strerror(error)));
+                        CannotReadConfiguration(cfgPath, error != 0 ? std::strerror(error)
+                                                                    : "it cannot be opened"));
             return;
         }
     } catch (const kestrum::CArchiveException& error) {
@@ -220,39 +224,84 @@ void CProcessDlg::ShowStoredRunKeys() {
 }
 
 bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_header && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
-            m_header->insertPlainText(QStringLiteral("\t"));
-            return true;
+    if (event->type() != QEvent::KeyPress) {
+        return QDialog::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_header && key->key() == Qt::Key_Tab &&
+        key->modifiers() == Qt::ControlModifier) {
+        m_header->insertPlainText(QStringLiteral("\t"));
+        return true;
+    }
+    // Enter in the path loads what was typed; the dialog would press Start with it instead.
+    if (watched == m_inputFile && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (!m_inputFile->text().isEmpty()) {
+            OpenList(TypedPath());
         }
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void CProcessDlg::accept() {
+    // The outputs are placed by the path in the field: they must belong to the list drawn.
+    const std::string path = TypedPath();
+    if ((m_loadedPath.empty() || path != m_loadedPath) && !OpenList(path)) {
+        return;
+    }
+    const std::string name = StoredText(m_name->text(), m_shownName);
+    if (!IsNameAccepted(name)) {
+        return;
+    }
     m_db.WritePropString("", "Header1", StoredText(m_header->toPlainText(), m_shownHeader));
     m_strStartIndex = m_startIndex->text().toStdString();
-    m_strName = StoredText(m_name->text(), m_shownName);
-    m_strInputFile = PathBytes(m_inputFile->text(), m_loadedPath);
+    m_strName = name;
+    m_strInputFile = m_loadedPath;
     QDialog::accept();
+}
+
+bool CProcessDlg::IsNameAccepted(const std::string& name) {
+    const std::optional<std::string> problem = ImageNameProblem(name);
+    if (!problem) {
+        return true;
+    }
+    ShowMessage(this, QMessageBox::Warning, ImageNameRefusal(name, *problem));
+    m_name->setFocus();
+    m_name->selectAll();
+    return false;
+}
+
+std::string CProcessDlg::TypedPath() const {
+    const std::string path = PathBytes(m_inputFile->text(), m_loadedPath);
+    if (path.empty()) {
+        return path;
+    }
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+    return absolute.empty() ? path : absolute.string();
 }
 
 void CProcessDlg::OnLoad() {
     const std::string path = ChooseListFile();
-    if (path.empty()) {
-        return;
+    if (!path.empty()) {
+        OpenList(path);
     }
+}
+
+bool CProcessDlg::OpenList(const std::string& path) {
     m_errorShown = false;
     if (LoadSubtitleList(path)) {
         ShowLoadedList(path);
-        return;
+        return true;
     }
     if (!m_errorShown) {
-        ShowMessage(this, QMessageBox::NoIcon, texts::kErrorReadingFile);
+        ShowMessage(this, QMessageBox::NoIcon, WithReason(texts::kErrorReadingFile, m_loadFailure));
     }
+    // The list in the store, if any, is no longer the one the field names.
+    m_loadedPath.clear();
     m_start->setEnabled(false);
     m_status->setText(QString::fromLatin1(texts::kNoFileLoaded));
+    return false;
 }
 
 std::string CProcessDlg::ChooseListFile() {

@@ -41,7 +41,9 @@ public:
     // index they hold.
     void CheckListConfiguration(const std::string& cfgPath);
 
-    // Start: stores the header and keeps what the fields show.
+    // Start: loads the list in the input field first when it is not the one loaded, refuses
+    // an image name that cannot name files, then stores the header and keeps what the fields
+    // show. The dialog stays open when loading or the name fails.
     void accept() override;
 
 protected:
@@ -52,7 +54,12 @@ private:
     void PlaceControls();
     void OnLoad();
     std::string ChooseListFile();
+    // The load command for a chosen or typed path: the list, its messages and the status.
+    bool OpenList(const std::string& path);
     void ShowLoadedList(const std::string& path);
+    // The input field's path as bytes, relative to the current folder made absolute.
+    std::string TypedPath() const;
+    bool IsNameAccepted(const std::string& name);
     void ShowStoredRunKeys();
 
     kestrum::CPropDb& m_db;
@@ -65,6 +72,8 @@ private:
     std::string m_shownHeader;
     std::string m_shownName;
     bool m_errorShown = false;
+    // Why the last load failed, when the reader knew.
+    std::string m_loadFailure;
 
     QLineEdit* m_inputFile = nullptr;
     QPushButton* m_load = nullptr;

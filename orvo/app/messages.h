@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <string>
 #include <string_view>
 
 namespace orvo {
@@ -28,5 +29,13 @@ Widget* Named(Widget* widget, const char* name, const char* toolTip = nullptr) {
 QMessageBox::StandardButton ShowMessage(QWidget* parent, QMessageBox::Icon icon,
                                         std::string_view text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// A Yes/No question that only a deliberate answer ends: Yes, No, their mnemonics, and Enter
+// for Yes. Escape, the close box and repeated presses of a key held down do nothing, so that
+// a key held since before the question cannot answer it unread. True for Yes.
+bool AskYesNo(QWidget* parent, std::string_view question);
+
+// A message with the reason of a failure as a further line, when the reason is known.
+std::string WithReason(std::string_view message, std::string_view reason);
 
 } // namespace orvo

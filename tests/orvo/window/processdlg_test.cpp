@@ -3,6 +3,7 @@
 #include "windowtestsupport.h"
 
 #include "orvo/app/cprocessdlg.h"
+#include "orvo/engine/imagename.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -53,6 +54,18 @@ void MakeSocket(const std::string& path) {
     std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
     QCOMPARE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     close(fd);
+}
+
+// What the list reader says about path: the line a failure's message ends with.
+QString ReaderReason(const std::string& path) {
+    SubtitleStore scratch;
+    return QString::fromStdString(orvo::LoadSubtitleList(path, scratch).reason);
+}
+
+// A failure's message: its fixed text, then why on a line of its own.
+QString WithReaderReason(const QString& message, const std::string& path) {
+    const QString reason = ReaderReason(path);
+    return message.isEmpty() || reason.isEmpty() ? message : message + "\n" + reason;
 }
 
 void WriteConfiguration(const std::string& path,
@@ -224,7 +237,9 @@ private slots:
         Message shown;
         Load(path, message.isEmpty() ? std::vector<DialogScript::Step>{}
                                      : std::vector{Press(QMessageBox::Ok, &shown)});
-        QCOMPARE(shown.text, message);
+        // The fixed text, and why as a further line.
+        QCOMPARE(shown.text, WithReaderReason(message, path));
+        QCOMPARE(ReaderReason(path).isEmpty(), message.isEmpty());
         QCOMPARE(int(shown.icon), icon);
         QCOMPARE(Status(), status);
         QCOMPARE(StartEnabled(), startEnabled);
@@ -383,6 +398,7 @@ private slots:
         name.clear();
         QTest::keyClicks(&name, "Reel");
         auto& input = Get<QLineEdit>("inputFileEdit");
+        WriteBytes(m_folder->File("film.txt2"), kThreeLines);
         QTest::keyClicks(&input, "2");
         QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
         QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
@@ -435,6 +451,147 @@ private slots:
         QCOMPARE(field.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
         QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
         QCOMPARE(m_dialog->GetStartIndex(), startIndex);
+    }
+
+    // Enter in the path field loads what was typed, as "Load..." does with a chosen file, and
+    // never presses Start: the dialog stays open whatever came of it.
+    void enterInThePathFieldLoadsIt_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("storeSize");
+
+        QTest::newRow("a list") << "film.txt" << QString() << "3 Subtitles loaded !" << 3;
+        QTest::newRow("a missing file") << "missing.txt"
+                                        << "Error reading file"
+                                        << "No file loaded !" << 2;
+        QTest::newRow("an invalid line") << "bad.txt"
+                                         << "Error reading line 1 !\nLoading aborted!"
+                                         << "No file loaded !" << 0;
+        QTest::newRow("nothing typed") << "" << QString() << QString() << 2;
+    }
+
+    void enterInThePathFieldLoadsIt() {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, status);
+        QFETCH(int, storeSize);
+
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteBytes(m_folder->File("bad.txt"), "1\t2\r\n");
+        m_store = {"earlier\t1\t2\tlist", "earlier\t3\t4\tlist"};
+        Open();
+        auto& input = Get<QLineEdit>("inputFileEdit");
+        // Typed relative to the current folder, which is the test's.
+        QTest::keyClicks(&input, typed);
+        Message shown;
+        DialogScript script(message.isEmpty() ? std::vector<DialogScript::Step>{}
+                                              : std::vector{Press(QMessageBox::Ok, &shown)});
+        QTest::keyClick(&input, Qt::Key_Return);
+        QCOMPARE(script.Count(), script.StepCount());
+        QCOMPARE(shown.text, WithReaderReason(message, m_folder->File(qPrintable(typed))));
+        QCOMPARE(Status(), status);
+        QCOMPARE(int(m_store.size()), storeSize);
+        QCOMPARE(StartEnabled(), storeSize == 3);
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+        if (storeSize == 3) {
+            // The field names the list loaded, in full.
+            QCOMPARE(input.text(), QString::fromStdString(m_folder->File("film.txt")));
+        }
+    }
+
+    // Start with another path in the field than the list loaded loads that path first, so that
+    // the outputs placed by the path belong to the subtitles drawn. A path that does not load
+    // keeps the dialog open and stores nothing.
+    void startLoadsATypedPathFirst_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("storeSize");
+
+        QTest::newRow("another list") << "other.txt" << QString() << true << 2;
+        QTest::newRow("a missing file") << "missing.txt"
+                                        << "Error reading file" << false << 3;
+        QTest::newRow("an invalid line")
+            << "bad.txt"
+            << "Error reading line 1 !\nLoading aborted!" << false << 0;
+    }
+
+    void startLoadsATypedPathFirst() {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(bool, started);
+        QFETCH(int, storeSize);
+
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteBytes(m_folder->File("other.txt"), ListLine(1, "Other") + ListLine(2, "List"));
+        WriteBytes(m_folder->File("bad.txt"), "1\t2\r\n");
+        Open();
+        Load(m_folder->File("film.txt"));
+        const std::string storedHeader = m_db.ReadPropString("", "Header1", "", false);
+        Get<QPlainTextEdit>("headerEdit").setPlainText("Changed");
+        auto& input = Get<QLineEdit>("inputFileEdit");
+        input.clear();
+        QTest::keyClicks(&input, typed);
+        Message shown;
+        DialogScript script(message.isEmpty() ? std::vector<DialogScript::Step>{}
+                                              : std::vector{Press(QMessageBox::Ok, &shown)});
+        QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
+        QCOMPARE(script.Count(), script.StepCount());
+        const std::string path = m_folder->File(qPrintable(typed));
+        QCOMPARE(shown.text, WithReaderReason(message, path));
+        QCOMPARE(int(m_store.size()), storeSize);
+        QCOMPARE(m_dialog->result(), int(started ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(m_dialog->isVisible(), !started);
+        if (started) {
+            QCOMPARE(m_store.front(), std::string("1\t00:00:01:00\t00:00:01:12\tOther"));
+            QCOMPARE(m_dialog->GetInputFile(), path);
+            QCOMPARE(m_db.ReadPropString("", "Header1", "", false), std::string("Changed"));
+        } else {
+            QVERIFY(!StartEnabled());
+            QCOMPARE(Status(), QString("No file loaded !"));
+            QCOMPARE(m_db.ReadPropString("", "Header1", "", false), storedHeader);
+        }
+    }
+
+    // A name that cannot name the bitmaps is refused with the reason, and the dialog stays
+    // open with nothing stored.
+    void startRefusesAnImageName_data() {
+        QTest::addColumn<QString>("name");
+
+        QTest::newRow("empty") << "";
+        QTest::newRow("a folder separator") << "films/Reel";
+        QTest::newRow("a backslash") << "films\\Reel";
+        QTest::newRow("the parent folder") << "..";
+        QTest::newRow("a tab") << "Reel\t1";
+        QTest::newRow("too long") << QString(201, 'x');
+    }
+
+    void startRefusesAnImageName() {
+        QFETCH(QString, name);
+
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        Open();
+        Load(m_folder->File("film.txt"));
+        const std::string storedHeader = m_db.ReadPropString("", "Header1", "", false);
+        Get<QPlainTextEdit>("headerEdit").setPlainText("Changed");
+        Get<QLineEdit>("nameEdit").setText(name);
+        Message shown;
+        DialogScript script({Press(QMessageBox::Ok, &shown)});
+        QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
+        QCOMPARE(script.Count(), 1);
+        const std::string bytes = name.toStdString();
+        const std::optional<std::string> problem = orvo::ImageNameProblem(bytes);
+        QVERIFY(problem.has_value());
+        QCOMPARE(shown.icon, QMessageBox::Warning);
+        QCOMPARE(shown.text, QString::fromStdString(orvo::ImageNameRefusal(bytes, *problem)));
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+        QCOMPARE(m_db.ReadPropString("", "Header1", "", false), storedHeader);
+        QCOMPARE(m_db.IsKey("", "ImgName"), false);
+        // The name can be mended at once.
+        QCOMPARE(m_dialog->focusWidget(), &Get<QLineEdit>("nameEdit"));
     }
 
     void cancelStoresNothing() {
