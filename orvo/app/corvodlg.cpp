@@ -574,12 +574,15 @@ void COrvoDlg::StartProcess() {
 }
 
 void COrvoDlg::RunGeneration(const RunParameters& parameters) {
-    WindowHost host({this, m_statusLine, m_progressBar, m_testMode, kPreviewRect}, m_escape);
+    WindowHost host({this, m_statusLine, m_progressBar, m_testMode, kPreviewRect}, m_keys);
     {
         const RunningWindow running(*this);
         StartGeneration(m_app.GetPropDb(), m_app.GetStore(), parameters, m_settings, m_renderer,
                         m_canvas, host);
     }
+    // A key held through the run (Escape for the question, say) must not act on the window
+    // that the run gives back: its repeats would quit or start another run.
+    m_keys.IgnoreRepeatsOfHeldKeys();
     if (!host.GetWriteFailures().empty()) {
         ShowMessage(this, QMessageBox::Warning, WriteFailuresText(host.GetWriteFailures()));
     }

@@ -91,7 +91,8 @@ private:
     std::string m_LastPath;
     // Set by any change of a margin's text, consumed when a margin loses the focus.
     bool m_marginChanged = false;
-    EscapeKeyState m_escape;
+    // Escape for the run; keys held over a run's end.
+    EscapeKeyState m_keys;
 
     QPushButton* m_ntsc = nullptr;
     QPushButton* m_pal = nullptr;

@@ -47,8 +47,7 @@ bool WindowHost::IsEscapeDown() {
 }
 
 bool WindowHost::AskContinue(const std::string& question) {
-    return ShowMessage(m_controls.window, QMessageBox::Question, question,
-                       QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return AskYesNo(m_controls.window, question);
 }
 
 void WindowHost::WriteFailed(const std::string& fileName, const std::string& error) {
