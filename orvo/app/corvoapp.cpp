@@ -2,6 +2,7 @@
 
 #include "orvo/app/corvodlg.h"
 #include "orvo/app/messages.h"
+#include "orvo/app/settingsfile.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 
@@ -12,14 +13,9 @@
 
 namespace orvo {
 
-namespace {
-
-const char* const kDamagedSuffix = ".damaged";
-
-} // namespace
-
-COrvoApp::COrvoApp(std::string settingsFile)
-    : m_settingsFile(std::move(settingsFile)) {}
+COrvoApp::COrvoApp(std::string settingsFile, std::string shippedFile)
+    : m_settingsFile(std::move(settingsFile))
+    , m_shippedFile(std::move(shippedFile)) {}
 
 int COrvoApp::Run() {
     InitInstance();
@@ -45,10 +41,11 @@ void COrvoApp::LoadSettings(QWidget* parent) {
         m_PropDb.DeleteAll();
         return;
     }
+    const std::string file = SettingsFileToRead(m_settingsFile, m_shippedFile);
     std::string error;
     try {
         errno = 0;
-        if (m_PropDb.Load(m_settingsFile)) {
+        if (m_PropDb.Load(file)) {
             return;
         }
         if (errno == ENOENT) {
@@ -60,22 +57,27 @@ void COrvoApp::LoadSettings(QWidget* parent) {
     }
     // What was read before the error is no settings anyone chose.
     m_PropDb.DeleteAll();
-    SetDamagedFileAside(parent, error);
+    ReportDamagedFile(parent, file, error);
 }
 
-void COrvoApp::SetDamagedFileAside(QWidget* parent, const std::string& error) {
-    const std::string aside = m_settingsFile + kDamagedSuffix;
+void COrvoApp::ReportDamagedFile(QWidget* parent, const std::string& file,
+                                 const std::string& error) {
+    const std::string defaults = "Orvo starts with the default settings.";
+    std::string text = "The settings file " + file + " cannot be read: " + error + ".\r\n\r\n";
+    if (file != m_settingsFile) {
+        // The shipped file is not the user's to move, and the next save goes elsewhere.
+        text += defaults;
+        ShowMessage(parent, QMessageBox::Warning, text);
+        return;
+    }
     std::error_code failed;
-    std::filesystem::rename(m_settingsFile, aside, failed);
-    std::string text = "The settings file " + m_settingsFile + " cannot be read: " + error + ".";
+    const std::string aside = MoveDamagedAside(file, failed);
     if (failed) {
         m_mayWriteFile = false;
-        text += "\r\n\r\nIt could not be moved aside (" + failed.message() +
+        text += "It could not be moved aside (" + failed.message() +
                 "), so the settings of this session will not be saved.";
     } else {
-        text += "\r\n\r\nIt has been renamed to " + aside +
-                ". Orvo starts with the default "
-                "settings.";
+        text += "It has been renamed to " + aside + ". " + defaults;
     }
     ShowMessage(parent, QMessageBox::Warning, text);
 }

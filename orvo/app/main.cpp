@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         QApplication app(qtArgc, qtArgv);
         QGuiApplication::setDesktopFileName(QStringLiteral("orvo"));
         QApplication::setWindowIcon(orvo::ProgramIcon());
-        return orvo::COrvoApp(orvo::ProgramSettingsFile()).Run();
+        return orvo::COrvoApp(orvo::ProgramSettingsFile(), orvo::ShippedSettingsFile()).Run();
     }
 
     // Qt's help text names the program through the application object.

@@ -210,15 +210,153 @@ private slots:
         QCOMPARE(saved.ReadPropInt("", "LeftMargin", -1, false), 50);
     }
 
-    // Saving would destroy it: the program says so and leaves the file alone.
-    void damagedFileThatCannotBeMovedIsNotOverwritten() {
+    // A damaged file never replaces one set aside before: each gets the next free number.
+    void damagedFilesAreNumbered_data() {
+        QTest::addColumn<QStringList>("earlier");
+        QTest::addColumn<QString>("aside");
+
+        QTest::newRow("first") << QStringList() << "orvo.cfg.damaged";
+        QTest::newRow("second") << QStringList{"orvo.cfg.damaged"} << "orvo.cfg.damaged.1";
+        QTest::newRow("third") << QStringList{"orvo.cfg.damaged", "orvo.cfg.damaged.1"}
+                               << "orvo.cfg.damaged.2";
+        // Whatever holds the name, a folder or a file.
+        QTest::newRow("a folder in the way")
+            << QStringList{"orvo.cfg.damaged/"} << "orvo.cfg.damaged.1";
+    }
+
+    void damagedFilesAreNumbered() {
+        QFETCH(QStringList, earlier);
+        QFETCH(QString, aside);
+
+        for (const QString& name : earlier) {
+            if (name.endsWith('/')) {
+                QVERIFY(QDir(m_folder->Path()).mkpath(name + "in-the-way"));
+            } else {
+                WriteBytes(m_folder->File(qPrintable(name)), "earlier " + name.toStdString());
+            }
+        }
         const std::string file = m_folder->File("orvo.cfg");
         WriteBytes(file, "damaged");
-        QVERIFY(QDir(m_folder->Path()).mkpath("orvo.cfg.damaged/in-the-way"));
+        Message shown;
+        RunProgram(file, [](COrvoDlg&) {}, {Press(QMessageBox::Ok, &shown)});
+        const std::string moved = m_folder->File(qPrintable(aside));
+        QVERIFY2(shown.text.contains("renamed to " + QString::fromStdString(moved) + "."),
+                 qPrintable(shown.text));
+        QCOMPARE(ReadBytes(moved), std::string("damaged"));
+        for (const QString& name : earlier) {
+            if (!name.endsWith('/')) {
+                QCOMPARE(ReadBytes(m_folder->File(qPrintable(name))),
+                         "earlier " + name.toStdString());
+            }
+        }
+        kestrum::CPropDb saved;
+        QVERIFY(saved.Load(file));
+    }
+
+    // Saving would destroy it: the program says so and leaves the file alone. Its name leaves
+    // no room for a suffix within the file system's name limit, so it cannot be moved aside.
+    void damagedFileThatCannotBeMovedIsNotOverwritten() {
+        const std::string file = m_folder->File((std::string(248, 'x') + ".cfg").c_str());
+        WriteBytes(file, "damaged");
         Message shown;
         RunProgram(file, [](COrvoDlg&) {}, {Press(QMessageBox::Ok, &shown)});
         QVERIFY2(shown.text.contains("will not be saved"), qPrintable(shown.text));
         QCOMPARE(ReadBytes(file), std::string("damaged"));
+    }
+
+    // An installed program reads the settings shipped beside it until the user has a settings
+    // file of their own, and saves only to the user's file.
+    void shippedSettingsAreReadUntilTheUserHasOwn_data() {
+        QTest::addColumn<bool>("ownExists");
+        QTest::addColumn<int>("leftMargin");
+
+        QTest::newRow("first start") << false << 21;
+        QTest::newRow("the user's own file") << true << 33;
+    }
+
+    void shippedSettingsAreReadUntilTheUserHasOwn() {
+        QFETCH(bool, ownExists);
+        QFETCH(int, leftMargin);
+
+        const std::string shipped = m_folder->File("bin/orvo.cfg");
+        const std::string own = m_folder->File("config/orvo/orvo.cfg");
+        QVERIFY(QDir(m_folder->Path()).mkpath("bin"));
+        kestrum::CPropDb shippedDb;
+        shippedDb.WritePropInt("", "LeftMargin", 21);
+        QVERIFY(shippedDb.Save(shipped));
+        const std::string shippedBytes = ReadBytes(shipped);
+        if (ownExists) {
+            kestrum::CPropDb ownDb;
+            ownDb.WritePropInt("", "LeftMargin", 33);
+            QVERIFY(QDir(m_folder->Path()).mkpath("config/orvo"));
+            QVERIFY(ownDb.Save(own));
+        }
+        QCOMPARE(orvo::SettingsFileToRead(own, shipped), ownExists ? own : shipped);
+
+        COrvoApp app(own, shipped);
+        RenderSettings shown;
+        DialogScript script({[&](QDialog& dialog) {
+            auto& window = dynamic_cast<COrvoDlg&>(dialog);
+            shown = window.GetRenderSettings();
+            window.reject();
+        }});
+        QCOMPARE(app.Run(), 0);
+        QCOMPARE(shown.LeftMargin, leftMargin);
+        QCOMPARE(ReadBytes(shipped), shippedBytes);
+        kestrum::CPropDb saved;
+        QVERIFY(saved.Load(own));
+        QCOMPARE(saved.ReadPropInt("", "LeftMargin", -1, false), leftMargin);
+    }
+
+    // A damaged shipped file is told about and left where it is; the user's file is written.
+    void damagedShippedSettingsAreLeftAlone() {
+        const std::string shipped = m_folder->File("orvo-shipped.cfg");
+        const std::string own = m_folder->File("config/orvo/orvo.cfg");
+        WriteBytes(shipped, "damaged");
+        Message shown;
+        COrvoApp app(own, shipped);
+        DialogScript script(
+            {Press(QMessageBox::Ok, &shown), [](QDialog& window) { window.reject(); }});
+        app.Run();
+        QCOMPARE(script.Count(), 2);
+        QCOMPARE(shown.icon, QMessageBox::Warning);
+        QVERIFY2(shown.text.contains(QString::fromStdString(shipped) + " cannot be read"),
+                 qPrintable(shown.text));
+        QVERIFY2(shown.text.contains("default settings"), qPrintable(shown.text));
+        QCOMPARE(ReadBytes(shipped), std::string("damaged"));
+        QVERIFY(!Exists(shipped + ".damaged"));
+        kestrum::CPropDb saved;
+        QVERIFY(saved.Load(own));
+        QCOMPARE(saved.ReadPropInt("", "LeftMargin", -1, false), 50);
+    }
+
+    void settingsFileToRead_data() {
+        QTest::addColumn<bool>("own");
+        QTest::addColumn<bool>("shipped");
+        QTest::addColumn<QString>("read");
+
+        QTest::newRow("both") << true << true << "own.cfg";
+        QTest::newRow("only the user's own") << true << false << "own.cfg";
+        QTest::newRow("only the shipped one") << false << true << "shipped.cfg";
+        // Missing either way: the defaults, saved to the user's file.
+        QTest::newRow("neither") << false << false << "own.cfg";
+    }
+
+    void settingsFileToRead() {
+        QFETCH(bool, own);
+        QFETCH(bool, shipped);
+        QFETCH(QString, read);
+
+        if (own) {
+            WriteBytes(m_folder->File("own.cfg"), "own");
+        }
+        if (shipped) {
+            WriteBytes(m_folder->File("shipped.cfg"), "shipped");
+        }
+        QCOMPARE(orvo::SettingsFileToRead(m_folder->File("own.cfg"), m_folder->File("shipped.cfg")),
+                 m_folder->File(qPrintable(read)));
+        QCOMPARE(orvo::SettingsFileToRead(m_folder->File("own.cfg"), ""),
+                 m_folder->File("own.cfg"));
     }
 
     void settingsFileBesideAWritableProgram() {
