@@ -6,8 +6,6 @@
 
 #include <kestrum/propstore/carchiveexception.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -44,14 +42,11 @@ void COrvoApp::LoadSettings(QWidget* parent) {
     const std::string file = SettingsFileToRead(m_settingsFile, m_shippedFile);
     std::string error;
     try {
-        errno = 0;
-        if (m_PropDb.Load(file)) {
+        const kestrum::PropFileResult loaded = m_PropDb.LoadWithReason(file);
+        if (loaded || loaded.IsMissing()) {
             return;
         }
-        if (errno == ENOENT) {
-            return;
-        }
-        error = errno != 0 ? std::strerror(errno) : "cannot be opened";
+        error = loaded.message;
     } catch (const kestrum::CArchiveException& exception) {
         error = exception.what();
     }
@@ -92,11 +87,11 @@ bool COrvoApp::SaveSettings() {
                                         ignored);
     std::string error;
     try {
-        errno = 0;
-        if (m_PropDb.Save(m_settingsFile)) {
+        const kestrum::PropFileResult saved = m_PropDb.SaveWithReason(m_settingsFile);
+        if (saved) {
             return true;
         }
-        error = errno != 0 ? std::strerror(errno) : "cannot be created";
+        error = saved.message;
     } catch (const kestrum::CArchiveException& exception) {
         error = exception.what();
     }

@@ -23,11 +23,9 @@
 #include <QRegularExpressionValidator>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <sys/stat.h>
 
 namespace orvo {
 
@@ -60,8 +58,11 @@ std::string PathBytes(const QString& text, const std::string& shown) {
     return QFile::encodeName(text).toStdString();
 }
 
-bool CanOpen(const std::string& path) {
-    return std::ifstream(path).is_open();
+// Only a regular file can be a configuration file: opening a named pipe to find out would wait
+// for a writer for ever, and a folder is nothing to offer.
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::string CannotReadConfiguration(const std::string& path, const std::string& error) {
@@ -189,19 +190,20 @@ bool CProcessDlg::LoadSubtitleList(const std::string& path) {
 }
 
 void CProcessDlg::CheckListConfiguration(const std::string& cfgPath) {
-    if (!CanOpen(cfgPath) || !AskYesNo(this, kConfigurationQuestion)) {
+    if (!IsRegularFile(cfgPath) || !AskYesNo(this, kConfigurationQuestion)) {
         return;
     }
     // Read on the side first: a damaged file then leaves the settings as they were, instead
     // of the part read before the damage.
     try {
-        errno = 0;
         kestrum::CPropDb trial;
-        if (!trial.Load(cfgPath) || !m_db.Load(cfgPath)) {
-            const int error = errno;
+        kestrum::PropFileResult loaded = trial.LoadWithReason(cfgPath);
+        if (loaded) {
+            loaded = m_db.LoadWithReason(cfgPath);
+        }
+        if (!loaded) {
             ShowMessage(this, QMessageBox::Warning,
-                        CannotReadConfiguration(cfgPath, error != 0 ? std::strerror(error)
-                                                                    : "it cannot be opened"));
+                        CannotReadConfiguration(cfgPath, loaded.message));
             return;
         }
     } catch (const kestrum::CArchiveException& error) {

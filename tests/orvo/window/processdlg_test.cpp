@@ -16,6 +16,7 @@
 #include <QTextLayout>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -352,6 +353,25 @@ private slots:
         Open();
         Load(m_folder->File("film.txt"));
         QVERIFY(StartEnabled());
+    }
+
+    // Only a regular file is offered: opening a named pipe would wait for a writer for ever.
+    void configurationThatIsNoFileIsNotOffered_data() {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("a folder") << false;
+        QTest::newRow("a named pipe") << true;
+    }
+
+    void configurationThatIsNoFileIsNotOffered() {
+        QFETCH(bool, pipe);
+
+        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        const std::string cfg = m_folder->File("film.cfg");
+        QCOMPARE(pipe ? mkfifo(cfg.c_str(), 0600) : mkdir(cfg.c_str(), 0700), 0);
+        Open();
+        Load(m_folder->File("film.txt"));
+        QVERIFY(StartEnabled());
+        QCOMPARE(Status(), QString("3 Subtitles loaded !"));
     }
 
     // A damaged file is reported with its name; the settings stay whole instead of holding
