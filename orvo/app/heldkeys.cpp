@@ -21,34 +21,29 @@ HeldKeys::~HeldKeys() {
 }
 
 bool HeldKeys::IsHeld(Qt::Key key) const {
-    return std::any_of(m_held.begin(), m_held.end(),
-                       [key](const auto& held) { return held.second == key; });
+    return std::any_of(m_keys.begin(), m_keys.end(), [key](const auto& held) {
+        return held.second.down && held.second.qtKey == key;
+    });
 }
 
+// Keys that are up need no mark: only a held key repeats, and a new press starts a new period
+// for its key.
 void HeldKeys::IgnoreRepeatsOfHeldKeys() {
-    for (const auto& held : m_held) {
-        m_ignored.insert(held.first);
-    }
-}
-
-HeldKeys::KeyId HeldKeys::IdOf(const QKeyEvent& key) {
-    constexpr KeyId kScanCode = 1ULL << 32;
-    return key.nativeScanCode() != 0 ? kScanCode | key.nativeScanCode()
-                                     : static_cast<KeyId>(static_cast<unsigned>(key.key()));
+    ++m_period;
 }
 
 bool HeldKeys::Follow(QEvent::Type type, const QKeyEvent& key) {
-    const KeyId id = IdOf(key);
-    // A held key repeats as release and press pairs; only a real release lets it go.
-    if (key.isAutoRepeat()) {
-        return m_ignored.contains(id);
+    Key& state = m_keys[KeyRepeat::IdOf(key)];
+    const bool press = type != QEvent::KeyRelease;
+    if (m_repeat.IsRepeat(type, key)) {
+        // The release before a repeat's press may have looked real.
+        state.down = state.down || press;
+        return state.period != m_period;
     }
-    // A real press means the key went up before, even when its release never reached us.
-    m_ignored.erase(id);
-    if (type == QEvent::KeyRelease) {
-        m_held.erase(id);
-    } else {
-        m_held[id] = key.key();
+    state.down = press;
+    if (press) {
+        state.qtKey = key.key();
+        state.period = m_period;
     }
     return false;
 }
@@ -67,8 +62,7 @@ bool HeldKeys::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ApplicationStateChange:
         // A release while another program has the keyboard never reaches us.
         if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
-            m_held.clear();
-            m_ignored.clear();
+            m_keys.clear();
         }
         break;
     default:

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "orvo/app/keyrepeat.h"
+
 #include <QEvent>
 #include <QObject>
 
 #include <map>
-#include <set>
-
-class QKeyEvent;
 
 namespace orvo {
 
@@ -14,7 +13,7 @@ namespace orvo {
 // the whole application while it lives (during a run the main window is disabled and takes no
 // input, yet the run asks for Escape). A key held down repeats its press. Repeats that reach
 // another window than the one the key went down in, or a window that a run gives back, would
-// act without the user meaning them: they do nothing until the key is released.
+// act without the user meaning them: they do nothing until the key is pressed anew.
 class HeldKeys : public QObject {
     Q_OBJECT
 
@@ -24,7 +23,7 @@ public:
 
     bool IsHeld(Qt::Key key) const;
 
-    // The repeats of every key held now do nothing from now on, until the key is released.
+    // The repeats of every key held now do nothing from now on.
     void IgnoreRepeatsOfHeldKeys();
 
 protected:
@@ -34,13 +33,16 @@ private:
     // Keeps track of the key; true when the event is a repeat to drop.
     bool Follow(QEvent::Type type, const QKeyEvent& key);
 
-    // The physical key where the platform names it, so that a key released with other
-    // modifiers than it went down with is still let go; otherwise the Qt key.
-    using KeyId = unsigned long long;
-    static KeyId IdOf(const QKeyEvent& key);
-
-    std::map<KeyId, int> m_held; // each with its Qt key
-    std::set<KeyId> m_ignored;
+    struct Key {
+        int qtKey = 0;
+        bool down = false;
+        // The period the key last went down in: its repeats act only within it.
+        unsigned period = 0;
+    };
+    std::map<KeyRepeat::KeyId, Key> m_keys;
+    // Keys never seen going down belong to period 0, before every other.
+    unsigned m_period = 1;
+    KeyRepeat m_repeat;
 };
 
 } // namespace orvo

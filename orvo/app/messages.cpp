@@ -1,5 +1,7 @@
 #include "orvo/app/messages.h"
 
+#include "orvo/app/keyrepeat.h"
+
 #include <kestrum-gui/displaytext.h>
 
 #include <QKeyEvent>
@@ -25,9 +27,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
         case QEvent::ShortcutOverride:
-        case QEvent::KeyPress: {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
             const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->isAutoRepeat() || key->key() == Qt::Key_Escape) {
+            const bool repeat = m_repeat.IsRepeat(event->type(), *key);
+            if (event->type() != QEvent::KeyRelease && (repeat || key->key() == Qt::Key_Escape)) {
                 // Accepted, so that no shortcut acts on it either.
                 event->accept();
                 return true;
@@ -42,6 +46,9 @@ protected:
         }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    KeyRepeat m_repeat;
 };
 
 void Prepare(QMessageBox& box) {
