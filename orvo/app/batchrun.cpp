@@ -11,8 +11,10 @@
 #include <kestrum/propstore/cpropdb.h>
 #include <kestrum/util/cstringhelper.h>
 
+#include <QString>
+#include <QtGlobal>
+
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,7 +23,17 @@ namespace {
 
 constexpr int kMaxStartIndex = 99999;
 
-// Only a file that is not there means defaults; one that is there but unreadable is an error.
+QtMessageHandler g_previousHandler = nullptr;
+
+void DropRuntimeFolderRemark(QtMsgType type, const QMessageLogContext& context,
+                             const QString& message) {
+    if (type == QtWarningMsg &&
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) {
+        return;
+    }
+    g_previousHandler(type, context, message);
+}
+
 bool IsMissing(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) != 0 && errno == ENOENT;
@@ -36,21 +48,17 @@ std::string ChooseRunSettings(const BatchOptions& options) {
     if (!options.ignoreListConfig && !IsMissing(listConfig)) {
         return listConfig;
     }
-    return ProgramSettingsFile();
+    return ProgramSettingsToRead();
 }
 
+// Only a file that is not there means defaults; one that is there but unreadable is an error.
 bool LoadSettings(kestrum::CPropDb& db, const std::string& path, std::ostream& err) {
-    if (IsMissing(path)) {
-        return true;
-    }
     try {
-        errno = 0;
-        if (db.Load(path)) {
+        const kestrum::PropFileResult loaded = db.LoadWithReason(path);
+        if (loaded || loaded.IsMissing()) {
             return true;
         }
-        const int error = errno;
-        err << "orvo: " << path << ": " << (error != 0 ? std::strerror(error) : "cannot open")
-            << '\n';
+        err << "orvo: " << path << ": " << loaded.message << '\n';
     } catch (const kestrum::CArchiveException& error) {
         err << "orvo: " << path << ": " << error.what() << '\n';
     }
@@ -98,6 +106,14 @@ int ExitStatus(const RunOutcome& outcome) {
 }
 
 } // namespace
+
+RuntimeFolderRemarkFilter::RuntimeFolderRemarkFilter() {
+    g_previousHandler = qInstallMessageHandler(DropRuntimeFolderRemark);
+}
+
+RuntimeFolderRemarkFilter::~RuntimeFolderRemarkFilter() {
+    qInstallMessageHandler(g_previousHandler);
+}
 
 int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) {
     SubtitleStore store;

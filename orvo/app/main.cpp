@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     if (parsed.request == orvo::CommandLineRequest::Batch) {
         // A batch run must work without a display; a platform the user chose still wins.
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        const orvo::RuntimeFolderRemarkFilter quiet;
         QGuiApplication app(qtArgc, qtArgv);
         return orvo::RunBatch(parsed.options, std::cout, std::cerr);
     }
