@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -110,20 +111,31 @@ public:
 
     // Creates a file of a name not in use beside target.
     std::error_code Create(const std::string& target) {
-        const std::string prefix = target + ".tmp" + std::to_string(getpid()) + "-";
-        for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-            std::string path = prefix + std::to_string(attempt);
-            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                m_fd = UniqueFd(fd);
-                m_path = std::move(path);
-                return {};
+        return TakeName(target, [](const std::string& path) {
+            return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        });
+    }
+
+    // Takes over spare, the file an earlier replacement freed, under a name not in use beside
+    // target; its bytes are written over, and Cut ends them where the new ones end.
+    std::error_code Adopt(const std::string& spare, const std::string& target) {
+        return TakeName(target, [&spare](const std::string& path) {
+            if (renameat2(AT_FDCWD, spare.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
+                return -1;
             }
-            if (errno != EEXIST) {
-                return LastError();
+            const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0) {
+                const int error = errno;
+                unlink(path.c_str());
+                errno = error;
             }
-        }
-        return ErrorOf(std::errc::file_exists);
+            return fd;
+        });
+    }
+
+    std::error_code Cut() const {
+        const off_t end = lseek(m_fd.Get(), 0, SEEK_CUR);
+        return end >= 0 && ftruncate(m_fd.Get(), end) == 0 ? std::error_code() : LastError();
     }
 
     int Fd() const { return m_fd.Get(); }
@@ -142,7 +154,40 @@ public:
         return {};
     }
 
+    // Swaps the file with target, which exists: target becomes the new file, and the file
+    // under the temporary name, now target's old one, is handed over in freed.
+    std::error_code Exchange(const std::string& target, std::string& freed) {
+        if (const std::error_code error = m_fd.Close()) {
+            return error;
+        }
+        if (renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+            return LastError();
+        }
+        freed = std::exchange(m_path, std::string());
+        return {};
+    }
+
 private:
+    // open(path) gives the descriptor of the file under a name TARGET.tmpPID-N, or -1 with
+    // errno EEXIST when that name is taken.
+    template <typename Open>
+    std::error_code TakeName(const std::string& target, Open&& open) {
+        const std::string prefix = target + ".tmp" + std::to_string(getpid()) + "-";
+        for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+            std::string path = prefix + std::to_string(attempt);
+            const int fd = open(path);
+            if (fd >= 0) {
+                m_fd = UniqueFd(fd);
+                m_path = std::move(path);
+                return {};
+            }
+            if (errno != EEXIST) {
+                return LastError();
+            }
+        }
+        return ErrorOf(std::errc::file_exists);
+    }
+
     UniqueFd m_fd;
     std::string m_path;
 };
@@ -399,6 +444,58 @@ int RemoveStaleTemporaries(const std::string& folder,
     }
     closedir(dir);
     return removed;
+}
+
+FileReplacer::~FileReplacer() {
+    if (!m_spare.empty()) {
+        unlink(m_spare.c_str());
+    }
+}
+
+std::error_code FileReplacer::Replace(const std::string& target,
+                                      const std::function<std::error_code(int fd)>& write) {
+    std::string path = target;
+    if (const std::error_code error = FollowLinks(path)) {
+        return error;
+    }
+    struct stat old {};
+    if (stat(path.c_str(), &old) != 0) {
+        // Nothing to swap with: a new file, as ReplaceFile makes it.
+        return ReplaceFile(path, write);
+    }
+    if (!S_ISREG(old.st_mode)) {
+        return NotRegularError(old.st_mode);
+    }
+    TemporaryFile temporary;
+    std::error_code error = m_spare.empty() ? ErrorOf(std::errc::no_such_file_or_directory)
+                                            : temporary.Adopt(m_spare, path);
+    if (error) {
+        // A spare in another file system, or gone: the temporary file is made new.
+        if (!m_spare.empty()) {
+            unlink(m_spare.c_str());
+        }
+        error = temporary.Create(path);
+    }
+    m_spare.clear();
+    if (error) {
+        return error;
+    }
+    TakeOwner(temporary.Fd(), old);
+    if (fchmod(temporary.Fd(), old.st_mode & 07777) != 0) {
+        return LastError();
+    }
+    if (const std::error_code written = write(temporary.Fd())) {
+        return written;
+    }
+    if (const std::error_code cut = temporary.Cut()) {
+        return cut;
+    }
+    error = temporary.Exchange(path, m_spare);
+    // A file system that cannot swap two names still renames.
+    if (error == std::errc::invalid_argument || error == std::errc::function_not_supported) {
+        error = temporary.Commit(path, false);
+    }
+    return error;
 }
 
 } // namespace kestrum

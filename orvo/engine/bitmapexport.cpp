@@ -424,7 +424,8 @@ std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression
     return out;
 }
 
-std::uint16_t SaveDib(const Dib* dib, const std::string& fileName) {
+std::uint16_t SaveDib(const Dib* dib, const std::string& fileName,
+                      kestrum::FileReplacer* replacer) {
     if (dib == nullptr) {
         return kNoDib;
     }
@@ -451,8 +452,9 @@ std::uint16_t SaveDib(const Dib* dib, const std::string& fileName) {
     };
     // Through a temporary file and a rename: a run that is killed leaves each bitmap old or
     // new, never cut short. A device or a pipe is written into as it is.
-    const std::error_code error = IsStream(fileName) ? WriteIntoStream(fileName, write)
-                                                     : kestrum::ReplaceFile(fileName, write);
+    const std::error_code error = IsStream(fileName)    ? WriteIntoStream(fileName, write)
+                                  : replacer != nullptr ? replacer->Replace(fileName, write)
+                                                        : kestrum::ReplaceFile(fileName, write);
     if (error) {
         errno = error.value();
         return kDibFileError;
@@ -475,12 +477,13 @@ std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data) {
     return data.size();
 }
 
-std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName) {
+std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName,
+                               kestrum::FileReplacer* replacer) {
     std::optional<Dib> converted;
     if (const std::optional<Dib> capture = BitmapToDib(bitmap)) {
         converted = ChangeDibFormat(*capture, 4, static_cast<int>(kBiRle4));
     }
-    return SaveDib(converted ? &*converted : nullptr, fileName);
+    return SaveDib(converted ? &*converted : nullptr, fileName, replacer);
 }
 
 } // namespace orvo

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace kestrum {
+class FileReplacer;
+}
+
 namespace orvo {
 
 // A packed device-independent bitmap: the 40-byte info header, the colour table and the
@@ -32,13 +36,16 @@ std::optional<Dib> BitmapToDib(const QImage* bitmap);
 // The DIB converted to the standard 16-colour palette: every pixel becomes its nearest palette
 // colour; compression 2 is run-length encoding of 4-bit pixels.
 std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression);
-// Writes the 14-byte file header and the DIB.
-std::uint16_t SaveDib(const Dib* dib, const std::string& fileName);
+// Writes the 14-byte file header and the DIB, through a temporary file that replaces the old
+// file whole; a run passes its replacer, which reuses the files that replacements free.
+std::uint16_t SaveDib(const Dib* dib, const std::string& fileName,
+                      kestrum::FileReplacer* replacer = nullptr);
 // Writes in pieces of at most 32767 bytes; length on success, 0 after any short write.
 std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data);
 
 // The canvas as a 4-bit run-length-encoded BMP file; the result of SaveDib. A run goes on after
 // a bitmap that could not be written, but tells its driver.
-std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName);
+std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName,
+                               kestrum::FileReplacer* replacer = nullptr);
 
 } // namespace orvo

@@ -43,9 +43,10 @@ std::string SaveResultText(std::uint16_t result) {
     }
 }
 
-bool SaveImage(const QImage& canvas, const std::string& fileName, GenerationHost& host) {
+bool SaveImage(const QImage& canvas, const std::string& fileName, kestrum::FileReplacer& replacer,
+               GenerationHost& host) {
     errno = 0;
-    const std::uint16_t result = SaveCanvasBitmap(&canvas, fileName);
+    const std::uint16_t result = SaveCanvasBitmap(&canvas, fileName, &replacer);
     const int error = errno;
     if (result != kDibWritten) {
         host.WriteFailed(fileName, LastErrorText(error, SaveResultText(result)));
@@ -174,6 +175,7 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters,
     // The full count: a list longer than 65535 subtitles still fills the bar once.
     host.SetProgressRange(outcome.subtitles);
     const std::string folder = helper.GetFilePath(parameters.LastPath);
+    kestrum::FileReplacer replacer;
     int number = parameters.StartIndex;
     for (const std::string& line : store) {
         host.StepProgress();
@@ -182,7 +184,7 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters,
         host.CanvasChanged();
         const std::string fileName = ImageFileName(folder, parameters.ImgName, number);
         if (!host.IsTestMode()) {
-            if (SaveImage(canvas, fileName, host)) {
+            if (SaveImage(canvas, fileName, replacer, host)) {
                 written.push_back({&line, number});
             } else {
                 ++outcome.filesNotWritten;

@@ -263,6 +263,48 @@ TEST(ReplaceFile, RefusesWhatIsNoRegularFile) {
     EXPECT_EQ(Names(dir), (std::set<std::string>{"fifo", "folder"}));
 }
 
+ino_t InodeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+    return info.st_ino;
+}
+
+// A run's bitmaps: the file each replacement frees becomes the next one's temporary file, cut
+// to the new length, and at most that one file is left beside the targets meanwhile.
+TEST(FileReplacer, ReplacesEachFileWholeAndRecyclesTheFreedOne) {
+    TempDir dir;
+    const std::vector<std::string> targets{dir.File("a.bmp"), dir.File("b.bmp"), dir.File("c.bmp")};
+    WriteFile(targets[0], Bytes(300, 'a'));
+    WriteFile(targets[1], Bytes(10, 'b'));
+    const ino_t freedByA = InodeOf(targets[0]);
+    {
+        FileReplacer replacer;
+        const std::vector<Bytes> contents{Bytes(20, 'A'), Bytes(200, 'B'), Bytes(5, 'C')};
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            EXPECT_FALSE(replacer.Replace(targets[i], Writer(contents[i])));
+            EXPECT_EQ(ReadFile(targets[i]), contents[i]);
+            EXPECT_LE(Names(dir).size(), 4u);
+        }
+        EXPECT_EQ(InodeOf(targets[1]), freedByA);
+        // A writer that fails leaves the old file.
+        EXPECT_EQ(replacer.Replace(targets[2], [](int) { return Errno(ENOSPC); }), Errno(ENOSPC));
+        EXPECT_EQ(ReadFile(targets[2]), Bytes(5, 'C'));
+    }
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
+}
+
+TEST(FileReplacer, TakesTheOldFilesModeAndRefusesWhatIsNoRegularFile) {
+    TempDir dir;
+    const std::string target = dir.File("a.bmp");
+    WriteFile(target, Bytes(3, 'a'));
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    FileReplacer replacer;
+    EXPECT_FALSE(replacer.Replace(dir.File("other.bmp"), Writer(Bytes(1, 'o'))));
+    EXPECT_FALSE(replacer.Replace(target, Writer(Bytes(2, 'n'))));
+    EXPECT_EQ(ModeOf(target), 0640u);
+    EXPECT_EQ(replacer.Replace(dir.Path().string(), Writer(Bytes(1, 'x'))), Errno(EISDIR));
+}
+
 TEST(RemoveStaleTemporaries, RemovesOnlyTheDeadWritersFilesOfTheTarget) {
     TempDir dir;
     const std::string dead = std::to_string(DeadPid());
