@@ -3,6 +3,8 @@
 #include "orvo/app/focusrect.h"
 #include "orvo/engine/palette.h"
 
+#include <kestrum-gui/colorref.h>
+
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
@@ -12,11 +14,6 @@ namespace orvo {
 namespace {
 
 constexpr int kColorRole = Qt::UserRole;
-
-// The palette holds pixels (0x00RRGGBB); the items hold stored colours (0x00BBGGRR).
-COLORREF ToColorRef(std::uint32_t rgb) {
-    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
-}
 
 class SwatchDelegate : public QStyledItemDelegate {
 public:
@@ -37,7 +34,9 @@ CColorCombo::CColorCombo(QWidget* parent)
     setItemDelegate(new SwatchDelegate(this));
     // The text is never shown; the items are told apart by their data.
     for (const std::uint32_t rgb : kStandardPalette) {
-        addItem(QStringLiteral("x"), QVariant::fromValue(ToColorRef(rgb)));
+        // The palette holds pixels (0x00RRGGBB); the items hold stored colours.
+        addItem(QStringLiteral("x"),
+                QVariant::fromValue(kestrum::ToColorRef(QColor::fromRgb(rgb))));
     }
 }
 

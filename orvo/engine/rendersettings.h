@@ -1,8 +1,7 @@
 #pragma once
 
+#include <kestrum-gui/colorref.h>
 #include <kestrum-gui/logfont.h>
-
-#include <cstdint>
 
 namespace orvo {
 
@@ -16,8 +15,7 @@ inline LOGFONT DefaultFont() {
     return font;
 }
 
-// Colours are stored as 0x00BBGGRR.
-using COLORREF = std::uint32_t;
+using kestrum::COLORREF;
 
 // The look of the subtitles, named like the keys under which it is stored. The renderer takes
 // every value as it is: the window keeps them in range.

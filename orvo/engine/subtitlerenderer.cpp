@@ -1,5 +1,6 @@
 #include "orvo/engine/subtitlerenderer.h"
 
+#include <kestrum-gui/colorref.h>
 #include <kestrum-gui/displaytext.h>
 
 #include <QColor>
@@ -22,11 +23,6 @@ constexpr std::array<QPoint, 8> kOutlineOffsets = {
     QPoint(-1, 0),  QPoint(1, 0),  QPoint(0, -1), QPoint(0, 1),
     QPoint(-1, -1), QPoint(1, -1), QPoint(1, 1),  QPoint(-1, 1),
 };
-
-QColor ToQColor(COLORREF colour) {
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
-}
 
 // Align holds text-drawing alignment bits (1 centre, 2 right, neither left); when a stored
 // value sets both, centring wins as it does in the text drawing these values were made for.
@@ -124,10 +120,10 @@ void DrawTextBlock(QPainter& painter, const QRect& rect, const QString& text,
                    const RenderSettings& settings, const DrawFonts& fonts) {
     if (settings.Outline != 0) {
         DrawOutline(painter, rect, Flags(settings), text, fonts.outline,
-                    ToQColor(settings.TextBkgColor));
+                    kestrum::ToQColor(settings.TextBkgColor));
     }
     painter.setFont(fonts.text);
-    painter.setPen(ToQColor(settings.TextColor));
+    painter.setPen(kestrum::ToQColor(settings.TextColor));
     // Qt clips only when the laid-out lines overflow; glyphs that reach beyond their cells
     // (the hook of "j") would otherwise leak past the margins.
     painter.setClipRect(rect);
@@ -176,10 +172,10 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     QString decoded = kestrum::DecodeText(text);
     decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 
-    canvas.fill(ToQColor(settings.BkgColor));
+    canvas.fill(kestrum::ToQColor(settings.BkgColor));
     QPainter painter(&canvas);
     painter.setFont(m_mainFont);
-    painter.setBackground(ToQColor(settings.TextBkgColor));
+    painter.setBackground(kestrum::ToQColor(settings.TextBkgColor));
     painter.setBackgroundMode(Qt::OpaqueMode);
 
     const int lineHeight =
@@ -200,7 +196,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     textRect.setTop(bottom - textHeight);
     if (settings.Box) {
         painter.fillRect(QRect(0, textRect.top(), kCanvasWidth, textHeight),
-                         ToQColor(settings.TextBkgColor));
+                         kestrum::ToQColor(settings.TextBkgColor));
     }
     if (room) {
         DrawTextBlock(painter, textRect, working, settings, fonts);
