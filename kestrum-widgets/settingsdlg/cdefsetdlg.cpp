@@ -5,14 +5,12 @@
 #include "kestrum-widgets/settingsdlg/climitedtextedit.h"
 #include "kestrum-widgets/settingsdlg/defsettexts.h"
 #include "kestrum-widgets/settingsdlg/fieldtext.h"
+#include "kestrum-widgets/settingsdlg/valuekinds.h"
 #include <kestrum-gui/displaytext.h>
 
 #include <QButtonGroup>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -25,7 +23,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <stack>
 #include <utility>
@@ -41,8 +38,6 @@ constexpr int kIconSize = 16;
 constexpr int kFirstKeyImage = 2;
 constexpr int kClosedFolderImage = 0;
 constexpr int kOpenFolderImage = 1;
-constexpr int kColorImage = 8;
-constexpr int kFontImage = 9;
 // The sample field's font until a font page replaces it.
 constexpr std::string_view kSampleFace = "MS Sans Serif";
 constexpr std::int32_t kSampleHeight = -8;
@@ -95,17 +90,6 @@ protected:
     }
 };
 
-QColor ColorFromRef(std::uint32_t ref) {
-    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
-                  static_cast<int>((ref >> 16) & 0xFF));
-}
-
-std::uint32_t RefFromColor(const QColor& color) {
-    return static_cast<std::uint32_t>(color.red()) |
-           (static_cast<std::uint32_t>(color.green()) << 8) |
-           (static_cast<std::uint32_t>(color.blue()) << 16);
-}
-
 QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
@@ -123,15 +107,6 @@ void SetFill(QWidget& widget, const QColor& background, const QColor* text = nul
 void Hide(QWidget& widget) {
     widget.setEnabled(false);
     widget.hide();
-}
-
-std::int32_t ClampToInt(std::int64_t value) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-bool IsSeparator(QChar c) {
-    return c == u'/' || c == u'\\';
 }
 
 } // namespace
@@ -453,15 +428,10 @@ void CDefSetDlg::AppendKeys(QTreeWidgetItem* parent, std::string_view section,
 }
 
 int CDefSetDlg::KeyImage(std::string_view section, std::string_view key, int type) const {
-    if (const CPropInfo* info = FindInfo(section, key)) {
-        if (info->m_nSubType == kInfoColor) {
-            return kColorImage;
-        }
-        if (info->m_nSubType == kInfoFont) {
-            return kFontImage;
-        }
-    }
-    return type + kFirstKeyImage;
+    const CPropInfo* info = FindInfo(section, key);
+    const ValueKind* kind = info != nullptr ? FindValueKind(*info) : nullptr;
+    return kind != nullptr && kind->image != ValueKind::kImageOfStoredType ? kind->image
+                                                                           : type + kFirstKeyImage;
 }
 
 namespace {
@@ -588,7 +558,6 @@ void CDefSetDlg::OnSelchangedTree() {
         m_bModified = false;
         return;
     }
-    FillPage(*info);
     ShowPage(*info);
     m_Info->setText(FieldText(info->m_strInfo));
     m_hasCurInfo = true;
@@ -596,120 +565,43 @@ void CDefSetDlg::OnSelchangedTree() {
     m_bModified = false;
 }
 
-void CDefSetDlg::FillPage(const CPropInfo& info) {
-    switch (info.m_nType) {
-    case kPropInt: {
-        m_Range->setText(QString::asprintf("(%d - %d)", info.m_nMin, info.m_nMax));
-        const std::int32_t value = m_PropDb.ReadPropInt(m_strSection, m_strKey, 0, true);
-        if (info.m_nSubType == kInfoCombo) {
-            for (const std::string& text : info.m_ComboList) {
-                m_IntCombo->addItem(DecodeText(text));
-            }
-            m_IntCombo->setCurrentIndex(value);
-            break;
-        }
-        if (info.m_nSubType == kInfoColor) {
-            m_Color = static_cast<std::uint32_t>(value);
-            ShowColor();
-        }
-        m_IntValue->setText(QString::number(value));
-        break;
+void CDefSetDlg::ShowPage(const CPropInfo& info) {
+    m_Parameter->setEnabled(true);
+    const ValueKind* kind = FindValueKind(info);
+    if (kind == nullptr) {
+        return;
     }
-    case kPropFloat:
-        m_Range->setText(QString::asprintf("(%4.4f - %4.4f)", static_cast<double>(info.m_fMin),
-                                           static_cast<double>(info.m_fMax)));
-        m_FloatValue->setText(QString::asprintf("%4.4f", static_cast<double>(m_PropDb.ReadPropFloat(
-                                                             m_strSection, m_strKey, 0.0F, true))));
-        break;
-    case kPropString: {
-        m_Range->setText(QString::asprintf("(Max.%d ch.)", info.m_nMaxChars));
-        // A limit of 0 lifts the limit, as it does for the edit fields of the system the
-        // format comes from, so such a value can still be typed.
-        m_TextValue->SetMaxChars(info.m_nMaxChars != 0 ? info.m_nMaxChars : -1);
-        const std::string& text = m_PropDb.ReadPropString(m_strSection, m_strKey, {}, true);
-        m_TextValue->SetText(FieldText(text));
-        if (info.m_nSubType == kInfoPath) {
-            m_PathTree->ExpandPath(text, true);
-        }
-        break;
-    }
-    case kPropBool:
-        (m_PropDb.ReadPropBool(m_strSection, m_strKey, 0, true) != 0 ? m_True : m_False)
-            ->setChecked(true);
-        break;
-    case kPropBlob:
-        if (info.m_nSubType == kInfoFont) {
-            const std::uint8_t* blob = m_PropDb.ReadPropBlob(m_strSection, m_strKey);
-            const std::uint32_t size = m_PropDb.GetBlobSize(m_strSection, m_strKey);
-            m_Font =
-                blob != nullptr ? LOGFONT::FromBytes({blob, size}).value_or(LOGFONT{}) : LOGFONT{};
-            ShowFont();
-            m_Example->setText(QStringLiteral("Test Text"));
-        }
-        break;
-    default:
-        break;
-    }
+    ValuePage page = Page();
+    kind->fill(page, info);
+    m_Parameter->setTitle(QString::fromLatin1(kind->caption));
+    kind->show(page);
 }
 
-void CDefSetDlg::ShowPage(const CPropInfo& pInfo) {
-    m_Parameter->setEnabled(true);
-    constexpr int kChangeOffset = 42;
-    auto show = [this](QWidget& widget, int offset) {
-        widget.setEnabled(true);
-        widget.show();
-        CenterControl(widget, offset);
-    };
-    auto caption = [this](const char* text) { m_Parameter->setTitle(QString::fromLatin1(text)); };
-    switch (pInfo.m_nType) {
-    case kPropInt:
-        caption(pInfo.m_nSubType == kInfoColor ? "Color" : "Integer");
-        if (pInfo.m_nSubType == kInfoCombo) {
-            show(*m_IntCombo, 0);
-        } else if (pInfo.m_nSubType == kInfoColor) {
-            show(*m_Example, 0);
-            show(*m_Change, kChangeOffset);
-        } else {
-            show(*m_IntValue, 0);
-            m_Range->show();
-        }
-        break;
-    case kPropFloat:
-        caption("Float");
-        show(*m_FloatValue, 0);
-        m_Range->show();
-        break;
-    case kPropString:
-        caption("Text");
-        if (pInfo.m_nSubType == kInfoFile) {
-            show(*m_TextValue, 0);
-            m_TextValue->setReadOnly(true);
-            show(*m_Change, kChangeOffset);
-        } else if (pInfo.m_nSubType == kInfoPath) {
-            show(*m_PathTree, 5);
-        } else {
-            show(*m_TextValue, 0);
-            m_Range->show();
-        }
-        break;
-    case kPropBool:
-        caption("Boolean");
-        show(*m_True, -25);
-        show(*m_False, 25);
-        break;
-    case kPropBlob:
-        if (pInfo.m_nSubType == kInfoFont) {
-            caption("Font");
-            show(*m_Example, 0);
-            show(*m_Change, kChangeOffset);
-        } else if (pInfo.m_nSubType == kInfoRaw) {
-            caption("Data");
-            show(*m_Change, kChangeOffset);
-        }
-        break;
-    default:
-        break;
-    }
+ValuePage CDefSetDlg::Page() {
+    return {*this,
+            m_nLanguage,
+            m_PropDb,
+            m_strSection,
+            m_strKey,
+            *m_IntCombo,
+            *m_IntValue,
+            *m_FloatValue,
+            *m_TextValue,
+            *m_PathTree,
+            *m_True,
+            *m_False,
+            *m_Change,
+            *m_Range,
+            *m_Example,
+            m_Color,
+            m_Font,
+            m_bModified,
+            [this](QWidget& widget, int offset) {
+                widget.setEnabled(true);
+                widget.show();
+                CenterControl(widget, offset);
+            },
+            [this] { ShowColor(); }};
 }
 
 void CDefSetDlg::CenterControl(QWidget& wnd, int nOffset) {
@@ -757,10 +649,6 @@ void CDefSetDlg::ShowColor() {
     m_Example->update();
 }
 
-void CDefSetDlg::ShowFont() {
-    m_Example->setFont(m_Font.ToQFont());
-}
-
 void CDefSetDlg::OnChangeValue() {
     m_bModified = true;
 }
@@ -777,80 +665,11 @@ const CPropInfo* CDefSetDlg::CurrentInfo() const {
 
 void CDefSetDlg::OnChange() {
     const CPropInfo* info = CurrentInfo();
-    if (info == nullptr) {
-        return;
+    const ValueKind* kind = info != nullptr ? FindValueKind(*info) : nullptr;
+    if (kind != nullptr && kind->change != nullptr) {
+        ValuePage page = Page();
+        kind->change(page, *info);
     }
-    switch (info->m_nSubType) {
-    case kInfoColor:
-        ChooseColor();
-        break;
-    case kInfoFont:
-        ChooseFont();
-        break;
-    case kInfoFile:
-        ChooseFile();
-        break;
-    case kInfoRaw:
-        if (info->m_nType == kPropBlob) {
-            SendEditData(*info);
-        }
-        break;
-    default:
-        break;
-    }
-}
-
-void CDefSetDlg::ChooseColor() {
-    QColorDialog dialog(ColorFromRef(m_Color), this);
-    dialog.setObjectName(QStringLiteral("colorDialog"));
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    m_Color = RefFromColor(dialog.selectedColor());
-    m_IntValue->setText(QString::number(static_cast<std::int32_t>(m_Color)));
-    ShowColor();
-}
-
-void CDefSetDlg::ChooseFont() {
-    QFontDialog dialog(m_Font.ToQFont(), this);
-    dialog.setObjectName(QStringLiteral("fontDialog"));
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    m_Font = m_Font.WithFont(dialog.selectedFont());
-    ShowFont();
-    m_bModified = true;
-}
-
-void CDefSetDlg::ChooseFile() {
-    const DefSetTexts& texts = DefSetTextsFor(m_nLanguage);
-    QFileDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("fileDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(Utf8(texts.fileFilter));
-    const QString current = m_TextValue->toPlainText();
-    const auto separator = std::find_if(current.rbegin(), current.rend(), IsSeparator);
-    if (separator != current.rend()) {
-        const qsizetype folderLength = current.rend() - separator;
-        dialog.setDirectory(current.left(folderLength));
-        dialog.selectFile(current.mid(folderLength));
-        dialog.setWindowTitle(Utf8(texts.fileTitle));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return;
-    }
-    m_TextValue->SetText(dialog.selectedFiles().front());
-    m_bModified = true;
-}
-
-void CDefSetDlg::SendEditData(const CPropInfo& info) {
-    // A window deleted since its registration has left a null pointer behind: nothing to tell.
-    if (info.m_pWnd.isNull()) {
-        return;
-    }
-    CDefSetEditDataEvent event(m_strSection, m_strKey);
-    QCoreApplication::sendEvent(info.m_pWnd.data(), &event);
 }
 
 // Saving ---------------------------------------------------------------------------------
@@ -864,70 +683,21 @@ bool CDefSetDlg::SaveValue() {
         return true;
     }
     // The page shows the description's kind even when the stored value has another kind;
-    // what the user edited is what gets written.
-    const int kind = info != nullptr ? info->m_nType : stored;
-    bool valid = true;
-    switch (kind) {
-    case kPropInt: {
-        std::int64_t value = ReadLeadingInt(m_IntValue->text());
-        if (info != nullptr && info->m_nSubType == kInfoRange) {
-            valid = value >= info->m_nMin && value <= info->m_nMax;
-        } else if (info != nullptr && info->m_nSubType == kInfoCombo) {
-            value = m_IntCombo->currentIndex();
-        }
-        if (valid) {
-            m_PropDb.WritePropInt(m_strSection, m_strKey, ClampToInt(value));
-        }
-        break;
-    }
-    case kPropFloat: {
-        const auto value = static_cast<float>(ReadLeadingFloat(m_FloatValue->text()));
-        // "nan" reads as a number but lies in no range.
-        if (info != nullptr) {
-            valid = !std::isnan(value) && value >= info->m_fMin && value <= info->m_fMax;
-        }
-        if (valid) {
-            m_PropDb.WritePropFloat(m_strSection, m_strKey, value);
-        }
-        break;
-    }
-    case kPropString: {
-        if (info != nullptr && info->m_nSubType == kInfoPath) {
-            if (const std::string path = m_PathTree->GetCurrentPath(); !path.empty()) {
-                m_TextValue->SetText(DecodeText(path));
-            }
-        }
-        const std::string previous =
-            stored == kPropString ? m_PropDb.ReadPropString(m_strSection, m_strKey, {}, false)
-                                  : std::string();
-        m_PropDb.WritePropString(m_strSection, m_strKey,
-                                 StoredText(m_TextValue->toPlainText(), previous));
-        break;
-    }
-    case kPropBool:
-        m_PropDb.WritePropBool(m_strSection, m_strKey, m_True->isChecked() ? 1 : 0);
-        break;
-    case kPropBlob:
-        if (info != nullptr && info->m_nSubType == kInfoFont) {
-            m_PropDb.WritePropBlob(m_strSection, m_strKey, m_Font.ToBytes());
-        }
-        break;
-    default:
-        break;
-    }
+    // what the user edited is what gets written. Without a description the stored kind is
+    // written unchecked.
+    const ValueKind* kind =
+        info != nullptr ? FindValueKind(*info) : FindValueKind(stored, kInfoRange);
+    ValuePage page = Page();
+    const bool valid = kind == nullptr || kind->save(page, info);
     if (!valid) {
-        DoInvalid(*info);
+        DoInvalid(kind->rangeError(DefSetTextsFor(m_nLanguage), *info));
     }
     m_bModified = false;
     return valid;
 }
 
-void CDefSetDlg::DoInvalid(const CPropInfo& info) {
+void CDefSetDlg::DoInvalid(const QString& text) {
     const DefSetTexts& texts = DefSetTextsFor(m_nLanguage);
-    const QString text = info.m_nType == kPropFloat
-                             ? QString::asprintf(texts.floatError, static_cast<double>(info.m_fMin),
-                                                 static_cast<double>(info.m_fMax))
-                             : QString::asprintf(texts.intError, info.m_nMin, info.m_nMax);
     QMessageBox box(QMessageBox::Critical, Utf8(texts.errorCaption), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("invalidValueMessage"));
     box.exec();

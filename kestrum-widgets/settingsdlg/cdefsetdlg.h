@@ -28,6 +28,7 @@ namespace kestrum {
 
 class CLimitedTextEdit;
 class CPathTree;
+struct ValuePage;
 
 // The event the settings dialog sends (QCoreApplication::sendEvent, so it is handled before
 // the dialog goes on) to the window of a raw-data description when the user presses the
@@ -136,18 +137,13 @@ private:
     void FillTree();
     void AppendKeys(QTreeWidgetItem* parent, std::string_view section, const CPropSet& set);
     int KeyImage(std::string_view section, std::string_view key, int type) const;
-    void FillPage(const CPropInfo& info);
-    void ShowPage(const CPropInfo& pInfo);
+    void ShowPage(const CPropInfo& info);
+    ValuePage Page();
     void DisableAll();
     bool SaveValue();
-    void DoInvalid(const CPropInfo& info);
+    void DoInvalid(const QString& text);
     void CenterControl(QWidget& wnd, int nOffset);
     void ShowColor();
-    void ShowFont();
-    void ChooseColor();
-    void ChooseFont();
-    void ChooseFile();
-    void SendEditData(const CPropInfo& info);
     const CPropInfo* CurrentInfo() const;
     const CPropInfo* FindInfo(std::string_view section, std::string_view key) const;
 
