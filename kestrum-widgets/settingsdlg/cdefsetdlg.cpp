@@ -6,6 +6,7 @@
 #include "kestrum-widgets/settingsdlg/defsettexts.h"
 #include "kestrum-widgets/settingsdlg/fieldtext.h"
 #include "kestrum-widgets/settingsdlg/valuekinds.h"
+#include <kestrum-gui/colorref.h>
 #include <kestrum-gui/displaytext.h>
 
 #include <QButtonGroup>
@@ -645,7 +646,7 @@ void CDefSetDlg::DisableAll() {
 }
 
 void CDefSetDlg::ShowColor() {
-    SetFill(*m_Example, ColorFromRef(m_Color));
+    SetFill(*m_Example, ToQColor(m_Color));
     m_Example->update();
 }
 

@@ -5,6 +5,7 @@
 #include "kestrum-widgets/settingsdlg/climitedtextedit.h"
 #include "kestrum-widgets/settingsdlg/defsettexts.h"
 #include "kestrum-widgets/settingsdlg/fieldtext.h"
+#include <kestrum-gui/colorref.h>
 #include <kestrum-gui/displaytext.h>
 
 #include <QColorDialog>
@@ -22,22 +23,11 @@
 
 namespace kestrum {
 
-QColor ColorFromRef(std::uint32_t ref) {
-    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
-                  static_cast<int>((ref >> 16) & 0xFF));
-}
-
 namespace {
 
 constexpr int kChangeOffset = 42;
 constexpr int kColorImage = 8;
 constexpr int kFontImage = 9;
-
-std::uint32_t RefFromColor(const QColor& color) {
-    return static_cast<std::uint32_t>(color.red()) |
-           (static_cast<std::uint32_t>(color.green()) << 8) |
-           (static_cast<std::uint32_t>(color.blue()) << 16);
-}
 
 std::int32_t ClampToInt(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(
@@ -238,12 +228,12 @@ QString FloatError(const DefSetTexts& texts, const CPropInfo& info) {
 // Choosing --------------------------------------------------------------------------------
 
 void ChooseColor(ValuePage& page, const CPropInfo&) {
-    QColorDialog dialog(ColorFromRef(page.color), &page.dialog);
+    QColorDialog dialog(ToQColor(page.color), &page.dialog);
     dialog.setObjectName(QStringLiteral("colorDialog"));
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    page.color = RefFromColor(dialog.selectedColor());
+    page.color = ToColorRef(dialog.selectedColor());
     page.intValue.setText(QString::number(static_cast<std::int32_t>(page.color)));
     page.showColor();
 }

@@ -5,7 +5,6 @@
 #include <kestrum/kestrum_widgets_export.h>
 #include <kestrum/propstore/cpropdb.h>
 
-#include <QColor>
 #include <QString>
 
 #include <cstdint>
@@ -72,9 +71,6 @@ struct ValueKind {
     // What the change button does; null where the page has none.
     void (*change)(ValuePage& page, const CPropInfo& info);
 };
-
-// A colour value 0x00BBGGRR as Qt's colour.
-QColor ColorFromRef(std::uint32_t ref);
 
 // Every kind the dialog can edit.
 KESTRUM_WIDGETS_EXPORT std::span<const ValueKind> ValueKinds();
