@@ -2,6 +2,7 @@
 
 #include "kestrum-gui/displaytext.h"
 
+#include <kestrum/util/littleendian.h>
 #include <kestrum/util/textcodec.h>
 
 #include <QFontMetricsF>
@@ -37,18 +38,11 @@ constexpr int kMaxPixels = 2048;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 
 std::int32_t ReadInt32(std::span<const std::uint8_t> bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 4; i-- > 0;) {
-        value = (value << 8) | bytes[at + i];
-    }
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(ReadLe32(bytes, at));
 }
 
 void WriteInt32(std::span<std::uint8_t> bytes, std::size_t at, std::int32_t value) {
-    auto word = static_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i, word >>= 8) {
-        bytes[at + i] = static_cast<std::uint8_t>(word & 0xFF);
-    }
+    WriteLe32(bytes, at, static_cast<std::uint32_t>(value));
 }
 
 std::string_view Face(const LOGFONT& font) {

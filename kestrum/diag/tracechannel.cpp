@@ -1,6 +1,7 @@
 #include "kestrum/diag/tracechannel.h"
 
 #include "kestrum/util/fileio.h"
+#include "kestrum/util/littleendian.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -39,7 +40,7 @@ std::optional<std::string> TakeField(std::span<const std::uint8_t>& bytes) {
     if (bytes.size() < 2) {
         return std::nullopt;
     }
-    const std::size_t size = bytes[0] | (std::size_t{bytes[1]} << 8);
+    const std::size_t size = ReadLe16(bytes);
     if (bytes.size() - 2 < size) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #include "kestrum/propstore/carchive.h"
 
 #include "kestrum/propstore/carchiveexception.h"
+#include "kestrum/util/littleendian.h"
 #include "kestrum/util/textcodec.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes) {
     constexpr char32_t kReplacement = 0xFFFD;
     std::string out;
     const std::size_t units = bytes.size() / 2;
-    auto unit = [&](std::size_t i) -> char32_t { return bytes[2 * i] | (bytes[2 * i + 1] << 8); };
+    auto unit = [&](std::size_t i) -> char32_t { return ReadLe16(bytes, 2 * i); };
     for (std::size_t i = 0; i < units; ++i) {
         char32_t code = unit(i);
         if (code >= 0xD800 && code < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
@@ -60,13 +61,15 @@ void CArchive::WriteByte(std::uint8_t value) {
 }
 
 void CArchive::WriteWord(std::uint16_t value) {
-    WriteByte(static_cast<std::uint8_t>(value));
-    WriteByte(static_cast<std::uint8_t>(value >> 8));
+    const std::size_t at = m_out->size();
+    m_out->resize(at + 2);
+    WriteLe16(*m_out, at, value);
 }
 
 void CArchive::WriteDWord(std::uint32_t value) {
-    WriteWord(static_cast<std::uint16_t>(value));
-    WriteWord(static_cast<std::uint16_t>(value >> 16));
+    const std::size_t at = m_out->size();
+    m_out->resize(at + 4);
+    WriteLe32(*m_out, at, value);
 }
 
 void CArchive::WriteInt(std::int32_t value) {
@@ -153,14 +156,11 @@ std::uint8_t CArchive::ReadByte() {
 }
 
 std::uint16_t CArchive::ReadWord() {
-    const auto bytes = Take(2);
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+    return ReadLe16(Take(2));
 }
 
 std::uint32_t CArchive::ReadDWord() {
-    const std::uint32_t low = ReadWord();
-    const std::uint32_t high = ReadWord();
-    return low | (high << 16);
+    return ReadLe32(Take(4));
 }
 
 std::int32_t CArchive::ReadInt() {

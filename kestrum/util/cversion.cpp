@@ -1,5 +1,6 @@
 #include "kestrum/util/cversion.h"
 
+#include "kestrum/util/littleendian.h"
 #include "kestrum/util/modulefilename.h"
 #include "kestrum/util/resources.h"
 #include "kestrum/util/versionresource.h"
@@ -9,11 +10,6 @@
 
 namespace kestrum {
 namespace {
-
-std::uint32_t DWordAt(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16) |
-           (std::uint32_t{bytes[offset + 3]} << 24);
-}
 
 const char* BuildTypeWord(std::uint16_t buildType) {
     switch (buildType) {
@@ -40,11 +36,11 @@ void CVersion::Init() {
     // words after it, or nothing is taken.
     constexpr std::size_t kRecordPrefix = 16;
     for (std::size_t offset = 0; offset + kRecordPrefix <= resource.size(); offset += 4) {
-        if (DWordAt(resource, offset) != kFixedFileInfoSignature) {
+        if (ReadLe32(resource, offset) != kFixedFileInfoSignature) {
             continue;
         }
-        m_procVersion = DWordAt(resource, offset + 8);
-        const std::uint32_t versionLs = DWordAt(resource, offset + 12);
+        m_procVersion = ReadLe32(resource, offset + 8);
+        const std::uint32_t versionLs = ReadLe32(resource, offset + 12);
         m_procType = static_cast<std::uint16_t>(versionLs >> 16);
         m_procBuild = static_cast<std::uint16_t>(versionLs & 0xFFFF);
 

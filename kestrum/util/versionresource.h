@@ -1,5 +1,7 @@
 #pragma once
 
+#include <kestrum/util/littleendian.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -22,12 +24,12 @@ MakeVersionResource(std::uint16_t major, std::uint16_t minor, std::uint16_t buil
     std::array<std::uint8_t, kVersionResourceSize> bytes{};
     std::size_t pos = 0;
     auto word = [&](std::uint16_t value) {
-        bytes[pos++] = static_cast<std::uint8_t>(value);
-        bytes[pos++] = static_cast<std::uint8_t>(value >> 8);
+        WriteLe16(bytes, pos, value);
+        pos += 2;
     };
     auto dword = [&](std::uint32_t value) {
-        word(static_cast<std::uint16_t>(value));
-        word(static_cast<std::uint16_t>(value >> 16));
+        WriteLe32(bytes, pos, value);
+        pos += 4;
     };
     word(kVersionResourceSize);         // length of the block
     word(13 * 4);                       // length of the record

@@ -4,6 +4,7 @@
 #include "orvo/engine/rle4.h"
 
 #include <kestrum/util/fileio.h>
+#include <kestrum/util/littleendian.h>
 
 #include <algorithm>
 #include <array>
@@ -20,6 +21,11 @@
 
 namespace orvo {
 namespace {
+
+using kestrum::ReadLe16;
+using kestrum::ReadLe32;
+using kestrum::WriteLe16;
+using kestrum::WriteLe32;
 
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
@@ -48,27 +54,6 @@ constexpr std::size_t kBitCount = 10;
 // The file's writes keep to a signed 16-bit count, as the export always wrote its files.
 constexpr std::size_t kMaxChunk = 32767;
 
-std::uint16_t ReadU16(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
-           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
-void WriteU16(std::uint8_t* at, std::uint16_t value) {
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void WriteU32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 // Bytes of one uncompressed row: rows are padded to 32 bits.
 std::uint64_t RowSize(std::uint64_t bitCount, std::uint64_t width) {
     return (bitCount * width + 31) / 32 * 4;
@@ -77,13 +62,13 @@ std::uint64_t RowSize(std::uint64_t bitCount, std::uint64_t width) {
 Dib InfoHeader(std::uint32_t width, std::uint32_t height, std::uint16_t bitCount,
                std::uint32_t compression, std::uint32_t imageSize) {
     Dib header(kInfoHeaderSize, 0);
-    WriteU32(header.data(), kInfoHeaderSize);
-    WriteU32(header.data() + info::kWidth, width);
-    WriteU32(header.data() + info::kHeight, height);
-    WriteU16(header.data() + info::kPlanes, 1);
-    WriteU16(header.data() + info::kBitCount, bitCount);
-    WriteU32(header.data() + info::kCompression, compression);
-    WriteU32(header.data() + info::kImageSize, imageSize);
+    WriteLe32(header, 0, kInfoHeaderSize);
+    WriteLe32(header, info::kWidth, width);
+    WriteLe32(header, info::kHeight, height);
+    WriteLe16(header, info::kPlanes, 1);
+    WriteLe16(header, info::kBitCount, bitCount);
+    WriteLe32(header, info::kCompression, compression);
+    WriteLe32(header, info::kImageSize, imageSize);
     return header;
 }
 
@@ -140,13 +125,13 @@ struct Capture {
 };
 
 std::optional<Capture> ReadCapture(const Dib& dib) {
-    if (dib.size() < kInfoHeaderSize || ReadU32(dib, 0) != kInfoHeaderSize ||
-        ReadU16(dib, info::kPlanes) != 1 || ReadU16(dib, info::kBitCount) != 24 ||
-        ReadU32(dib, info::kCompression) != kBiRgb) {
+    if (dib.size() < kInfoHeaderSize || ReadLe32(dib, 0) != kInfoHeaderSize ||
+        ReadLe16(dib, info::kPlanes) != 1 || ReadLe16(dib, info::kBitCount) != 24 ||
+        ReadLe32(dib, info::kCompression) != kBiRgb) {
         return std::nullopt;
     }
-    const auto width = static_cast<std::int32_t>(ReadU32(dib, info::kWidth));
-    const auto height = static_cast<std::int32_t>(ReadU32(dib, info::kHeight));
+    const auto width = static_cast<std::int32_t>(ReadLe32(dib, info::kWidth));
+    const auto height = static_cast<std::int32_t>(ReadLe32(dib, info::kHeight));
     // A top-down capture would need its rows reversed for run-length data, which has to be
     // bottom-up; BitmapToDib never makes one.
     if (width <= 0 || height <= 0) {
@@ -250,20 +235,20 @@ std::optional<DibExtent> MeasureDib(const Dib& dib) {
     if (dib.size() < 4) {
         return std::nullopt;
     }
-    const std::uint32_t headerSize = ReadU32(dib, 0);
+    const std::uint32_t headerSize = ReadLe32(dib, 0);
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::uint32_t bitCount = 0;
     std::uint32_t compression = kBiRgb;
     if (headerSize == kCoreHeaderSize && dib.size() >= kCoreHeaderSize) {
-        width = ReadU16(dib, core::kWidth);
-        height = ReadU16(dib, core::kHeight);
-        bitCount = ReadU16(dib, core::kBitCount);
+        width = ReadLe16(dib, core::kWidth);
+        height = ReadLe16(dib, core::kHeight);
+        bitCount = ReadLe16(dib, core::kBitCount);
     } else if (headerSize == kInfoHeaderSize && dib.size() >= kInfoHeaderSize) {
-        width = static_cast<std::int32_t>(ReadU32(dib, info::kWidth));
-        height = std::abs(std::int64_t{static_cast<std::int32_t>(ReadU32(dib, info::kHeight))});
-        bitCount = ReadU16(dib, info::kBitCount);
-        compression = ReadU32(dib, info::kCompression);
+        width = static_cast<std::int32_t>(ReadLe32(dib, info::kWidth));
+        height = std::abs(std::int64_t{static_cast<std::int32_t>(ReadLe32(dib, info::kHeight))});
+        bitCount = ReadLe16(dib, info::kBitCount);
+        compression = ReadLe32(dib, info::kCompression);
     } else {
         return std::nullopt;
     }
@@ -272,7 +257,7 @@ std::optional<DibExtent> MeasureDib(const Dib& dib) {
     if (width < 0 || !IsBitCount(bitCount) || (compression != kBiRgb && !rle)) {
         return std::nullopt;
     }
-    const std::uint64_t imageSize = rle ? ReadU32(dib, info::kImageSize)
+    const std::uint64_t imageSize = rle ? ReadLe32(dib, info::kImageSize)
                                         : RowSize(bitCount, static_cast<std::uint64_t>(width)) *
                                               static_cast<std::uint64_t>(height);
     const std::uint64_t headerAndPalette = std::uint64_t{headerSize} + DibPaletteSize(dib);
@@ -287,9 +272,8 @@ std::optional<DibExtent> MeasureDib(const Dib& dib) {
 
 std::array<std::uint8_t, kFileHeaderSize> FileHeader(const DibExtent& extent) {
     std::array<std::uint8_t, kFileHeaderSize> header{'B', 'M'};
-    WriteU32(header.data() + 2, static_cast<std::uint32_t>(kFileHeaderSize + extent.size));
-    WriteU32(header.data() + 10,
-             static_cast<std::uint32_t>(kFileHeaderSize + extent.headerAndPalette));
+    WriteLe32(header, 2, static_cast<std::uint32_t>(kFileHeaderSize + extent.size));
+    WriteLe32(header, 10, static_cast<std::uint32_t>(kFileHeaderSize + extent.headerAndPalette));
     return header;
 }
 
@@ -317,19 +301,19 @@ std::uint16_t DibColorCount(std::span<const std::uint8_t> header) {
         return 0;
     }
     std::uint16_t bitCount = 0;
-    if (ReadU32(header, 0) == kCoreHeaderSize) {
+    if (ReadLe32(header, 0) == kCoreHeaderSize) {
         if (header.size() < kCoreHeaderSize) {
             return 0;
         }
-        bitCount = ReadU16(header, core::kBitCount);
+        bitCount = ReadLe16(header, core::kBitCount);
     } else {
         if (header.size() < kInfoHeaderSize) {
             return 0;
         }
-        if (const std::uint32_t used = ReadU32(header, info::kColorsUsed); used != 0) {
+        if (const std::uint32_t used = ReadLe32(header, info::kColorsUsed); used != 0) {
             return static_cast<std::uint16_t>(used);
         }
-        bitCount = ReadU16(header, info::kBitCount);
+        bitCount = ReadLe16(header, info::kBitCount);
     }
     switch (bitCount) {
     case 1:
@@ -344,7 +328,7 @@ std::uint16_t DibColorCount(std::span<const std::uint8_t> header) {
 }
 
 std::uint32_t DibPaletteSize(std::span<const std::uint8_t> header) {
-    const bool core = header.size() >= 4 && ReadU32(header, 0) == kCoreHeaderSize;
+    const bool core = header.size() >= 4 && ReadLe32(header, 0) == kCoreHeaderSize;
     return DibColorCount(header) * (core ? 3u : 4u);
 }
 
@@ -420,7 +404,7 @@ std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression
         out.push_back(0); // end of bitmap
         out.push_back(1);
     }
-    WriteU32(out.data() + info::kImageSize, static_cast<std::uint32_t>(out.size() - pixelStart));
+    WriteLe32(out, info::kImageSize, static_cast<std::uint32_t>(out.size() - pixelStart));
     return out;
 }
 
@@ -437,9 +421,9 @@ std::uint16_t SaveDib(const Dib* dib, const std::string& fileName,
     }
     std::span<const std::uint8_t> bytes(dib->data(), extent->size);
     Dib patched;
-    if (extent->storesImageSize && ReadU32(*dib, info::kImageSize) != extent->imageSize) {
+    if (extent->storesImageSize && ReadLe32(*dib, info::kImageSize) != extent->imageSize) {
         patched.assign(bytes.begin(), bytes.end());
-        WriteU32(patched.data() + info::kImageSize, extent->imageSize);
+        WriteLe32(patched, info::kImageSize, extent->imageSize);
         bytes = patched;
     }
 
