@@ -2,6 +2,7 @@
 
 #include "orvo/app/settingsfile.h"
 #include "orvo/app/terminalhost.h"
+#include "orvo/engine/generationrun.h"
 #include "orvo/engine/imagename.h"
 #include "orvo/engine/subtitlelist.h"
 #include "orvo/engine/subtitlerenderer.h"
@@ -20,8 +21,6 @@
 
 namespace orvo {
 namespace {
-
-constexpr int kMaxStartIndex = 99999;
 
 QtMessageHandler g_previousHandler = nullptr;
 
@@ -80,8 +79,7 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
         return std::nullopt;
     }
     parameters.StartIndex = options.startIndex.value_or(db.ReadPropInt("", "StartIndex", 1, false));
-    // The window takes five digits at most; a larger stored number would overflow the count.
-    if (parameters.StartIndex < 0 || parameters.StartIndex > kMaxStartIndex) {
+    if (!IsValidStartIndex(parameters.StartIndex)) {
         err << "orvo: " << settingsPath << ": StartIndex " << parameters.StartIndex
             << " is not between 0 and " << kMaxStartIndex << '\n';
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "orvo/app/commandline.h"
 
+#include "orvo/engine/generationrun.h"
 #include "orvo/engine/imagename.h"
 
 #include <kestrum/util/textnotation.h>
@@ -20,9 +21,6 @@ const char* const kName = "name";
 const char* const kHeader = "header";
 const char* const kTestMode = "test-mode";
 
-// The start-index edit of the window takes at most five digits.
-constexpr std::size_t kMaxStartIndexDigits = 5;
-
 // Latin-1 maps every byte to one character and back, so file names and texts that are not
 // valid UTF-8 pass through the parser unchanged.
 QString FromBytes(const std::string& bytes) {
@@ -36,10 +34,13 @@ std::string ToBytes(const QString& text) {
 std::optional<int> ParseStartIndex(const std::string& text) {
     const bool digitsOnly = std::all_of(text.begin(), text.end(),
                                         [](unsigned char ch) { return std::isdigit(ch) != 0; });
-    if (text.empty() || text.size() > kMaxStartIndexDigits || !digitsOnly) {
+    // The length is checked first so that the conversion cannot overflow.
+    if (text.empty() || text.size() > static_cast<std::size_t>(kMaxStartIndexDigits) ||
+        !digitsOnly) {
         return std::nullopt;
     }
-    return std::stoi(text);
+    const int index = std::stoi(text);
+    return IsValidStartIndex(index) ? std::optional(index) : std::nullopt;
 }
 
 std::optional<std::string> OptionalValue(const QCommandLineParser& parser, const char* name) {
@@ -67,7 +68,10 @@ CommandLine::CommandLine() {
          "settings file.",
          "file"},
         {kIgnoreListConfig, "Do not read the list configuration file beside the list."},
-        {kStartIndex, "Number of the first image, 0-99999 (default: the stored one, else 1).", "n"},
+        {kStartIndex,
+         QStringLiteral("Number of the first image, 0-%1 (default: the stored one, else 1).")
+             .arg(kMaxStartIndex),
+         "n"},
         {kName, "Image base name (default: the stored one, else OutputImg).", "name"},
         {kHeader,
          "Script file header; \\\\ \\t \\r \\n \\xHH stand for a backslash, tab, CR, LF and any "
@@ -120,7 +124,8 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
     if (const auto text = OptionalValue(m_parser, kStartIndex)) {
         options.startIndex = ParseStartIndex(*text);
         if (!options.startIndex) {
-            parsed.error = "Invalid start index '" + *text + "': give a number from 0 to 99999.";
+            parsed.error = "Invalid start index '" + *text + "': give a number from 0 to " +
+                           std::to_string(kMaxStartIndex) + ".";
             return parsed;
         }
     }

@@ -1,6 +1,7 @@
 #include "orvo/app/cprocessdlg.h"
 
 #include "orvo/app/messages.h"
+#include "orvo/engine/generationrun.h"
 #include "orvo/engine/imagename.h"
 #include "orvo/engine/texts.h"
 
@@ -31,8 +32,6 @@ namespace orvo {
 
 namespace {
 
-constexpr int kMaxStartIndexDigits = 5;
-constexpr int kMaxStartIndex = 99999;
 constexpr int kPathWidth = 320;
 constexpr int kHeaderLines = 5;
 const char* const kListFilter = "Text file (.txt) (*.txt)";
@@ -98,7 +97,7 @@ void CProcessDlg::CreateControls() {
     m_startIndex->setMaxLength(kMaxStartIndexDigits);
     m_startIndex->setAlignment(Qt::AlignRight);
     m_startIndex->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_startIndex));
+        QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(kMaxStartIndexDigits)), m_startIndex));
     m_outputType = Named(new QComboBox(this), "outputTypeCombo", "Export format.");
     m_outputType->addItem(QStringLiteral("DVD-1"));
     m_outputType->setEnabled(false);
@@ -219,7 +218,7 @@ void CProcessDlg::ShowStoredRunKeys() {
     m_header->setPlainText(DisplayText(m_shownHeader));
     m_shownName = m_db.ReadPropString("", "ImgName", std::string(), true);
     m_name->setText(DisplayText(m_shownName));
-    // The field takes five digits; a number from elsewhere must not be cut to its first five.
+    // A number from elsewhere must not be cut to the digits the field takes.
     const int startIndex =
         std::clamp(m_db.ReadPropInt("", "StartIndex", 1, true), 0, kMaxStartIndex);
     m_startIndex->setText(QString::number(startIndex));

@@ -40,6 +40,21 @@ public:
     virtual void CanvasChanged() = 0;
 };
 
+// The first image's number: the window's field takes five digits, and a larger number would
+// overflow the count of a long run.
+constexpr int kMaxStartIndex = 99999;
+constexpr int kMaxStartIndexDigits = [] {
+    int digits = 0;
+    for (int rest = kMaxStartIndex; rest > 0; rest /= 10) {
+        ++digits;
+    }
+    return digits;
+}();
+
+constexpr bool IsValidStartIndex(int index) {
+    return index >= 0 && index <= kMaxStartIndex;
+}
+
 struct RunParameters {
     std::string LastPath; // the subtitle list: bitmaps go into its folder
     std::string ImgName;

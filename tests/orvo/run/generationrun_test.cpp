@@ -124,6 +124,18 @@ TEST_F(RunTest, ThreeSubtitlesBecomeNumberedBitmapsInTheListsFolder) {
     EXPECT_TRUE(CanvasShowsTheTestText());
 }
 
+// Both drivers accept exactly this range, and the window's field is exactly as wide as its top.
+TEST(StartIndexTest, RangeEndsAtTheFieldWidth) {
+    const std::pair<int, bool> cases[] = {
+        {INT_MIN, false}, {-1, false},     {0, true},        {1, true},
+        {99999, true},    {100000, false}, {INT_MAX, false},
+    };
+    for (const auto& [index, valid] : cases) {
+        EXPECT_EQ(IsValidStartIndex(index), valid) << index;
+    }
+    EXPECT_EQ(kMaxStartIndexDigits, 5);
+}
+
 TEST_F(RunTest, NumbersFromTheStartIndex) {
     m_parameters.StartIndex = 41;
     Run({kShort, kThree});
