@@ -16,7 +16,15 @@ std::unique_ptr<CObject> CPropDb::CreateObject() {
 }
 
 CPropDb::CPropDb() = default;
+CPropDb::CPropDb(CPropDb&&) noexcept = default;
+CPropDb& CPropDb::operator=(CPropDb&&) noexcept = default;
 CPropDb::~CPropDb() = default;
+
+void CPropDb::Swap(CPropDb& other) noexcept {
+    CPropDb held(std::move(other));
+    other = std::move(*this);
+    *this = std::move(held);
+}
 
 const CRuntimeClass& CPropDb::GetRuntimeClass() const {
     return classCPropDb;

@@ -29,7 +29,14 @@ public:
     CPropDb();
     CPropDb(const CPropDb&) = delete;
     CPropDb& operator=(const CPropDb&) = delete;
+    // A database moved from may only be assigned to or destroyed.
+    CPropDb(CPropDb&&) noexcept;
+    CPropDb& operator=(CPropDb&&) noexcept;
     ~CPropDb() override;
+
+    // Exchanges everything, file name, extension and module name included, so that a database
+    // read on the side can take the place of the one in use in one step that cannot fail.
+    void Swap(CPropDb& other) noexcept;
 
     const CRuntimeClass& GetRuntimeClass() const override;
     void Serialize(CArchive& ar) override;

@@ -32,6 +32,8 @@ public:
     CPropSet();
     CPropSet(const CPropSet&) = delete;
     CPropSet& operator=(const CPropSet&) = delete;
+    CPropSet(CPropSet&&) noexcept = default;
+    CPropSet& operator=(CPropSet&&) noexcept = default;
     ~CPropSet() override;
 
     const CRuntimeClass& GetRuntimeClass() const override;

@@ -192,19 +192,17 @@ void CProcessDlg::CheckListConfiguration(const std::string& cfgPath) {
     if (!IsRegularFile(cfgPath) || !AskYesNo(this, kConfigurationQuestion)) {
         return;
     }
-    // Read on the side first: a damaged file then leaves the settings as they were, instead
-    // of the part read before the damage.
+    // Read on the side: a damaged file then leaves the settings as they were, instead of the
+    // part read before the damage, and a file changed between two reads cannot slip in.
     try {
-        kestrum::CPropDb trial;
-        kestrum::PropFileResult loaded = trial.LoadWithReason(cfgPath);
-        if (loaded) {
-            loaded = m_db.LoadWithReason(cfgPath);
-        }
-        if (!loaded) {
+        kestrum::CPropDb loaded;
+        const kestrum::PropFileResult result = loaded.LoadWithReason(cfgPath);
+        if (!result) {
             ShowMessage(this, QMessageBox::Warning,
-                        CannotReadConfiguration(cfgPath, loaded.message));
+                        CannotReadConfiguration(cfgPath, result.message));
             return;
         }
+        m_db.Swap(loaded);
     } catch (const kestrum::CArchiveException& error) {
         ShowMessage(this, QMessageBox::Warning, CannotReadConfiguration(cfgPath, error.what()));
         return;

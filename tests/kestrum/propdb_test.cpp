@@ -241,6 +241,61 @@ TEST(PropDbLoad, DeleteAllKeepsTheModuleName) {
     EXPECT_EQ(db.GetModuleName(), "C:\\Apps\\Orvo.exe");
 }
 
+// Two databases that differ in every part a move or swap must carry: values, sections, module
+// name (from the file) and extension.
+CPropDb Example() {
+    CPropDb db;
+    LoadInto(db, Concat({kExampleBody, kLookSection}));
+    return db;
+}
+
+CPropDb Other() {
+    CPropDb db;
+    db.SetExtension("other");
+    db.WritePropString("Paths", "Last", "film.txt");
+    return db;
+}
+
+TEST(PropDbMove, ConstructionTakesEverything) {
+    CPropDb source = Example();
+    const Bytes before = Stored(source);
+    const std::string defaultFile = source.GetDefaultFileName();
+    CPropDb moved(std::move(source));
+    ExpectExampleValues(moved);
+    EXPECT_TRUE(moved.IsSet("Look"));
+    EXPECT_EQ(moved.GetModuleName(), "C:\\Apps\\Orvo.exe");
+    EXPECT_EQ(moved.GetDefaultFileName(), defaultFile);
+    EXPECT_TRUE(SameBytes(Stored(moved), before));
+}
+
+TEST(PropDbMove, AssignmentReplacesWhatWasThere) {
+    CPropDb target = Other();
+    CPropDb source = Example();
+    const Bytes expected = Stored(source);
+    target = std::move(source);
+    EXPECT_FALSE(target.IsSet("Paths"));
+    EXPECT_TRUE(SameBytes(Stored(target), expected));
+    // A moved-from database can be given new contents.
+    source = Other();
+    EXPECT_TRUE(source.IsSet("Paths"));
+}
+
+TEST(PropDbMove, SwapExchangesEveryPart) {
+    CPropDb first = Example();
+    CPropDb second = Other();
+    const Bytes firstBytes = Stored(first);
+    const Bytes secondBytes = Stored(second);
+    const std::string firstFile = first.GetDefaultFileName();
+    const std::string secondFile = second.GetDefaultFileName();
+    first.Swap(second);
+    EXPECT_TRUE(SameBytes(Stored(first), secondBytes));
+    EXPECT_TRUE(SameBytes(Stored(second), firstBytes));
+    EXPECT_EQ(first.GetDefaultFileName(), secondFile);
+    EXPECT_EQ(second.GetDefaultFileName(), firstFile);
+    EXPECT_EQ(first.ReadPropString("Paths", "Last", "", false), "film.txt");
+    ExpectExampleValues(second);
+}
+
 // The default file lies beside the program: here, beside the test executable in the build
 // tree. An extension of the test's own keeps parallel runs apart.
 class PropDbDefaultFile : public ::testing::Test {
