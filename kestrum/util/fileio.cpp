@@ -309,6 +309,11 @@ std::string ReadResult::Message() const {
     return error.message();
 }
 
+bool IsMissing(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
 ReadResult ReadFileLimited(const std::string& path, std::size_t limit) {
     // Non-blocking, so that opening a FIFO without a writer returns at once; it makes no
     // difference to reading a regular file.

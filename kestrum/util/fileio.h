@@ -58,6 +58,9 @@ struct KESTRUM_EXPORT ReadResult {
     std::string Message() const;
 };
 
+// Whether nothing is at path: a file that is there but cannot be read is not missing.
+KESTRUM_EXPORT bool IsMissing(const std::string& path);
+
 // Reads the whole regular file at path, of at most limit bytes, in one pass. A file that is not
 // regular (a folder, /dev/zero, a FIFO) or larger than limit is refused without reading it;
 // one that grows past limit while it is read is refused too.

@@ -11,12 +11,11 @@
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/propstore/cpropdb.h>
 #include <kestrum/util/cstringhelper.h>
+#include <kestrum/util/fileio.h>
 
 #include <QString>
 #include <QtGlobal>
 
-#include <cerrno>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvo {
@@ -33,18 +32,13 @@ void DropRuntimeFolderRemark(QtMsgType type, const QMessageLogContext& context,
     g_previousHandler(type, context, message);
 }
 
-bool IsMissing(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) != 0 && errno == ENOENT;
-}
-
 std::string ChooseRunSettings(const BatchOptions& options) {
     if (options.settingsFile) {
         return *options.settingsFile;
     }
     kestrum::CStringHelper helper;
     const std::string listConfig = helper.ChangeFileExtension(options.listPath, "cfg");
-    if (!options.ignoreListConfig && !IsMissing(listConfig)) {
+    if (!options.ignoreListConfig && !kestrum::IsMissing(listConfig)) {
         return listConfig;
     }
     return ProgramSettingsToRead();

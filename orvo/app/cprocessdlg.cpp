@@ -180,7 +180,6 @@ bool CProcessDlg::LoadSubtitleList(const std::string& path) {
     case ListLoadResult::Status::CannotOpen:
         return false;
     case ListLoadResult::Status::InvalidLine:
-    case ListLoadResult::Status::ReadError:
         ShowMessage(this, QMessageBox::Critical, WithReason(result.message, result.reason));
         m_errorShown = true;
         return false;

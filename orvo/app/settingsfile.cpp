@@ -1,6 +1,7 @@
 #include "orvo/app/settingsfile.h"
 
 #include <kestrum/propstore/cpropdb.h>
+#include <kestrum/util/fileio.h>
 
 #include <QFile>
 #include <QStandardPaths>
@@ -19,11 +20,6 @@ namespace {
 const char* const kDamagedSuffix = ".damaged";
 // Enough for every damaged file a person would keep, and a bound on the search for a name.
 constexpr int kMaxDamagedCopies = 1000;
-
-bool IsMissing(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) != 0 && errno == ENOENT;
-}
 
 // Renames from to to unless to exists, in one step where the file system can.
 int RenameWithoutReplacing(const std::string& from, const std::string& to) {
@@ -53,7 +49,7 @@ std::string ChooseSettingsFile(const std::string& defaultFile) {
 }
 
 std::string SettingsFileToRead(const std::string& own, const std::string& shipped) {
-    if (shipped.empty() || !IsMissing(own) || IsMissing(shipped)) {
+    if (shipped.empty() || !kestrum::IsMissing(own) || kestrum::IsMissing(shipped)) {
         return own;
     }
     return shipped;

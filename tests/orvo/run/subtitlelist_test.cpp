@@ -153,7 +153,7 @@ TEST_F(SubtitleListTest, AFileThatCannotBeAListIsRefusedWithItsReasonAndLeavesTh
         std::string reason;
     } cases[] = {
         {m_dir.File("missing.txt"), std::strerror(ENOENT)},
-        {m_dir.Path().string(), std::strerror(EISDIR)},
+        {m_dir.Path().string(), "not a regular file"},
         {"/dev/zero", "not a regular file"},
         {fifo, "not a regular file"},
         {huge, "larger than 256 MB"},
