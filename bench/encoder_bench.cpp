@@ -2,7 +2,7 @@
 // (ChangeDibFormat), writing (SaveDib), and all three together. A whole run has to reach 1000
 // subtitles a second with rendering included, so a typical canvas should take well under
 // 0.3 ms here.
-#include "orvo/engine/bitmapexport.h"
+#include "bitmapexport.h"
 
 #include "testcanvas.h"
 

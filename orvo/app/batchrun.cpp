@@ -1,12 +1,12 @@
-#include "orvo/app/batchrun.h"
+#include "batchrun.h"
 
-#include "orvo/app/settingsfile.h"
-#include "orvo/app/terminalhost.h"
-#include "orvo/engine/generationrun.h"
-#include "orvo/engine/imagename.h"
-#include "orvo/engine/subtitlelist.h"
-#include "orvo/engine/subtitlerenderer.h"
-#include "orvo/engine/texts.h"
+#include "generationrun.h"
+#include "imagename.h"
+#include "settingsfile.h"
+#include "subtitlelist.h"
+#include "subtitlerenderer.h"
+#include "terminalhost.h"
+#include "texts.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/propstore/cpropdb.h>

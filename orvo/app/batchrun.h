@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvo/app/commandline.h"
+#include "commandline.h"
 
 #include <ostream>
 

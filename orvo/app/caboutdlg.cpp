@@ -1,7 +1,7 @@
-#include "orvo/app/caboutdlg.h"
+#include "caboutdlg.h"
 
-#include "orvo/app/messages.h"
-#include "orvo/app/programicon.h"
+#include "messages.h"
+#include "programicon.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
-#include "orvo/app/ccolorcombo.h"
+#include "ccolorcombo.h"
 
-#include "orvo/app/focusrect.h"
-#include "orvo/engine/palette.h"
+#include "focusrect.h"
+#include "palette.h"
 
 #include <kestrum-gui/colorref.h>
 

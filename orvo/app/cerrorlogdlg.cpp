@@ -1,6 +1,6 @@
-#include "orvo/app/cerrorlogdlg.h"
+#include "cerrorlogdlg.h"
 
-#include "orvo/app/messages.h"
+#include "messages.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
-#include "orvo/app/commandline.h"
+#include "commandline.h"
 
-#include "orvo/engine/generationrun.h"
-#include "orvo/engine/imagename.h"
+#include "generationrun.h"
+#include "imagename.h"
 
 #include <kestrum/util/textnotation.h>
 

@@ -1,8 +1,8 @@
-#include "orvo/app/corvoapp.h"
+#include "corvoapp.h"
 
-#include "orvo/app/corvodlg.h"
-#include "orvo/app/messages.h"
-#include "orvo/app/settingsfile.h"
+#include "corvodlg.h"
+#include "messages.h"
+#include "settingsfile.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 

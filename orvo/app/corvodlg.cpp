@@ -1,15 +1,15 @@
-#include "orvo/app/corvodlg.h"
+#include "corvodlg.h"
 
-#include "orvo/app/caboutdlg.h"
-#include "orvo/app/ccolorcombo.h"
-#include "orvo/app/corvoapp.h"
-#include "orvo/app/cprocessdlg.h"
-#include "orvo/app/focusrect.h"
-#include "orvo/app/messages.h"
-#include "orvo/app/windowhost.h"
-#include "orvo/engine/bitmapexport.h"
-#include "orvo/engine/looksettings.h"
-#include "orvo/engine/texts.h"
+#include "bitmapexport.h"
+#include "caboutdlg.h"
+#include "ccolorcombo.h"
+#include "corvoapp.h"
+#include "cprocessdlg.h"
+#include "focusrect.h"
+#include "looksettings.h"
+#include "messages.h"
+#include "texts.h"
+#include "windowhost.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "orvo/app/escapekeystate.h"
-#include "orvo/engine/generationrun.h"
-#include "orvo/engine/rendersettings.h"
-#include "orvo/engine/subtitlerenderer.h"
+#include "escapekeystate.h"
+#include "generationrun.h"
+#include "rendersettings.h"
+#include "subtitlerenderer.h"
 
 #include <QDialog>
 #include <QImage>

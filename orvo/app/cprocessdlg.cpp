@@ -1,9 +1,9 @@
-#include "orvo/app/cprocessdlg.h"
+#include "cprocessdlg.h"
 
-#include "orvo/app/messages.h"
-#include "orvo/engine/generationrun.h"
-#include "orvo/engine/imagename.h"
-#include "orvo/engine/texts.h"
+#include "generationrun.h"
+#include "imagename.h"
+#include "messages.h"
+#include "texts.h"
 
 #include <kestrum-gui/displaytext.h>
 #include <kestrum/propstore/carchiveexception.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvo/engine/subtitlelist.h"
+#include "subtitlelist.h"
 
 #include <kestrum/propstore/cpropdb.h>
 

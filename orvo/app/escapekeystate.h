@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvo/app/heldkeys.h"
+#include "heldkeys.h"
 
 namespace orvo {
 

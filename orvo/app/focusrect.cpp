@@ -1,4 +1,4 @@
-#include "orvo/app/focusrect.h"
+#include "focusrect.h"
 
 #include <QPainter>
 #include <QPen>

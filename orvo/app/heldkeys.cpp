@@ -1,4 +1,4 @@
-#include "orvo/app/heldkeys.h"
+#include "heldkeys.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvo/app/keyrepeat.h"
+#include "keyrepeat.h"
 
 #include <QEvent>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "orvo/app/keyrepeat.h"
+#include "keyrepeat.h"
 
 namespace orvo {
 

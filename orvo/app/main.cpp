@@ -1,8 +1,8 @@
-#include "orvo/app/batchrun.h"
-#include "orvo/app/commandline.h"
-#include "orvo/app/corvoapp.h"
-#include "orvo/app/programicon.h"
-#include "orvo/app/settingsfile.h"
+#include "batchrun.h"
+#include "commandline.h"
+#include "corvoapp.h"
+#include "programicon.h"
+#include "settingsfile.h"
 
 #include <kestrum/util/cversion.h>
 

@@ -1,6 +1,6 @@
-#include "orvo/app/messages.h"
+#include "messages.h"
 
-#include "orvo/app/keyrepeat.h"
+#include "keyrepeat.h"
 
 #include <kestrum-gui/displaytext.h>
 

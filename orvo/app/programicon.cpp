@@ -1,4 +1,4 @@
-#include "orvo/app/programicon.h"
+#include "programicon.h"
 
 #include <QDir>
 

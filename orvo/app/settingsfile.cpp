@@ -1,4 +1,4 @@
-#include "orvo/app/settingsfile.h"
+#include "settingsfile.h"
 
 #include <kestrum/propstore/cpropdb.h>
 #include <kestrum/util/fileio.h>

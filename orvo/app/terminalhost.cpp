@@ -1,6 +1,6 @@
-#include "orvo/app/terminalhost.h"
+#include "terminalhost.h"
 
-#include "orvo/engine/texts.h"
+#include "texts.h"
 
 #include <csignal>
 

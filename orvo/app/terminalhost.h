@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvo/engine/generationrun.h"
+#include "generationrun.h"
 
 #include <chrono>
 #include <ostream>

@@ -1,8 +1,8 @@
-#include "orvo/app/windowhost.h"
+#include "windowhost.h"
 
-#include "orvo/app/cerrorlogdlg.h"
-#include "orvo/app/escapekeystate.h"
-#include "orvo/app/messages.h"
+#include "cerrorlogdlg.h"
+#include "escapekeystate.h"
+#include "messages.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "orvo/engine/bitmapexport.h"
+#include "bitmapexport.h"
 
-#include "orvo/engine/palette.h"
-#include "orvo/engine/rle4.h"
+#include "palette.h"
+#include "rle4.h"
 
 #include <kestrum/util/fileio.h>
 #include <kestrum/util/littleendian.h>

@@ -1,11 +1,11 @@
-#include "orvo/engine/generationrun.h"
+#include "generationrun.h"
 
-#include "orvo/engine/bitmapexport.h"
-#include "orvo/engine/imagename.h"
-#include "orvo/engine/looksettings.h"
-#include "orvo/engine/scriptfile.h"
-#include "orvo/engine/subtitlerenderer.h"
-#include "orvo/engine/texts.h"
+#include "bitmapexport.h"
+#include "imagename.h"
+#include "looksettings.h"
+#include "scriptfile.h"
+#include "subtitlerenderer.h"
+#include "texts.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/util/cstringhelper.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvo/engine/rendersettings.h"
-#include "orvo/engine/subtitlelist.h"
+#include "rendersettings.h"
+#include "subtitlelist.h"
 
 #include <QImage>
 

@@ -1,4 +1,4 @@
-#include "orvo/engine/looksettings.h"
+#include "looksettings.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvo/engine/rendersettings.h"
+#include "rendersettings.h"
 
 #include <kestrum/propstore/cpropdb.h>
 

@@ -1,4 +1,4 @@
-#include "orvo/engine/rle4.h"
+#include "rle4.h"
 
 #include <algorithm>
 #include <bit>

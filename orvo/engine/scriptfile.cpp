@@ -1,4 +1,4 @@
-#include "orvo/engine/scriptfile.h"
+#include "scriptfile.h"
 
 #include <kestrum/util/cstringhelper.h>
 #include <kestrum/util/fileio.h>

@@ -1,6 +1,6 @@
-#include "orvo/engine/subtitlelist.h"
+#include "subtitlelist.h"
 
-#include "orvo/engine/texts.h"
+#include "texts.h"
 
 #include <kestrum/util/fileio.h>
 

@@ -1,4 +1,4 @@
-#include "orvo/engine/subtitlerenderer.h"
+#include "subtitlerenderer.h"
 
 #include <kestrum-gui/colorref.h>
 #include <kestrum-gui/displaytext.h>

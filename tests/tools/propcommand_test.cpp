@@ -1,4 +1,4 @@
-#include "kestrum-prop/propcommand.h"
+#include "propcommand.h"
 
 #include <kestrum/propstore/cprop.h>
 #include <kestrum/propstore/cpropdb.h>

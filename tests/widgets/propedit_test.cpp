@@ -2,7 +2,7 @@
 // descriptions by kind, editing and saving through the dialog, Cancel, damaged files.
 #include "defsettestsupport.h"
 
-#include "kestrum-propedit/propedit.h"
+#include "propedit.h"
 
 #include <kestrum/propstore/cpropdb.h>
 

@@ -1,4 +1,4 @@
-#include "kestrum-prop/propcommand.h"
+#include "propcommand.h"
 
 #include <iostream>
 #include <string>

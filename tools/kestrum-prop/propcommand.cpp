@@ -1,6 +1,6 @@
-#include "kestrum-prop/propcommand.h"
+#include "propcommand.h"
 
-#include "kestrum-prop/valuetext.h"
+#include "valuetext.h"
 
 #include <kestrum/util/textnotation.h>
 

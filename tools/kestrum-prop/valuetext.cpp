@@ -1,4 +1,4 @@
-#include "kestrum-prop/valuetext.h"
+#include "valuetext.h"
 
 #include <kestrum/propstore/cprop.h>
 #include <kestrum/util/textnotation.h>

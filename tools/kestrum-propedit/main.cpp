@@ -1,5 +1,5 @@
 // kestrum-propedit FILE: edits a property file in the settings dialog.
-#include "kestrum-propedit/propedit.h"
+#include "propedit.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "kestrum-propedit/propedit.h"
+#include "propedit.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/propstore/propfileresult.h>

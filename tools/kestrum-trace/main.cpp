@@ -1,7 +1,7 @@
 // kestrum-trace: the trace viewer "Lumbex" for a terminal. It binds the endpoint that CShowIt
 // sends to, prints each message as "TIME TEXT" and releases the message's shared memory.
 
-#include "kestrum-trace/terminaltext.h"
+#include "terminaltext.h"
 
 #include <kestrum/diag/tracechannel.h>
 #include <kestrum/util/cversion.h>

@@ -1,4 +1,4 @@
-#include "kestrum-trace/terminaltext.h"
+#include "terminaltext.h"
 
 #include <kestrum/util/textcodec.h>
 

@@ -1,6 +1,6 @@
 #include "bitmaptestsupport.h"
 
-#include "orvo/engine/palette.h"
+#include "palette.h"
 
 #include <algorithm>
 #include <fstream>

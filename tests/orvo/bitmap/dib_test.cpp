@@ -1,5 +1,5 @@
-#include "orvo/engine/bitmapexport.h"
-#include "orvo/engine/palette.h"
+#include "bitmapexport.h"
+#include "palette.h"
 
 #include "bitmaptestsupport.h"
 #include "testcanvas.h"

@@ -1,4 +1,4 @@
-#include "orvo/engine/palette.h"
+#include "palette.h"
 
 #include <gtest/gtest.h>
 

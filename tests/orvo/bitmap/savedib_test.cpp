@@ -1,4 +1,4 @@
-#include "orvo/engine/bitmapexport.h"
+#include "bitmapexport.h"
 
 #include "common/filesizelimit.h"
 

@@ -1,6 +1,6 @@
-#include "orvo/engine/subtitlerenderer.h"
+#include "subtitlerenderer.h"
 
-#include "orvo/engine/texts.h"
+#include "texts.h"
 
 #include <QFontMetricsF>
 

@@ -1,7 +1,7 @@
-#include "orvo/engine/generationrun.h"
-#include "orvo/engine/looksettings.h"
-#include "orvo/engine/subtitlerenderer.h"
-#include "orvo/engine/texts.h"
+#include "generationrun.h"
+#include "looksettings.h"
+#include "subtitlerenderer.h"
+#include "texts.h"
 
 #include "runtestsupport.h"
 

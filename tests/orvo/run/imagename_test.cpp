@@ -1,4 +1,4 @@
-#include "orvo/engine/imagename.h"
+#include "imagename.h"
 
 #include <gtest/gtest.h>
 

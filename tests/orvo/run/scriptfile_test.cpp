@@ -1,5 +1,5 @@
-#include "orvo/engine/scriptfile.h"
-#include "orvo/engine/texts.h"
+#include "scriptfile.h"
+#include "texts.h"
 
 #include "runtestsupport.h"
 

@@ -1,4 +1,4 @@
-#include "orvo/engine/subtitlelist.h"
+#include "subtitlelist.h"
 
 #include "runtestsupport.h"
 

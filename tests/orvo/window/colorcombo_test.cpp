@@ -1,7 +1,7 @@
 // The colour combo: its 16 items, SelectColor, and how a swatch is drawn.
 #include "windowtestsupport.h"
 
-#include "orvo/app/ccolorcombo.h"
+#include "ccolorcombo.h"
 
 #include <QAbstractItemView>
 #include <QPainter>

@@ -2,9 +2,9 @@
 // key held down through a run, whose repeats reach the window that the run gives back.
 #include "windowtestsupport.h"
 
-#include "orvo/app/corvoapp.h"
-#include "orvo/app/corvodlg.h"
-#include "orvo/app/messages.h"
+#include "corvoapp.h"
+#include "corvodlg.h"
+#include "messages.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -2,9 +2,9 @@
 // shown again at the next start, and a settings file that cannot be read.
 #include "windowtestsupport.h"
 
-#include "orvo/app/corvoapp.h"
-#include "orvo/app/corvodlg.h"
-#include "orvo/app/settingsfile.h"
+#include "corvoapp.h"
+#include "corvodlg.h"
+#include "settingsfile.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,9 +2,9 @@
 // show at start, what each one changes, the preview and the About box.
 #include "windowtestsupport.h"
 
-#include "orvo/app/ccolorcombo.h"
-#include "orvo/app/corvoapp.h"
-#include "orvo/app/corvodlg.h"
+#include "ccolorcombo.h"
+#include "corvoapp.h"
+#include "corvodlg.h"
 
 #include <QAction>
 #include <QComboBox>

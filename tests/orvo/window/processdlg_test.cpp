@@ -2,8 +2,8 @@
 // outcome, the list configuration question, and what Start hands over.
 #include "windowtestsupport.h"
 
-#include "orvo/app/cprocessdlg.h"
-#include "orvo/engine/imagename.h"
+#include "cprocessdlg.h"
+#include "imagename.h"
 
 #include <QComboBox>
 #include <QFileDialog>

@@ -3,9 +3,9 @@
 // its own look.
 #include "windowtestsupport.h"
 
-#include "orvo/app/ccolorcombo.h"
-#include "orvo/app/corvoapp.h"
-#include "orvo/app/corvodlg.h"
+#include "ccolorcombo.h"
+#include "corvoapp.h"
+#include "corvodlg.h"
 
 #include <QFileDialog>
 #include <QKeyEvent>

@@ -4,7 +4,7 @@
 // the modal dialogs a test opens, and list files.
 #include "widgets/widgetstestsupport.h"
 
-#include "orvo/engine/rendersettings.h"
+#include "rendersettings.h"
 
 #include <kestrum/propstore/cpropdb.h>
 

@@ -1,7 +1,7 @@
 // An example of a program with descriptions of its own: kestrum-propedit on an Orvo settings
 // file, with Orvo's look keys described as Orvo means them (colours, the alignment as a
 // choice list, margins in pixels) and LastPath as a folder.
-#include "kestrum-propedit/propedit.h"
+#include "propedit.h"
 
 #include <QApplication>
 
