@@ -28,8 +28,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
 
 namespace orvo {
 
@@ -543,13 +541,11 @@ void COrvoDlg::OnFont() {
 
 // Into the current folder, as the canvas was last drawn.
 void COrvoDlg::OnSaveTestImage() {
-    errno = 0;
-    if (SaveCanvasBitmap(&m_canvas, kTestImage) != kDibWritten) {
-        const int error = errno;
+    const DibSaveOutcome outcome = SaveCanvasBitmapWithReason(&m_canvas, kTestImage);
+    if (outcome.code != kDibWritten) {
         m_statusLine->setText(
             QStringLiteral("Cannot write %1: %2")
-                .arg(QString::fromLatin1(kTestImage),
-                     QString::fromLocal8Bit(error != 0 ? std::strerror(error) : "write error")));
+                .arg(QString::fromLatin1(kTestImage), QString::fromStdString(outcome.Reason())));
     }
 }
 

@@ -6,11 +6,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvo {
@@ -20,21 +16,6 @@ namespace {
 const char* const kDamagedSuffix = ".damaged";
 // Enough for every damaged file a person would keep, and a bound on the search for a name.
 constexpr int kMaxDamagedCopies = 1000;
-
-// Renames from to to unless to exists, in one step where the file system can.
-int RenameWithoutReplacing(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return 0;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return errno;
-    }
-    struct stat info {};
-    if (lstat(to.c_str(), &info) == 0) {
-        return EEXIST;
-    }
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
 
 } // namespace
 
@@ -70,13 +51,11 @@ std::string ProgramSettingsToRead() {
 std::string MoveDamagedAside(const std::string& file, std::error_code& error) {
     std::string aside = file + kDamagedSuffix;
     for (int copy = 1; copy <= kMaxDamagedCopies; ++copy) {
-        const int failure = RenameWithoutReplacing(file, aside);
-        if (failure == 0) {
-            error.clear();
+        error = kestrum::RenameWithoutReplacing(file, aside);
+        if (!error) {
             return aside;
         }
-        if (failure != EEXIST) {
-            error = std::error_code(failure, std::generic_category());
+        if (error != std::errc::file_exists) {
             return {};
         }
         aside = file + kDamagedSuffix + "." + std::to_string(copy);

@@ -294,6 +294,19 @@ std::error_code WriteIntoStream(const std::string& fileName,
     return error ? error : closed;
 }
 
+// Pieces of at most 32767 bytes, each written whole: the file API that the format comes from
+// took a 16-bit signed length.
+std::error_code WriteChunks(int fd, std::span<const std::uint8_t> data) {
+    for (std::size_t done = 0; done < data.size(); done += kMaxChunk) {
+        const std::error_code error =
+            kestrum::WriteAll(fd, data.subspan(done, std::min(data.size() - done, kMaxChunk)));
+        if (error) {
+            return error;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 std::uint16_t DibColorCount(std::span<const std::uint8_t> header) {
@@ -408,16 +421,37 @@ std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression
     return out;
 }
 
+std::string DibSaveOutcome::Reason() const {
+    if (error) {
+        return error.message();
+    }
+    switch (code) {
+    case kDibNotAccessible:
+        return "cannot create the file";
+    case kDibFileError:
+        return "write error";
+    case kNoDib:
+        return "no picture to write";
+    default:
+        return "error " + std::to_string(code);
+    }
+}
+
 std::uint16_t SaveDib(const Dib* dib, const std::string& fileName,
                       kestrum::FileReplacer* replacer) {
+    return SaveDibWithReason(dib, fileName, replacer).code;
+}
+
+DibSaveOutcome SaveDibWithReason(const Dib* dib, const std::string& fileName,
+                                 kestrum::FileReplacer* replacer) {
     if (dib == nullptr) {
-        return kNoDib;
+        return {kNoDib, {}};
     }
     // Checked before the file is created, so that a block that holds no DIB leaves an existing
     // file as it was.
     const std::optional<DibExtent> extent = MeasureDib(*dib);
     if (!extent) {
-        return kDibNotAccessible;
+        return {kDibNotAccessible, {}};
     }
     std::span<const std::uint8_t> bytes(dib->data(), extent->size);
     Dib patched;
@@ -429,10 +463,8 @@ std::uint16_t SaveDib(const Dib* dib, const std::string& fileName,
 
     const auto fileHeader = FileHeader(*extent);
     const auto write = [&](int fd) {
-        const bool written = WriteInChunks(fd, fileHeader) == fileHeader.size() &&
-                             WriteInChunks(fd, bytes) == bytes.size();
-        return written ? std::error_code()
-                       : std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+        const std::error_code error = WriteChunks(fd, fileHeader);
+        return error ? error : WriteChunks(fd, bytes);
     };
     // Through a temporary file and a rename: a run that is killed leaves each bitmap old or
     // new, never cut short. A device or a pipe is written into as it is.
@@ -440,34 +472,27 @@ std::uint16_t SaveDib(const Dib* dib, const std::string& fileName,
                                   : replacer != nullptr ? replacer->Replace(fileName, write)
                                                         : kestrum::ReplaceFile(fileName, write);
     if (error) {
-        errno = error.value();
-        return kDibFileError;
+        return {kDibFileError, error};
     }
-    return kDibWritten;
+    return {kDibWritten, {}};
 }
 
 std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data) {
-    for (std::size_t done = 0; done < data.size();) {
-        const std::size_t piece = std::min(data.size() - done, kMaxChunk);
-        ssize_t written = 0;
-        do {
-            written = ::write(fd, data.data() + done, piece);
-        } while (written < 0 && errno == EINTR);
-        if (written != static_cast<ssize_t>(piece)) {
-            return 0;
-        }
-        done += piece;
-    }
-    return data.size();
+    return WriteChunks(fd, data) ? 0 : data.size();
 }
 
 std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName,
                                kestrum::FileReplacer* replacer) {
+    return SaveCanvasBitmapWithReason(bitmap, fileName, replacer).code;
+}
+
+DibSaveOutcome SaveCanvasBitmapWithReason(const QImage* bitmap, const std::string& fileName,
+                                          kestrum::FileReplacer* replacer) {
     std::optional<Dib> converted;
     if (const std::optional<Dib> capture = BitmapToDib(bitmap)) {
         converted = ChangeDibFormat(*capture, 4, static_cast<int>(kBiRle4));
     }
-    return SaveDib(converted ? &*converted : nullptr, fileName, replacer);
+    return SaveDibWithReason(converted ? &*converted : nullptr, fileName, replacer);
 }
 
 } // namespace orvo

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace kestrum {
@@ -36,16 +37,30 @@ std::optional<Dib> BitmapToDib(const QImage* bitmap);
 // The DIB converted to the standard 16-colour palette: every pixel becomes its nearest palette
 // colour; compression 2 is run-length encoding of 4-bit pixels.
 std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression);
+// A save's result code and, after a file error, the system's reason.
+struct DibSaveOutcome {
+    std::uint16_t code = kDibWritten;
+    std::error_code error;
+
+    // Why the bitmap was not written, for a message.
+    [[nodiscard]] std::string Reason() const;
+};
+
 // Writes the 14-byte file header and the DIB, through a temporary file that replaces the old
 // file whole; a run passes its replacer, which reuses the files that replacements free.
-std::uint16_t SaveDib(const Dib* dib, const std::string& fileName,
-                      kestrum::FileReplacer* replacer = nullptr);
+[[nodiscard]] std::uint16_t SaveDib(const Dib* dib, const std::string& fileName,
+                                    kestrum::FileReplacer* replacer = nullptr);
+[[nodiscard]] DibSaveOutcome SaveDibWithReason(const Dib* dib, const std::string& fileName,
+                                               kestrum::FileReplacer* replacer = nullptr);
 // Writes in pieces of at most 32767 bytes; length on success, 0 after any short write.
-std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data);
+[[nodiscard]] std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data);
 
 // The canvas as a 4-bit run-length-encoded BMP file; the result of SaveDib. A run goes on after
 // a bitmap that could not be written, but tells its driver.
-std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName,
-                               kestrum::FileReplacer* replacer = nullptr);
+[[nodiscard]] std::uint16_t SaveCanvasBitmap(const QImage* bitmap, const std::string& fileName,
+                                             kestrum::FileReplacer* replacer = nullptr);
+[[nodiscard]] DibSaveOutcome SaveCanvasBitmapWithReason(const QImage* bitmap,
+                                                        const std::string& fileName,
+                                                        kestrum::FileReplacer* replacer = nullptr);
 
 } // namespace orvo

@@ -11,8 +11,6 @@
 #include <kestrum/util/cstringhelper.h>
 #include <kestrum/util/fileio.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 namespace orvo {
@@ -25,31 +23,11 @@ std::string ImageFileName(const std::string& folder, const std::string& imgName,
     return folder + imgName + "." + std::to_string(number) + ".bmp";
 }
 
-// The writers report why through errno; a failure that left none still needs a reason.
-std::string LastErrorText(int error, std::string fallback) {
-    return error != 0 ? std::string(std::strerror(error)) : fallback;
-}
-
-std::string SaveResultText(std::uint16_t result) {
-    switch (result) {
-    case kDibNotAccessible:
-        return "cannot create the file";
-    case kDibFileError:
-        return "write error";
-    case kNoDib:
-        return "no picture to write";
-    default:
-        return "error " + std::to_string(result);
-    }
-}
-
 bool SaveImage(const QImage& canvas, const std::string& fileName, kestrum::FileReplacer& replacer,
                GenerationHost& host) {
-    errno = 0;
-    const std::uint16_t result = SaveCanvasBitmap(&canvas, fileName, &replacer);
-    const int error = errno;
-    if (result != kDibWritten) {
-        host.WriteFailed(fileName, LastErrorText(error, SaveResultText(result)));
+    const DibSaveOutcome outcome = SaveCanvasBitmapWithReason(&canvas, fileName, &replacer);
+    if (outcome.code != kDibWritten) {
+        host.WriteFailed(fileName, outcome.Reason());
         return false;
     }
     return true;
@@ -123,10 +101,9 @@ bool WriteScript(const ScriptTarget& script, const std::vector<ScriptEntry>& ent
         host.WriteFailed(script.path, "it is the subtitle list");
         return false;
     }
-    errno = 0;
-    if (!WriteScriptFile(script.path, script.header, entries, parameters.ImgName)) {
-        const int error = errno;
-        host.WriteFailed(script.path, LastErrorText(error, "write error"));
+    if (const std::error_code error =
+            ReplaceScriptFile(script.path, script.header, entries, parameters.ImgName)) {
+        host.WriteFailed(script.path, error.message());
         return false;
     }
     return true;

@@ -4,7 +4,6 @@
 #include <kestrum/util/fileio.h>
 
 #include <array>
-#include <cerrno>
 #include <cstdio>
 
 namespace orvo {
@@ -40,23 +39,20 @@ std::vector<ScriptEntry> ScriptEntries(const SubtitleStore& store, int startInde
 
 bool WriteScriptFile(const std::string& path, const std::string& header, const SubtitleStore& store,
                      const std::string& imgName, int startIndex) {
-    return WriteScriptFile(path, header, ScriptEntries(store, startIndex), imgName);
+    return !ReplaceScriptFile(path, header, ScriptEntries(store, startIndex), imgName);
 }
 
-// errno tells a caller why it failed. The text is built whole and then replaces the old file
-// in one step: a run that is killed leaves the old script or the new one, never half of it.
-bool WriteScriptFile(const std::string& path, const std::string& header,
-                     std::span<const ScriptEntry> entries, const std::string& imgName) {
+std::error_code ReplaceScriptFile(const std::string& path, const std::string& header,
+                                  std::span<const ScriptEntry> entries,
+                                  const std::string& imgName) {
     std::string text = header + kLineEnd;
     for (const ScriptEntry& entry : entries) {
         text += FormatScriptLine(*entry.line, entry.number, imgName);
     }
-    const std::error_code error = kestrum::ReplaceFile(path, [&text](int fd) {
+    return kestrum::ReplaceFile(path, [&text](int fd) {
         return kestrum::WriteAll(fd,
                                  {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     });
-    errno = error.value();
-    return !error;
 }
 
 } // namespace orvo

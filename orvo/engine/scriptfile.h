@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace orvo {
@@ -22,10 +23,14 @@ std::vector<ScriptEntry> ScriptEntries(const SubtitleStore& store, int startInde
 
 // Writes header, CR LF, then one line per subtitle numbered from startIndex. False when the
 // file cannot be created or written.
-bool WriteScriptFile(const std::string& path, const std::string& header, const SubtitleStore& store,
-                     const std::string& imgName, int startIndex);
-// The same for the given images only.
-bool WriteScriptFile(const std::string& path, const std::string& header,
-                     std::span<const ScriptEntry> entries, const std::string& imgName);
+[[nodiscard]] bool WriteScriptFile(const std::string& path, const std::string& header,
+                                   const SubtitleStore& store, const std::string& imgName,
+                                   int startIndex);
+// The same for the given images only, with the reason of a failure: the text is built whole
+// and then replaces the old file in one step, so a run that is killed leaves the old script or
+// the new one, never half of it.
+[[nodiscard]] std::error_code ReplaceScriptFile(const std::string& path, const std::string& header,
+                                                std::span<const ScriptEntry> entries,
+                                                const std::string& imgName);
 
 } // namespace orvo

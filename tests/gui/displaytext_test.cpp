@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"EncodedSurrogate", "\xED\xA0\x80", u"\u00ED\u00A0\u20AC"_s},
         DecodeCase{"UndefinedBytesKeepLatin1", "\x81\x8D\x8F\x90\x9D",
                    u"\u0081\u008D\u008F\u0090\u009D"_s}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Every byte from 0x80 to 0x9F, as Windows-1252 defines it.
 TEST(Windows1252Test, DecodesTheWholeHighControlRange) {

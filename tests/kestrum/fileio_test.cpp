@@ -126,6 +126,21 @@ TEST(WriteAll, ReportsTheWriteThatStoppedIt) {
     EXPECT_EQ(WriteAll(-1, {}), std::error_code()) << "nothing to write, nothing to fail";
 }
 
+TEST(RenameWithoutReplacing, MovesOnlyToAFreeName) {
+    TempDir dir;
+    WriteFile(dir.File("a"), Text("a"));
+    WriteFile(dir.File("taken"), Text("kept"));
+
+    EXPECT_EQ(RenameWithoutReplacing(dir.File("a"), dir.File("taken")), std::errc::file_exists);
+    EXPECT_EQ(ReadFile(dir.File("taken")), Text("kept"));
+    EXPECT_EQ(ReadFile(dir.File("a")), Text("a"));
+
+    EXPECT_FALSE(RenameWithoutReplacing(dir.File("a"), dir.File("b")));
+    EXPECT_EQ(ReadFile(dir.File("b")), Text("a"));
+    EXPECT_EQ(RenameWithoutReplacing(dir.File("a"), dir.File("c")),
+              std::errc::no_such_file_or_directory);
+}
+
 TEST(UniqueFd, ClosesOnceAndHandsOver) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
@@ -174,7 +189,7 @@ TEST(ReplaceFile, AFailedWriterLeavesTheOldFileAndNoTemporary) {
     const std::string target = dir.File("settings.cfg");
     WriteFile(target, Text("old"));
     const auto error = ReplaceFile(target, [](int fd) {
-        WriteAll(fd, Text("half"));
+        EXPECT_FALSE(WriteAll(fd, Text("half")));
         return Errno(ENOSPC);
     });
     EXPECT_EQ(error, Errno(ENOSPC));

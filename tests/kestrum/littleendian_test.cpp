@@ -52,8 +52,8 @@ TEST_P(LittleEndianTest, WritesTheBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, LittleEndianTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
+                         [](const auto& test) {
+                             std::string name = test.param.name;
                              for (char& ch : name) {
                                  if (!std::isalnum(static_cast<unsigned char>(ch))) {
                                      ch = '_';

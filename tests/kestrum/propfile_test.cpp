@@ -48,7 +48,7 @@ TEST(PropFileSave, AFailureHalfWayLeavesTheOldFileAsItWas) {
     large.WritePropString("", "Header1", std::string(100000, 'x'));
     {
         FileSizeLimit limit(4096);
-        EXPECT_TRUE(RaisesCause([&] { large.Save(path); }, Cause::FileError));
+        EXPECT_TRUE(RaisesCause([&] { return large.Save(path); }, Cause::FileError));
     }
     EXPECT_TRUE(SameBytes(ReadFile(path), before));
     EXPECT_EQ(FilesIn(dir), 1u) << "the temporary file must not stay behind";
@@ -178,7 +178,7 @@ TEST(PropFileLoad, EveryCutOfASampleFileIsEndOfData) {
     for (std::size_t length = 0; length < whole.size(); ++length) {
         WriteFile(cutPath, Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
         CPropDb db;
-        ASSERT_TRUE(RaisesCause([&] { db.Load(cutPath); }, Cause::EndOfData))
+        ASSERT_TRUE(RaisesCause([&] { return db.Load(cutPath); }, Cause::EndOfData))
             << "cut at " << length;
     }
     CPropDb db;

@@ -82,11 +82,11 @@ public:
     // returns false when the file cannot be opened or read, is no regular file or is larger
     // than kPropFileSizeLimit. Every other error is a CArchiveException; after a failed Load
     // the database holds what was read before the error. After false, errno holds the reason.
-    bool Save(const std::string& fileName);
-    bool Load(const std::string& fileName);
+    [[nodiscard]] bool Save(const std::string& fileName);
+    [[nodiscard]] bool Load(const std::string& fileName);
     // Save and Load, with the reason when they would return false.
-    PropFileResult SaveWithReason(const std::string& fileName);
-    PropFileResult LoadWithReason(const std::string& fileName);
+    [[nodiscard]] PropFileResult SaveWithReason(const std::string& fileName);
+    [[nodiscard]] PropFileResult LoadWithReason(const std::string& fileName);
 
     const CPropSet& GetDefaultSet() const { return m_defaultSet; }
     const SectionMap& GetSections() const { return m_sections; }

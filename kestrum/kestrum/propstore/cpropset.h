@@ -67,10 +67,10 @@ public:
 
     // The set alone in a file of its own; an empty name means the default file name, formed
     // from the program's path and the extension "cfg". Save and Load fail as CPropDb's do.
-    bool Save(const std::string& fileName);
-    bool Load(const std::string& fileName);
-    PropFileResult SaveWithReason(const std::string& fileName);
-    PropFileResult LoadWithReason(const std::string& fileName);
+    [[nodiscard]] bool Save(const std::string& fileName);
+    [[nodiscard]] bool Load(const std::string& fileName);
+    [[nodiscard]] PropFileResult SaveWithReason(const std::string& fileName);
+    [[nodiscard]] PropFileResult LoadWithReason(const std::string& fileName);
 
     // The full path of the program that last saved the set, or "None".
     const std::string& GetModuleName() const { return m_moduleName; }

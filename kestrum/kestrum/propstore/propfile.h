@@ -19,11 +19,11 @@ std::string Resolve(const std::string& fileName, std::string_view extension);
 
 // Fails when the file cannot be created (or is read-only); file errors after that raise
 // CArchiveException and leave an existing file untouched.
-PropFileResult Save(CObject& object, const std::string& path);
+[[nodiscard]] PropFileResult Save(CObject& object, const std::string& path);
 
 // Fails when the file cannot be opened or read, is no regular file or is larger than
 // kPropFileSizeLimit; errors in its content raise CArchiveException.
-PropFileResult Load(CObject& object, const std::string& path);
+[[nodiscard]] PropFileResult Load(CObject& object, const std::string& path);
 
 // The bool of Load and Save, with errno set to the reason of a failure, as callers
 // of the bool forms read it.

@@ -110,7 +110,7 @@ public:
     }
 
     // Creates a file of a name not in use beside target.
-    std::error_code Create(const std::string& target) {
+    [[nodiscard]] std::error_code Create(const std::string& target) {
         return TakeName(target, [](const std::string& path) {
             return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         });
@@ -118,7 +118,7 @@ public:
 
     // Takes over spare, the file an earlier replacement freed, under a name not in use beside
     // target; its bytes are written over, and Cut ends them where the new ones end.
-    std::error_code Adopt(const std::string& spare, const std::string& target) {
+    [[nodiscard]] std::error_code Adopt(const std::string& spare, const std::string& target) {
         return TakeName(target, [&spare](const std::string& path) {
             if (renameat2(AT_FDCWD, spare.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
                 return -1;
@@ -307,6 +307,20 @@ std::string ReadResult::Message() const {
         break;
     }
     return error.message();
+}
+
+std::error_code RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return {};
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return LastError();
+    }
+    struct stat info {};
+    if (lstat(to.c_str(), &info) == 0) {
+        return std::make_error_code(std::errc::file_exists);
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastError();
 }
 
 bool IsMissing(const std::string& path) {

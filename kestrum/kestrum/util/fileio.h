@@ -64,10 +64,15 @@ KESTRUM_EXPORT bool IsMissing(const std::string& path);
 // Reads the whole regular file at path, of at most limit bytes, in one pass. A file that is not
 // regular (a folder, /dev/zero, a FIFO) or larger than limit is refused without reading it;
 // one that grows past limit while it is read is refused too.
-KESTRUM_EXPORT ReadResult ReadFileLimited(const std::string& path, std::size_t limit);
+[[nodiscard]] KESTRUM_EXPORT ReadResult ReadFileLimited(const std::string& path, std::size_t limit);
 
 // Writes all bytes to fd, through short writes and interruptions; the error when it could not.
-KESTRUM_EXPORT std::error_code WriteAll(int fd, std::span<const std::uint8_t> bytes);
+[[nodiscard]] KESTRUM_EXPORT std::error_code WriteAll(int fd, std::span<const std::uint8_t> bytes);
+
+// Renames from to to unless something is at to already (then errc::file_exists), in one step
+// where the file system can; where it cannot, a check and a rename.
+[[nodiscard]] KESTRUM_EXPORT std::error_code RenameWithoutReplacing(const std::string& from,
+                                                                    const std::string& to);
 
 struct ReplaceOptions {
     // fsync the file before the rename and the folder after it, so that a power cut leaves
@@ -93,9 +98,9 @@ struct ReplaceOptions {
 // is refused (EISDIR, or EINVAL for a device or FIFO), as renaming over it would replace it.
 // Returns the error, empty on success; a failure of write comes back as write returned it.
 // With sync set, a folder that cannot be synced is reported after target has been replaced.
-KESTRUM_EXPORT std::error_code ReplaceFile(const std::string& target,
-                                           const std::function<std::error_code(int fd)>& write,
-                                           const ReplaceOptions& options = {});
+[[nodiscard]] KESTRUM_EXPORT std::error_code
+ReplaceFile(const std::string& target, const std::function<std::error_code(int fd)>& write,
+            const ReplaceOptions& options = {});
 
 // Replaces file after file, each as ReplaceFile does with the default options: every target is
 // at any moment either its old or its whole new file. Where a target exists, the new file
@@ -111,8 +116,8 @@ public:
     FileReplacer(const FileReplacer&) = delete;
     FileReplacer& operator=(const FileReplacer&) = delete;
 
-    std::error_code Replace(const std::string& target,
-                            const std::function<std::error_code(int fd)>& write);
+    [[nodiscard]] std::error_code Replace(const std::string& target,
+                                          const std::function<std::error_code(int fd)>& write);
 
 private:
     std::string m_spare; // the freed file kept for the next replacement, or empty

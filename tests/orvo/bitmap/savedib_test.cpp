@@ -8,7 +8,9 @@
 #include <QImage>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -252,12 +254,14 @@ TEST(SaveDib, GivesFourAndLeavesTheOldFileWhenTheDiskFills) {
         if (old) {
             WriteFile(path, *old);
         }
-        std::uint16_t result = 0;
+        DibSaveOutcome outcome;
         {
             const FileSizeLimit limit(cut);
-            result = SaveDib(&dib, path);
+            outcome = SaveDibWithReason(&dib, path);
         }
-        EXPECT_EQ(result, kDibFileError);
+        EXPECT_EQ(outcome.code, kDibFileError);
+        EXPECT_EQ(outcome.error, std::errc::file_too_large);
+        EXPECT_EQ(outcome.Reason(), std::strerror(EFBIG));
         EXPECT_EQ(std::filesystem::exists(path), old.has_value());
         if (old) {
             EXPECT_TRUE(SameBytes(ReadFile(path), *old));

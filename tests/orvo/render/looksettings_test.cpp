@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WrongKindCase{"Outline", StoredAs::Bool, kestrum::kPropInt},
                       WrongKindCase{"AntiAlias", StoredAs::Int, kestrum::kPropBool},
                       WrongKindCase{"PAL", StoredAs::Int, kestrum::kPropBool}),
-    [](const auto& info) { return std::string(info.param.key); });
+    [](const auto& test) { return std::string(test.param.key); });
 
 struct QualityCase {
     std::uint8_t stored;

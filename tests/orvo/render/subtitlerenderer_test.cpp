@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(Causes, DrawnWrapTest,
                          ::testing::Values(WrapCase{"Margins", 150, false, -1},
                                            WrapCase{"ExtendBlanks", 0, true, -1},
                                            WrapCase{"OutlineSpacing", 0, false, 5}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(RendererTest, TextTallerThanTheCanvasIsReportedCutOff) {
     std::string text = "Line";
@@ -427,8 +427,8 @@ INSTANTIATE_TEST_SUITE_P(Codes, AlignTest,
                                            AlignCase{2, -1, 639, false},
                                            // Stored values with more bits: centring wins.
                                            AlignCase{3, -1, -1, true}, AlignCase{7, -1, -1, true}),
-                         [](const auto& info) {
-                             return "Align" + std::to_string(info.param.align);
+                         [](const auto& test) {
+                             return "Align" + std::to_string(test.param.align);
                          });
 
 TEST_F(RendererTest, CrossingMarginsDrawNoText) {
@@ -463,7 +463,7 @@ INSTANTIATE_TEST_SUITE_P(Encodings, DecodedTextTest,
                                            SameText{"TypographicQuotes", "\x93Hi\x94",
                                                     "\xE2\x80\x9CHi\xE2\x80\x9D"},
                                            SameText{"TruncatedUtf8FallsBack", "\xC3", "\xC3\x83"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace
 } // namespace orvo

@@ -309,7 +309,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Text cut off in 1 bitmaps:",
                    "OutputImg.1.bmp\r\n",
                    "Finished! Text cut off in 1 bitmaps."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 class StartGenerationTest : public RunTest {
 protected:

@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"ThreeFieldsLastWithoutLineEnd", "1\ta\tb\tone\n2\tc\td", 2,
                     "line 2: 3 tab-separated fields; a subtitle needs at least 4: number, start "
                     "time, end time, text"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(JoinTextFields, EachFieldAfterTheThirdIsATextLine) {
     const struct {
