@@ -178,6 +178,8 @@ bool CProcessDlg::LoadSubtitleList(const std::string& path) {
     case ListLoadResult::Status::Loaded:
         return true;
     case ListLoadResult::Status::CannotOpen:
+    case ListLoadResult::Status::NotSubtitleFile:
+    case ListLoadResult::Status::Damaged:
         return false;
     case ListLoadResult::Status::InvalidLine:
         ShowMessage(this, QMessageBox::Critical, WithReason(result.message, result.reason));

@@ -14,10 +14,6 @@ constexpr char kTab = '\t';
 constexpr int kMinimumFields = 4;
 constexpr int kFirstTextField = 3;
 
-// A film's list is a few hundred kilobytes; the limit only keeps a wrong file (a disk image, a
-// device) from filling the memory.
-constexpr std::size_t kMaxListBytes = std::size_t{256} << 20;
-
 std::string InvalidLineReason(int line, int fields) {
     return "line " + std::to_string(line) + ": " + std::to_string(fields) +
            (fields == 1 ? " field" : " tab-separated fields") +
@@ -58,8 +54,14 @@ ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store) {
         result.reason = file.Message();
         return result;
     }
+    return ParseSubtitleList(
+        std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()),
+        store);
+}
+
+ListLoadResult ParseSubtitleList(std::string_view bytes, SubtitleStore& store) {
+    ListLoadResult result;
     store.clear();
-    std::string_view bytes(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size());
     // Lines end at LF, with one CR just before it dropped: a CR anywhere else is part of the
     // line's text. The last line needs no line end, and a final line end adds no line.
     for (int lineNumber = 1; !bytes.empty(); ++lineNumber) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvo {
@@ -8,12 +10,22 @@ namespace orvo {
 // One whole list line per subtitle, without its line end, bytes unchanged.
 using SubtitleStore = std::vector<std::string>;
 
+// A film's list is a few hundred kilobytes; the limit only keeps a wrong file (a disk image, a
+// device) from filling the memory.
+constexpr std::size_t kMaxListBytes = std::size_t{256} << 20;
+
 struct ListLoadResult {
-    enum class Status { Loaded, CannotOpen, InvalidLine };
+    // NotSubtitleFile and Damaged come from files of other kinds than a list.
+    enum class Status { Loaded, CannotOpen, InvalidLine, NotSubtitleFile, Damaged };
     Status status = Status::Loaded;
     int line = 0;        // the 1-based number of the invalid line
     std::string message; // the text to show the user for a failure; empty when loaded
     std::string reason;  // why, in a line of its own: the system's error, what the line lacks
+    // For a subtitle file of another kind: what it is ("SRT"), its events without text, and
+    // what its reader got past. Empty and 0 for a list.
+    std::string kind;
+    int emptySkipped = 0;
+    std::vector<std::string> warnings;
 };
 
 // Reads a tab-separated subtitle list: every line needs at least four fields (number, start,
@@ -21,6 +33,9 @@ struct ListLoadResult {
 // most 256 MB, leaves the store as it was; once it is read the store is emptied, and it is
 // filled only when every line is valid.
 ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store);
+
+// The same for a list already read: bytes are the whole file.
+[[nodiscard]] ListLoadResult ParseSubtitleList(std::string_view bytes, SubtitleStore& store);
 
 // The text of a list line: fields 3 and on, one text line each, with CR LF between them.
 std::string JoinTextFields(const std::string& line);

@@ -1,0 +1,89 @@
+#include "timecodecheck.h"
+
+#include "timecode.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+namespace orvo {
+namespace {
+
+constexpr char kTab = '\t';
+
+// Fields 0 to 2 of a list line: number, start and end.
+struct ListTimes {
+    std::string_view number;
+    std::string_view start;
+    std::string_view end;
+};
+
+ListTimes Times(std::string_view line) {
+    std::string_view fields[3];
+    for (std::string_view& field : fields) {
+        const std::size_t tab = line.find(kTab);
+        field = line.substr(0, tab);
+        line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
+    }
+    return {fields[0], fields[1], fields[2]};
+}
+
+bool AllInTimecodeForm(const SubtitleStore& store) {
+    return std::all_of(store.begin(), store.end(), [](const std::string& line) {
+        const ListTimes times = Times(line);
+        return HasTimecodeForm(times.start) && HasTimecodeForm(times.end);
+    });
+}
+
+void Add(std::string& problems, const std::string& problem) {
+    problems += (problems.empty() ? "" : "; ") + problem;
+}
+
+std::optional<std::int64_t> Frame(std::string_view text, const char* which, const FrameRate& rate,
+                                  std::string& problems) {
+    ParsedTimecode parsed = ParseTimecode(text, rate);
+    if (!parsed.frame) {
+        Add(problems,
+            std::string(which) + " " + std::string(text) + " does not exist: " + parsed.problem);
+    }
+    return parsed.frame;
+}
+
+} // namespace
+
+std::string TimecodeWarning::Text() const {
+    return "subtitle " + number + ", line " + std::to_string(line) + ": " + problems;
+}
+
+std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const FrameRate& rate) {
+    std::vector<TimecodeWarning> warnings;
+    if (!AllInTimecodeForm(store)) {
+        return warnings;
+    }
+    std::optional<std::int64_t> previousEnd;
+    std::string_view previousNumber;
+    for (std::size_t index = 0; index < store.size(); ++index) {
+        const ListTimes times = Times(store[index]);
+        std::string problems;
+        const auto start = Frame(times.start, "start", rate, problems);
+        const auto end = Frame(times.end, "end", rate, problems);
+        if (start && end && *end < *start) {
+            Add(problems, "ends before it starts (" + std::string(times.start) + ", " +
+                              std::string(times.end) + ")");
+        }
+        if (start && previousEnd && *start < *previousEnd) {
+            Add(problems, "starts at " + std::string(times.start) + ", before subtitle " +
+                              std::string(previousNumber) + " ends");
+        }
+        if (end) {
+            previousEnd = end;
+            previousNumber = times.number;
+        }
+        if (!problems.empty()) {
+            warnings.push_back({std::string(times.number), static_cast<int>(index) + 1, problems});
+        }
+    }
+    return warnings;
+}
+
+} // namespace orvo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "framerate.h"
+#include "subtitlelist.h"
+
+#include <string>
+#include <vector>
+
+namespace orvo {
+
+// One subtitle whose times look wrong; the run goes on.
+struct TimecodeWarning {
+    std::string number; // the subtitle's number as the list gives it
+    int line;           // its line in the list, from 1
+    std::string problems;
+
+    // "subtitle 12, line 12: ends before it starts (00:00:05:00, 00:00:04:00)"
+    std::string Text() const;
+};
+
+// The times of the store at rate: a timecode that does not exist at the rate, an end before
+// its start, a start before the previous subtitle's end. Times are checked only when every one
+// of them is written HH:MM:SS:FF or HH:MM:SS;FF: a list in another form is the concern of the
+// tool that reads the script, and is left alone.
+std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const FrameRate& rate);
+
+} // namespace orvo

@@ -1,0 +1,179 @@
+#include "subtitleinput.h"
+
+#include "runtestsupport.h"
+
+#include <gtest/gtest.h>
+
+namespace orvo::test {
+namespace {
+
+using Status = ListLoadResult::Status;
+
+const std::string kGolden = GOLDEN_DIR;
+
+FrameRate Rate(const char* name) {
+    return FindFrameRate(name).value_or(DefaultFrameRate(true));
+}
+
+// Each file of the golden folder and the exact list it gives at a rate.
+struct GoldenCase {
+    const char* input;
+    const char* rate;
+    const char* kind;
+    int emptySkipped;
+};
+
+class GoldenLists : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenLists, GiveTheirListByteForByte) {
+    const GoldenCase& golden = GetParam();
+    const std::string input = kGolden + "/" + golden.input;
+    SubtitleStore store;
+    const ListLoadResult result = LoadSubtitleFile(input, Rate(golden.rate), store);
+    ASSERT_EQ(result.status, Status::Loaded) << result.reason;
+    EXPECT_EQ(result.kind, golden.kind);
+    EXPECT_EQ(result.emptySkipped, golden.emptySkipped);
+    EXPECT_TRUE(result.warnings.empty()) << result.warnings.front();
+    EXPECT_EQ(ListFileText(store), ReadFile(input + "." + golden.rate + ".txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, GoldenLists,
+                         ::testing::Values(GoldenCase{"quay.srt", "25", "SRT", 1},
+                                           GoldenCase{"minute.vtt", "29.97", "WebVTT", 0},
+                                           GoldenCase{"minute.vtt", "29.97ndf", "WebVTT", 0},
+                                           GoldenCase{"cafe.ass", "23.976", "ASS/SSA", 1},
+                                           GoldenCase{"frames.sub", "23.976", "MicroDVD", 0},
+                                           GoldenCase{"frames.sub", "25", "MicroDVD", 0}),
+                         [](const auto& test) {
+                             std::string name =
+                                 std::string(test.param.input) + "_" + test.param.rate;
+                             for (char& ch : name) {
+                                 ch = std::isalnum(static_cast<unsigned char>(ch)) != 0 ? ch : '_';
+                             }
+                             return name;
+                         });
+
+class SubtitleInputTest : public ::testing::Test {
+protected:
+    ListLoadResult Load(const std::string& name, const std::string& bytes,
+                        const char* rate = "25") {
+        const std::string path = m_dir.File(name);
+        WriteFile(path, bytes);
+        return LoadSubtitleFile(path, Rate(rate), store);
+    }
+
+    TempDir m_dir;
+    SubtitleStore store{"1\told\tlist\tline"};
+};
+
+const std::string kSrt = "1\r\n00:00:01,000 --> 00:00:02,000\r\nCaf\xc3\xa9 au lait\r\n";
+const SubtitleStore kSrtStore{"1\t00:00:01:00\t00:00:02:00\tCaf\xc3\xa9 au lait"};
+
+TEST_F(SubtitleInputTest, AnEmptyFileOrATabInTheFirstLineIsAListReadAsItIs) {
+    EXPECT_EQ(Load("film.srt", "").status, Status::Loaded);
+    EXPECT_TRUE(store.empty());
+    const ListLoadResult result = Load("film.srt", "1\ta\tb\tcaf\xe9\r\n");
+    EXPECT_EQ(result.status, Status::Loaded);
+    EXPECT_EQ(result.kind, "");
+    EXPECT_EQ(store, SubtitleStore{"1\ta\tb\tcaf\xe9"});
+}
+
+TEST_F(SubtitleInputTest, AnUnknownTxtFileIsAListThatSaysWhichLine) {
+    const ListLoadResult result = Load("notes.txt", "Dear translator,\nthanks.\n");
+    EXPECT_EQ(result.status, Status::InvalidLine);
+    EXPECT_EQ(result.line, 1);
+    EXPECT_EQ(result.reason,
+              "line 1: 1 field; a subtitle needs at least 4: number, start time, end time, text");
+    EXPECT_TRUE(store.empty());
+}
+
+TEST_F(SubtitleInputTest, AnUnknownFileOfAnotherNameIsRefused) {
+    const ListLoadResult result = Load("notes.doc", "Dear translator,\nthanks.\n");
+    EXPECT_EQ(result.status, Status::NotSubtitleFile);
+    EXPECT_EQ(result.reason,
+              "not a subtitle file Orvo can read (tab-separated list, SRT, WebVTT, ASS/SSA, ...)");
+    EXPECT_TRUE(store.empty());
+}
+
+TEST_F(SubtitleInputTest, AFileThatCannotBeReadLeavesTheStore) {
+    const ListLoadResult result = LoadSubtitleFile(m_dir.File("missing.srt"), Rate("25"), store);
+    EXPECT_EQ(result.status, Status::CannotOpen);
+    EXPECT_EQ(result.reason, "No such file or directory");
+    EXPECT_EQ(store, SubtitleStore{"1\told\tlist\tline"});
+}
+
+TEST_F(SubtitleInputTest, Utf8WithOrWithoutMarkAndUtf16WithMarkReadAlike) {
+    EXPECT_EQ(Load("plain.srt", kSrt).kind, "SRT");
+    EXPECT_EQ(store, kSrtStore);
+    EXPECT_EQ(Load("marked.srt", "\xEF\xBB\xBF" + kSrt).kind, "SRT");
+    EXPECT_EQ(store, kSrtStore);
+    std::string little = "\xFF\xFE";
+    std::string big = "\xFE\xFF";
+    for (const char ch : "1\r\n00:00:01,000 --> 00:00:02,000\r\nCaf\xe9 au lait\r\n") {
+        if (ch != '\0') {
+            little += {ch, '\0'};
+            big += {'\0', ch};
+        }
+    }
+    EXPECT_EQ(Load("little.srt", little).kind, "SRT");
+    EXPECT_EQ(store, kSrtStore);
+    EXPECT_EQ(Load("big.srt", big).kind, "SRT");
+    EXPECT_EQ(store, kSrtStore);
+}
+
+TEST_F(SubtitleInputTest, TextThatIsNotUtf8IsWindows1252AndNoEventIsLost) {
+    // 0x81 is one of the bytes the code page leaves undefined: it keeps its Latin-1 meaning.
+    const ListLoadResult result =
+        Load("old.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nCaf\xe9 \x80 \x81\r\n");
+    EXPECT_EQ(result.status, Status::Loaded);
+    EXPECT_TRUE(result.warnings.empty());
+    EXPECT_EQ(store,
+              SubtitleStore{"1\t00:00:01:00\t00:00:02:00\tCaf\xc3\xa9 \xe2\x82\xac \xc2\x81"});
+}
+
+TEST_F(SubtitleInputTest, ALostSrtBlockIsNamedAndTheLibrariesSayNothingOnStderr) {
+    ::testing::internal::CaptureStderr();
+    const ListLoadResult result = Load(
+        "lost.srt", "1\n00:00:01,000 --> 00:00:02,000\none\n\n"
+                    "2\n00:00:03,000 -> 00:00:04,000\ntwo\n\n"
+                    "3\n00:00:05,000 --> 00:00:06,000\n<font color=\"nocolour\">three</font>\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(result.status, Status::Loaded);
+    EXPECT_EQ(store, (SubtitleStore{"1\t00:00:01:00\t00:00:02:00\tone\t2\t00:00:03,000 -> "
+                                    "00:00:04,000\ttwo",
+                                    "2\t00:00:05:00\t00:00:06:00\tthree"}));
+    ASSERT_EQ(result.warnings.size(), 2U);
+    EXPECT_EQ(result.warnings[0], "block 2 (line 6): the timing line \"00:00:03,000 -> "
+                                  "00:00:04,000\" cannot be read; its text was added to the "
+                                  "subtitle before it");
+    EXPECT_EQ(result.warnings[1], "subtitle 2 (line 10): Cannot find color 'nocolour'");
+}
+
+TEST_F(SubtitleInputTest, TimesComeInTimeOrderAtTheChosenRate) {
+    const std::string srt = "2\n00:01:00,000 --> 00:01:01,000\nlater\n\n"
+                            "1\n00:00:59,000 --> 00:00:59,900\nearlier\n";
+    EXPECT_EQ(Load("order.srt", srt, "29.97").status, Status::Loaded);
+    EXPECT_EQ(store, (SubtitleStore{"1\t00:00:58;28\t00:00:59;25\tearlier",
+                                    "2\t00:00:59;28\t00:01:01;00\tlater"}));
+}
+
+TEST_F(SubtitleInputTest, AnEventPastTheHoursOfATimecodeIsLeftOutAndNamed) {
+    const ListLoadResult result = Load("long.srt", "1\n00:00:01,000 --> 00:00:02,000\none\n\n"
+                                                   "2\n99:59:59,000 --> 100:00:01,000\ntwo\n");
+    EXPECT_EQ(result.status, Status::Loaded);
+    EXPECT_EQ(store, SubtitleStore{"1\t00:00:01:00\t00:00:02:00\tone"});
+    EXPECT_EQ(result.warnings, std::vector<std::string>{"subtitle 2 (line 6): ends after 99 hours, "
+                                                        "left out"});
+}
+
+TEST(Utf8FromUtf16, PairsJoinAndBrokenUnitsBecomeReplacementCharacters) {
+    EXPECT_FALSE(Utf8FromUtf16("plain"));
+    EXPECT_EQ(Utf8FromUtf16(std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6)), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(Utf8FromUtf16(std::string("\xFE\xFF\xD8\x3D\x00\x41", 6)), "\xEF\xBF\xBD"
+                                                                         "A");
+    EXPECT_EQ(Utf8FromUtf16(std::string("\xFF\xFE\x41\x00\x42", 5)), "A\xEF\xBF\xBD");
+    EXPECT_EQ(Utf8FromUtf16(std::string("\xFF\xFE\x00\xDC", 4)), "\xEF\xBF\xBD");
+}
+
+} // namespace
+} // namespace orvo::test
