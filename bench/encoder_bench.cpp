@@ -4,7 +4,7 @@
 // 0.3 ms here.
 #include "bitmapexport.h"
 
-#include "testcanvas.h"
+#include "common/testcanvas.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -17,13 +17,13 @@ using orvo::Dib;
 
 // White, two centred lines of antialiased yellow text on a blue band: the default look.
 const QImage& Typical() {
-    static const QImage canvas = orvo::test::TextCanvas(576, 24, true);
+    static const QImage canvas = testsupport::TextCanvas(576, 24, true);
     return canvas;
 }
 
 // Every pixel a random colour: the worst case.
 const QImage& Noise() {
-    static const QImage canvas = orvo::test::NoiseCanvas(720, 576, 1);
+    static const QImage canvas = testsupport::NoiseCanvas(720, 576, 1);
     return canvas;
 }
 

@@ -3,18 +3,16 @@
 #include <kestrum/propstore/cprop.h>
 #include <kestrum/propstore/cpropdb.h>
 
+#include "common/filecontent.h"
+#include "common/tempdir.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <stdexcept>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace kestrum::tool {
@@ -22,14 +20,9 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testsupport::ReadText;
+using testsupport::TempDir;
+using testsupport::WriteText;
 
 struct Result {
     int status;
@@ -40,20 +33,6 @@ struct Result {
 // Each test owns a fresh folder under the system's temporary folder.
 class PropCommandTest : public ::testing::Test {
 protected:
-    PropCommandTest() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kestrum-prop-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-        m_dir = pattern;
-        m_file = (m_dir / "settings.cfg").string();
-    }
-    ~PropCommandTest() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
     static Result Run(const std::vector<std::string>& args) {
         std::ostringstream out;
         std::ostringstream err;
@@ -78,8 +57,9 @@ protected:
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
     }
 
-    std::filesystem::path m_dir;
-    std::string m_file;
+    TempDir m_folder;
+    const std::filesystem::path& m_dir = m_folder.Path();
+    std::string m_file = m_folder.File("settings.cfg");
 };
 
 TEST_F(PropCommandTest, DumpListsTheDefaultSetThenSectionsInMapOrder) {
@@ -161,7 +141,7 @@ TEST_F(PropCommandTest, SetCreatesAMissingFileButStopsOnAnyOtherOpenFailure) {
 // The reason comes from the library's own read and write, for every way a file can fail.
 TEST_F(PropCommandTest, FilesThatCannotBeReadOrWrittenAreReportedWithTheReason) {
     const std::string huge = (m_dir / "huge.cfg").string();
-    WriteBytes(huge, "");
+    WriteText(huge, "");
     std::filesystem::resize_file(huge, (std::uintmax_t{64} << 20) + 1);
     const std::string inMissingFolder = (m_dir / "missing" / "settings.cfg").string();
     const struct {
@@ -189,9 +169,9 @@ TEST_F(PropCommandTest, DeleteRemovesOnlyAnExistingKeyAndKeepsItsSection) {
     Succeed({"delete", m_file, "S", "last"});
     EXPECT_EQ(Succeed({"dump", m_file}), "\tkeep\tint\t1\nS\n");
 
-    const std::string before = ReadBytes(m_file);
+    const std::string before = ReadText(m_file);
     ExpectFailure({"delete", m_file, "S", "last"}, "no key \"last\" in section \"S\"");
-    EXPECT_EQ(ReadBytes(m_file), before);
+    EXPECT_EQ(ReadText(m_file), before);
     const std::string missing = m_file + ".missing";
     ExpectFailure({"delete", missing, "", "k"}, "no key \"k\" in the default section");
     EXPECT_FALSE(std::filesystem::exists(missing));
@@ -205,7 +185,7 @@ std::string DatabaseWith(const std::string& value) {
 
 TEST_F(PropCommandTest, DamagedFilesFailNamingTheErrorAndAreNeverRewritten) {
     const std::string intBody = "\0\0\0\0\x05\0\0\0"s;
-    WriteBytes(m_file, DatabaseWith("\xff\xff\x01\0\x08\0CIntProp"s + intBody));
+    WriteText(m_file, DatabaseWith("\xff\xff\x01\0\x08\0CIntProp"s + intBody));
     EXPECT_EQ(Succeed({"dump", m_file}), "\tk\tint\t5\n");
 
     const struct {
@@ -220,12 +200,12 @@ TEST_F(PropCommandTest, DamagedFilesFailNamingTheErrorAndAreNeverRewritten) {
     for (const auto& damage : damages) {
         SCOPED_TRACE(damage.error);
         const std::string bytes = DatabaseWith(damage.value);
-        WriteBytes(m_file, bytes);
+        WriteText(m_file, bytes);
         ExpectFailure({"dump", m_file}, damage.error);
         ExpectFailure({"get", m_file, "", "k"}, damage.error);
         ExpectFailure({"set", m_file, "", "k", "int", "1"}, damage.error);
         ExpectFailure({"delete", m_file, "", "k"}, damage.error);
-        EXPECT_EQ(ReadBytes(m_file), bytes);
+        EXPECT_EQ(ReadText(m_file), bytes);
     }
 }
 
@@ -235,15 +215,15 @@ TEST_F(PropCommandTest, EveryCutOfAFileIsRefusedAndLeftAsItWas) {
     db.WritePropBlob("S", "blob", std::vector<std::uint8_t>{1, 2, 3});
     db.WritePropFloat("S", "float", 0.5f);
     ASSERT_TRUE(db.Save(m_file));
-    const std::string whole = ReadBytes(m_file);
+    const std::string whole = ReadText(m_file);
 
     for (std::size_t size = 0; size < whole.size(); ++size) {
         SCOPED_TRACE(size);
         const std::string cut = whole.substr(0, size);
-        WriteBytes(m_file, cut);
+        WriteText(m_file, cut);
         ExpectFailure({"set", m_file, "", "string", "int", "2"}, "end of data");
         ExpectFailure({"delete", m_file, "", "string"}, "end of data");
-        EXPECT_EQ(ReadBytes(m_file), cut);
+        EXPECT_EQ(ReadText(m_file), cut);
     }
 }
 

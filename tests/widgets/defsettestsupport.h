@@ -2,7 +2,11 @@
 
 // Helpers of the settings dialog's tests: finding controls and tree items, and what a page
 // shows.
-#include "widgetstestsupport.h"
+#include "treeoutline.h"
+
+#include "common/dialoganswerer.h"
+#include "common/findcontrol.h"
+#include "common/messagebox.h"
 
 #include <kestrum-widgets/common/treeitems.h>
 #include <kestrum-widgets/settingsdlg/cdefsetdlg.h>
@@ -16,13 +20,6 @@
 #include <vector>
 
 namespace testsupport {
-
-template <class Control>
-Control& Find(const QWidget& parent, const char* name) {
-    auto* control = parent.findChild<Control*>(QString::fromLatin1(name));
-    Q_ASSERT_X(control != nullptr, "Find", name);
-    return *control;
-}
 
 inline QTreeWidget& KeyTree(const kestrum::CDefSetDlg& dialog) {
     return Find<QTreeWidget>(dialog, "keyTree");
@@ -68,13 +65,6 @@ inline QString Caption(const kestrum::CDefSetDlg& dialog) {
     return Find<QGroupBox>(dialog, "parameterGroup").title();
 }
 
-// What a message box said; it is closed with OK.
-struct Message {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
 // Records every message box while it lives and answers it with OK.
 class MessageCatcher : public DialogAnswerer {
 public:
@@ -85,7 +75,7 @@ public:
                 dialog.reject(); // not what this test expects: fails on the count
                 return;
             }
-            messages.push_back({box->windowTitle(), box->text(), box->icon()});
+            messages.push_back(Read(*box));
             box->button(QMessageBox::Ok)->click();
         }) {}
 

@@ -2,7 +2,7 @@
 #include <kestrum-widgets/common/treeitems.h>
 #include <kestrum-widgets/proptree/filltree.h>
 
-#include "widgetstestsupport.h"
+#include "treeoutline.h"
 
 #include <QTest>
 #include <QTreeWidget>

@@ -2,6 +2,8 @@
 // descriptions by kind, editing and saving through the dialog, Cancel, damaged files.
 #include "defsettestsupport.h"
 
+#include "common/filecontent.h"
+
 #include "propedit.h"
 
 #include <kestrum/propstore/cpropdb.h>
@@ -24,13 +26,9 @@ using testsupport::DialogAnswerer;
 using testsupport::Find;
 using testsupport::KeyTree;
 using testsupport::MessageCatcher;
+using testsupport::ReadText;
 
 namespace {
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 const CPropInfo* Info(const CDefSetDlg& dialog, std::string_view section, std::string_view key) {
     return dynamic_cast<const CPropInfo*>(dialog.GetInfoDb().ReadPropObj(section, key));
@@ -214,7 +212,7 @@ private slots:
     }
 
     void cancelWritesNothing() {
-        const QByteArray before = ReadBytes(m_file);
+        const std::string before = ReadText(m_file.toStdString());
         DialogAnswerer answerer([](QDialog& shown) {
             auto& dialog = static_cast<CDefSetDlg&>(shown);
             QVERIFY(dialog.SelectKey("", "LeftMargin"));
@@ -225,7 +223,7 @@ private slots:
         CDefSetDlg dialog;
         QCOMPARE(propedit::Edit(dialog, {m_file.toStdString(), 0, {}, {}}), 0);
         QCOMPARE(answerer.GetCount(), 1);
-        QCOMPARE(ReadBytes(m_file), before);
+        QCOMPARE(ReadText(m_file.toStdString()), before);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"orvo.cfg"});
     }
 
@@ -246,7 +244,7 @@ private slots:
         } else {
             QVERIFY(file.resize(keep));
         }
-        const QByteArray before = ReadBytes(m_file);
+        const std::string before = ReadText(m_file.toStdString());
 
         MessageCatcher catcher;
         CDefSetDlg dialog;
@@ -254,7 +252,7 @@ private slots:
         QCOMPARE(catcher.messages.size(), std::size_t{1}); // the message, and no dialog
         QVERIFY2(catcher.messages[0].text.startsWith("Cannot read " + m_file + ": " + error),
                  qPrintable(catcher.messages[0].text));
-        QCOMPARE(ReadBytes(m_file), before);
+        QCOMPARE(ReadText(m_file.toStdString()), before);
         QCOMPARE(QFile::exists(m_file), keep >= 0);
     }
 

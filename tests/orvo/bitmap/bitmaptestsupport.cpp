@@ -3,8 +3,6 @@
 #include "palette.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -144,36 +142,6 @@ std::uint16_t U16At(std::span<const std::uint8_t> bytes, std::size_t at) {
 
 std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t at) {
     return U16At(bytes, at) | static_cast<std::uint32_t>(U16At(bytes, at + 2)) << 16;
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-::testing::AssertionResult SameBytes(std::span<const std::uint8_t> actual,
-                                     std::span<const std::uint8_t> expected) {
-    const auto [a, e] =
-        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-    if (a != actual.end() && e != expected.end()) {
-        std::ostringstream message;
-        message << "first difference at offset " << (a - actual.begin()) << ": got 0x" << std::hex
-                << int{*a} << ", expected 0x" << int{*e};
-        return ::testing::AssertionFailure() << message.str();
-    }
-    if (actual.size() != expected.size()) {
-        return ::testing::AssertionFailure()
-               << "sizes differ: got " << actual.size() << ", expected " << expected.size();
-    }
-    return ::testing::AssertionSuccess();
-}
-
-TempDir::TempDir() {
-    EXPECT_TRUE(m_dir.isValid());
-}
-
-std::string TempDir::File(const std::string& name) const {
-    return m_dir.filePath(QString::fromStdString(name)).toStdString();
 }
 
 } // namespace orvo::test

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QImage>
-#include <QTemporaryDir>
+#include "common/filecontent.h"
+#include "common/samebytes.h"
+#include "common/tempdir.h"
+#include "common/testcanvas.h"
 
-#include <gtest/gtest.h>
+#include <QImage>
 
 #include <cstdint>
 #include <span>
@@ -12,7 +14,13 @@
 
 namespace orvo::test {
 
-using Bytes = std::vector<std::uint8_t>;
+using testsupport::Bytes;
+using testsupport::NoiseCanvas;
+using testsupport::ReadFile;
+using testsupport::SameBytes;
+using testsupport::TempDir;
+using testsupport::TextCanvas;
+using testsupport::WriteFile;
 
 // A BI_RLE4 stream read back under the published rules, strictly: every line must end exactly
 // at the width, the stream must end with the end-of-bitmap code right after the last line, and
@@ -37,21 +45,5 @@ QImage RandomCanvas(int width, int height, unsigned seed);
 
 std::uint16_t U16At(std::span<const std::uint8_t> bytes, std::size_t at);
 std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t at);
-
-Bytes ReadFile(const std::string& path);
-
-// Compares byte for byte and names the first offset that differs.
-::testing::AssertionResult SameBytes(std::span<const std::uint8_t> actual,
-                                     std::span<const std::uint8_t> expected);
-
-// A folder of the test's own, removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir();
-    std::string File(const std::string& name) const;
-
-private:
-    QTemporaryDir m_dir;
-};
 
 } // namespace orvo::test

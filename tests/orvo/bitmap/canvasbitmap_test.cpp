@@ -2,7 +2,6 @@
 #include "palette.h"
 
 #include "bitmaptestsupport.h"
-#include "testcanvas.h"
 
 #include <QImage>
 

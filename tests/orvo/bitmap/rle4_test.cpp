@@ -1,7 +1,6 @@
 #include "rle4.h"
 
 #include "bitmaptestsupport.h"
-#include "testcanvas.h"
 
 #include <algorithm>
 #include <random>

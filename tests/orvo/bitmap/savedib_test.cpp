@@ -3,7 +3,6 @@
 #include "common/filesizelimit.h"
 
 #include "bitmaptestsupport.h"
-#include "testcanvas.h"
 
 #include <QImage>
 
@@ -12,7 +11,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <thread>
 
@@ -32,12 +30,6 @@ Dib RleDib(const QImage& canvas) {
     std::optional<Dib> dib = ChangeDibFormat(capture.value_or(Dib{}), 4, 2);
     EXPECT_TRUE(dib.has_value());
     return dib.value_or(Dib{});
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 // The size of every write() made into one end of a socket pair that keeps message boundaries:

@@ -2,6 +2,8 @@
 
 #include "texts.h"
 
+#include "common/imageprobes.h"
+
 #include <QFontMetricsF>
 
 #include <gtest/gtest.h>
@@ -14,47 +16,17 @@
 namespace orvo {
 namespace {
 
+using kestrum::ToQColor;
+using testsupport::Bounds;
+using testsupport::ColourBounds;
+using testsupport::Colours;
+using testsupport::InkBounds;
+using testsupport::ToRgb;
+
 constexpr COLORREF kWhite = 0x00FFFFFF;
 constexpr COLORREF kBlue = 0x00FF0000;
 constexpr COLORREF kYellow = 0x0000FFFF;
 constexpr COLORREF kRed = 0x000000FF;
-
-QRgb ToRgb(COLORREF colour) {
-    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
-}
-
-// The smallest rectangle holding every pixel for which inside holds; empty when none does.
-template <class Predicate>
-QRect Bounds(const QImage& image, Predicate inside) {
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (inside(image.pixel(x, y))) {
-                bounds |= QRect(x, y, 1, 1);
-            }
-        }
-    }
-    return bounds;
-}
-
-QRect ColourBounds(const QImage& image, COLORREF colour) {
-    return Bounds(image, [rgb = ToRgb(colour)](QRgb pixel) { return pixel == rgb; });
-}
-
-QRect InkBounds(const QImage& image, COLORREF background) {
-    return Bounds(image, [rgb = ToRgb(background)](QRgb pixel) { return pixel != rgb; });
-}
-
-std::set<QRgb> Colours(const QImage& image) {
-    std::set<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            colours.insert(image.pixel(x, y));
-        }
-    }
-    return colours;
-}
 
 bool HasNeighbour(const QImage& image, int x, int y, QRgb colour) {
     for (int dy = -1; dy <= 1; ++dy) {
@@ -112,7 +84,7 @@ TEST_F(RendererTest, TestTextTakesTwoLinesEndingAtTheOffset) {
     EXPECT_EQ(result.textRect.left(), 50);
     EXPECT_EQ(result.textRect.right(), 720 - 50 - 1);
     EXPECT_EQ(result.textRect.bottom(), 576 - 50 - 1);
-    const QRect ink = InkBounds(canvas, kWhite);
+    const QRect ink = InkBounds(canvas, ToQColor(kWhite));
     EXPECT_EQ(ink.bottom(), 576 - 50 - 1); // the band of the last line
     EXPECT_GE(ink.top(), result.textRect.top());
     EXPECT_LE(ink.top(), result.textRect.top() + 3);
@@ -202,7 +174,7 @@ TEST_F(RendererTest, TextTallerThanTheCanvasIsReportedCutOff) {
     EXPECT_EQ(result.lines, 20);
     EXPECT_TRUE(result.cutOff);
     EXPECT_LT(result.textRect.top(), 0);
-    EXPECT_EQ(InkBounds(canvas, kWhite).top(), 0);
+    EXPECT_EQ(InkBounds(canvas, ToQColor(kWhite)).top(), 0);
     EXPECT_FALSE(Render(texts::kTestText).cutOff);
     EXPECT_FALSE(Render("").cutOff);
 }
@@ -241,7 +213,7 @@ TEST_P(BlockBottomTest, BlockEndsAtTheOffsetFromTheBottom) {
     const RenderResult result = Render(texts::kTestText);
     EXPECT_EQ(result.lines, 2);
     EXPECT_EQ(canvas.height(), height);
-    const QRect ink = InkBounds(canvas, kWhite);
+    const QRect ink = InkBounds(canvas, ToQColor(kWhite));
     EXPECT_LT(ink.bottom(), height - GetParam().verticalOffset);
     EXPECT_GE(ink.bottom(), height - GetParam().verticalOffset - 3);
 }
@@ -261,7 +233,7 @@ TEST_F(RendererTest, BoxSpansTheWholeWidthWhateverTheMargins) {
     settings.RightMargin = 100;
     const RenderResult result = Render(texts::kTestText);
     EXPECT_EQ(result.textRect.left(), 100);
-    const QRect box = ColourBounds(canvas, kBlue);
+    const QRect box = ColourBounds(canvas, ToQColor(kBlue));
     EXPECT_EQ(box.left(), 0);
     EXPECT_EQ(box.right(), 719);
     EXPECT_EQ(box.bottom(), 576 - 50 - 1);
@@ -275,7 +247,7 @@ TEST_F(RendererTest, BoxSpansTheWholeWidthWhateverTheMargins) {
 // A row through the middle of the first line has no canvas colour between its ends: the band
 // fills the gaps between glyphs and words.
 bool RowIsFilled(const QImage& canvas, int y) {
-    const QRect row = InkBounds(canvas.copy(0, y, canvas.width(), 1), kWhite);
+    const QRect row = InkBounds(canvas.copy(0, y, canvas.width(), 1), ToQColor(kWhite));
     for (int x = row.left(); x <= row.right(); ++x) {
         if (canvas.pixel(x, y) == ToRgb(kWhite)) {
             return false;
@@ -286,8 +258,8 @@ bool RowIsFilled(const QImage& canvas, int y) {
 
 TEST_F(RendererTest, WithoutOutlineEachLineLiesOnABand) {
     Render(texts::kTestText);
-    const QRect band = ColourBounds(canvas, kBlue);
-    EXPECT_TRUE(band.contains(ColourBounds(canvas, kYellow)));
+    const QRect band = ColourBounds(canvas, ToQColor(kBlue));
+    EXPECT_TRUE(band.contains(ColourBounds(canvas, ToQColor(kYellow))));
     EXPECT_GT(band.left(), 50); // a band, not a box
     EXPECT_LT(band.right(), 670);
     EXPECT_TRUE(RowIsFilled(canvas, band.top() + 12));
@@ -345,24 +317,24 @@ TEST_F(RendererTest, OutlineSpacingSetsTheGlyphsApart) {
     settings.Outline = 1;
     settings.OutlineSpacing = 0;
     Render(line);
-    const int narrow = ColourBounds(canvas, kYellow).width();
-    const int ringNarrow = ColourBounds(canvas, kBlue).width();
+    const int narrow = ColourBounds(canvas, ToQColor(kYellow)).width();
+    const int ringNarrow = ColourBounds(canvas, ToQColor(kBlue)).width();
     settings.OutlineSpacing = 3;
     Render(line);
     const int gaps = static_cast<int>(line.size()) - 1;
-    EXPECT_NEAR(ColourBounds(canvas, kYellow).width() - narrow, 3 * gaps, 1);
-    EXPECT_NEAR(ColourBounds(canvas, kBlue).width() - ringNarrow, 3 * gaps, 1);
+    EXPECT_NEAR(ColourBounds(canvas, ToQColor(kYellow)).width() - narrow, 3 * gaps, 1);
+    EXPECT_NEAR(ColourBounds(canvas, ToQColor(kBlue)).width() - ringNarrow, 3 * gaps, 1);
 }
 
 TEST_F(RendererTest, ExtendBlanksWidensTheDrawingButNotTheCount) {
     const std::string text = "a b c d e f g h\r\ni j k l m n o p";
     const RenderResult plain = Render(text);
-    const int width = InkBounds(canvas, kWhite).width();
+    const int width = InkBounds(canvas, ToQColor(kWhite)).width();
     settings.ExtendBlanks = true;
     const RenderResult extended = Render(text);
     EXPECT_EQ(extended.lines, plain.lines);
     EXPECT_EQ(extended.textRect, plain.textRect);
-    EXPECT_NEAR(InkBounds(canvas, kWhite).width() - width, 7 * WidthOf(" "), 2);
+    EXPECT_NEAR(InkBounds(canvas, ToQColor(kWhite)).width() - width, 7 * WidthOf(" "), 2);
 }
 
 class ClipTest : public RendererTest, public ::testing::WithParamInterface<int> {};
@@ -374,7 +346,7 @@ TEST_P(ClipTest, NothingIsDrawnLeftOfTheTextRectangle) {
     settings.Outline = GetParam();
     const RenderResult result = Render("jjj");
     const int outlineReach = GetParam();
-    EXPECT_GE(InkBounds(canvas, kWhite).left(), result.textRect.left() - outlineReach);
+    EXPECT_GE(InkBounds(canvas, ToQColor(kWhite)).left(), result.textRect.left() - outlineReach);
 }
 
 INSTANTIATE_TEST_SUITE_P(OutlineOffAndOn, ClipTest, ::testing::Values(0, 1));
@@ -387,9 +359,9 @@ TEST_P(AmpersandTest, AmpersandIsAnOrdinaryCharacter) {
     settings.TextBkgColor = GetParam() != 0 ? kBlue : kWhite;
     settings.Outline = GetParam();
     Render("AB");
-    const QRect without = InkBounds(canvas, kWhite);
+    const QRect without = InkBounds(canvas, ToQColor(kWhite));
     Render("A&B");
-    const QRect with = InkBounds(canvas, kWhite);
+    const QRect with = InkBounds(canvas, ToQColor(kWhite));
     EXPECT_EQ(with.bottom(), without.bottom());
     EXPECT_NEAR(with.width() - without.width(), WidthOf("&"), 2);
 }
@@ -410,7 +382,7 @@ TEST_P(AlignTest, PlacesTheLineWithinTheMargins) {
     settings.LeftMargin = 40;
     settings.RightMargin = 80;
     Render("Aligned");
-    const QRect ink = InkBounds(canvas, kWhite); // the band: exactly the line's advance
+    const QRect ink = InkBounds(canvas, ToQColor(kWhite)); // the band: exactly the line's advance
     if (GetParam().expectedLeft >= 0) {
         EXPECT_EQ(ink.left(), GetParam().expectedLeft);
     }
@@ -451,7 +423,7 @@ class DecodedTextTest : public RendererTest, public ::testing::WithParamInterfac
 
 TEST_P(DecodedTextTest, DrawsTheSamePicture) {
     Render(GetParam().reference);
-    ASSERT_FALSE(InkBounds(canvas, kWhite).isEmpty());
+    ASSERT_FALSE(InkBounds(canvas, ToQColor(kWhite)).isEmpty());
     const QImage expected = canvas;
     Render(GetParam().bytes);
     EXPECT_EQ(canvas, expected);

@@ -78,8 +78,8 @@ protected:
         if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
             result.status = WEXITSTATUS(status);
         }
-        result.out = ReadFile(m_dir.File("stdout"));
-        result.err = ReadFile(m_dir.File("stderr"));
+        result.out = ReadText(m_dir.File("stdout"));
+        result.err = ReadText(m_dir.File("stderr"));
         return result;
     }
 
@@ -122,7 +122,7 @@ protected:
 };
 
 TEST_F(BatchTest, FinishesWithoutWrappedSubtitles) {
-    WriteFile(Work("film.txt"), kShort + kTwoLines);
+    WriteText(Work("film.txt"), kShort + kTwoLines);
     // As for root: no runtime folder, about which the run says nothing, since it needs none.
     m_withRuntimeFolder = false;
     const Result result = Orvo({"--batch", "film.txt"});
@@ -133,13 +133,13 @@ TEST_F(BatchTest, FinishesWithoutWrappedSubtitles) {
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"OutputImg.1.bmp", "OutputImg.2.bmp",
                                                      "film.cfg", "film.sst", "film.txt"}));
-    EXPECT_EQ(ReadFile(Work("OutputImg.1.bmp")).substr(0, 2), "BM");
+    EXPECT_EQ(ReadText(Work("OutputImg.1.bmp")).substr(0, 2), "BM");
     // The program's own settings file is never written by a batch run.
     EXPECT_FALSE(Exists(m_ownSettings));
 }
 
 TEST_F(BatchTest, ListsWrappedSubtitlesAsFoundAndAtTheEnd) {
-    WriteFile(Work("film.txt"), kShort + kLong + kLong);
+    WriteText(Work("film.txt"), kShort + kLong + kLong);
     const Result result = Orvo({"--batch", Work("film.txt")});
 
     EXPECT_EQ(result.status, 3);
@@ -152,7 +152,7 @@ TEST_F(BatchTest, ListsWrappedSubtitlesAsFoundAndAtTheEnd) {
 }
 
 TEST_F(BatchTest, TestModeWritesScriptAndConfigurationButNoBitmap) {
-    WriteFile(Work("film.txt"), kShort + kLong);
+    WriteText(Work("film.txt"), kShort + kLong);
     const Result result = Orvo({"--batch", "film.txt", "--test-mode"});
 
     EXPECT_EQ(result.status, 3);
@@ -164,7 +164,7 @@ TEST_F(BatchTest, TextCutOffHasItsOwnHeadingAndStatusFourWinsOverThree) {
     for (int i = 0; i < 30; ++i) {
         tall += "\tTall";
     }
-    WriteFile(Work("film.txt"), kLong + tall + "\r\n");
+    WriteText(Work("film.txt"), kLong + tall + "\r\n");
     const Result result = Orvo({"--batch", "film.txt"});
 
     EXPECT_EQ(result.status, 4);
@@ -178,7 +178,7 @@ TEST_F(BatchTest, TextCutOffHasItsOwnHeadingAndStatusFourWinsOverThree) {
 }
 
 TEST_F(BatchTest, AListThatCannotBeLoadedWritesNothing) {
-    WriteFile(Work("film.txt"), kShort + "2\tonly\tthree\r\n" + kShort);
+    WriteText(Work("film.txt"), kShort + "2\tonly\tthree\r\n" + kShort);
     Result result = Orvo({"--batch", "film.txt"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "orvo: film.txt: line 2: 3 tab-separated fields; a subtitle needs at "
@@ -193,7 +193,7 @@ TEST_F(BatchTest, AListThatCannotBeLoadedWritesNothing) {
 }
 
 TEST_F(BatchTest, UsageErrorsExitWithTwo) {
-    WriteFile(Work("film.txt"), kShort);
+    WriteText(Work("film.txt"), kShort);
     for (const std::vector<std::string>& arguments :
          std::vector<std::vector<std::string>>{{"--batch", "film.txt", "--start-index", "100000"},
                                                {"--batch", "film.txt", "--start-index", "-1"},
@@ -217,26 +217,26 @@ TEST_F(BatchTest, VersionComesFromTheVersionResource) {
 }
 
 TEST_F(BatchTest, TheListConfigurationFileGivesNameIndexAndHeader) {
-    WriteFile(Work("film.txt"), kShort);
+    WriteText(Work("film.txt"), kShort);
     WriteSettings(Work("film.cfg"), "Stored", 5);
     WriteSettings(m_ownSettings, "Program", 9);
-    const std::string ownBefore = ReadFile(m_ownSettings);
+    const std::string ownBefore = ReadText(m_ownSettings);
 
     EXPECT_EQ(Orvo({"--batch", "film.txt"}).status, 0);
     EXPECT_TRUE(Exists(Work("Stored.5.bmp")));
-    EXPECT_EQ(ReadFile(Work("film.sst")).rfind("Header of Stored\r\n0005\t", 0), 0u);
-    EXPECT_EQ(ReadFile(m_ownSettings), ownBefore);
+    EXPECT_EQ(ReadText(Work("film.sst")).rfind("Header of Stored\r\n0005\t", 0), 0u);
+    EXPECT_EQ(ReadText(m_ownSettings), ownBefore);
 }
 
 TEST_F(BatchTest, OptionsWinOverStoredValues) {
-    WriteFile(Work("film.txt"), kShort);
+    WriteText(Work("film.txt"), kShort);
     WriteSettings(Work("film.cfg"), "Stored", 5);
     const Result result = Orvo({"--batch", "film.txt", "--name", "Given", "--start-index", "0",
                                 "--header", "a\\tb\\r\\nc"});
 
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(Exists(Work("Given.0.bmp")));
-    EXPECT_EQ(ReadFile(Work("film.sst")),
+    EXPECT_EQ(ReadText(Work("film.sst")),
               "a\tb\r\nc\r\n0000\t00:00:01:00\t00:00:02:00\tGiven.0.bmp\r\n");
     // The list configuration file now holds what this run used.
     kestrum::CPropDb saved;
@@ -247,30 +247,30 @@ TEST_F(BatchTest, OptionsWinOverStoredValues) {
 }
 
 TEST_F(BatchTest, WithoutAListConfigurationTheProgramsSettingsAreRead) {
-    WriteFile(Work("film.txt"), kShort);
+    WriteText(Work("film.txt"), kShort);
     WriteSettings(Work("film.cfg"), "Stored", 5);
     WriteSettings(m_ownSettings, "Program", 9);
-    const std::string ownBefore = ReadFile(m_ownSettings);
+    const std::string ownBefore = ReadText(m_ownSettings);
 
     EXPECT_EQ(Orvo({"--batch", "film.txt", "--ignore-list-config"}).status, 0);
     EXPECT_TRUE(Exists(Work("Program.9.bmp")));
-    EXPECT_EQ(ReadFile(m_ownSettings), ownBefore);
+    EXPECT_EQ(ReadText(m_ownSettings), ownBefore);
 
     std::filesystem::remove(Work("film.cfg"));
     EXPECT_EQ(Orvo({"--batch", "film.txt"}).status, 0);
     EXPECT_TRUE(Exists(Work("Program.9.bmp")));
-    EXPECT_EQ(ReadFile(m_ownSettings), ownBefore);
+    EXPECT_EQ(ReadText(m_ownSettings), ownBefore);
 }
 
 TEST_F(BatchTest, TheSettingsOptionWinsAndItsFileStaysUnchanged) {
-    WriteFile(Work("film.txt"), kShort);
+    WriteText(Work("film.txt"), kShort);
     WriteSettings(Work("film.cfg"), "Stored", 5);
     WriteSettings(m_dir.File("chosen.cfg"), "Chosen", 7);
-    const std::string chosenBefore = ReadFile(m_dir.File("chosen.cfg"));
+    const std::string chosenBefore = ReadText(m_dir.File("chosen.cfg"));
 
     EXPECT_EQ(Orvo({"--batch", "film.txt", "--settings", m_dir.File("chosen.cfg")}).status, 0);
     EXPECT_TRUE(Exists(Work("Chosen.7.bmp")));
-    EXPECT_EQ(ReadFile(m_dir.File("chosen.cfg")), chosenBefore);
+    EXPECT_EQ(ReadText(m_dir.File("chosen.cfg")), chosenBefore);
 
     // A settings file that is not there means the defaults.
     EXPECT_EQ(Orvo({"--batch", "film.txt", "--settings", m_dir.File("none.cfg")}).status, 0);
@@ -279,21 +279,21 @@ TEST_F(BatchTest, TheSettingsOptionWinsAndItsFileStaysUnchanged) {
 }
 
 TEST_F(BatchTest, ADamagedSettingsFileIsNamedAndNothingIsWritten) {
-    WriteFile(Work("film.txt"), kShort);
+    WriteText(Work("film.txt"), kShort);
     WriteSettings(Work("film.cfg"), "Stored", 5);
-    const std::string damaged = ReadFile(Work("film.cfg")).substr(0, 20);
-    WriteFile(Work("film.cfg"), damaged);
+    const std::string damaged = ReadText(Work("film.cfg")).substr(0, 20);
+    WriteText(Work("film.cfg"), damaged);
 
     const Result result = Orvo({"--batch", "film.txt"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err.rfind("orvo: film.cfg: ", 0), 0u) << result.err;
     EXPECT_GT(result.err.size(), std::string("orvo: film.cfg: \n").size());
     EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"film.cfg", "film.txt"}));
-    EXPECT_EQ(ReadFile(Work("film.cfg")), damaged);
+    EXPECT_EQ(ReadText(Work("film.cfg")), damaged);
 }
 
 TEST_F(BatchTest, AStoredStartIndexOutOfRangeIsRefused) {
-    WriteFile(Work("film.txt"), kShort);
+    WriteText(Work("film.txt"), kShort);
     WriteSettings(Work("film.cfg"), "Stored", 2147483647);
     const Result result = Orvo({"--batch", "film.txt"});
     EXPECT_EQ(result.status, 1);
@@ -310,7 +310,7 @@ TEST_F(BatchTest, FilesThatCannotBeWrittenAreCountedAfterTheFirstTenAndTheRunGoe
             std::filesystem::create_directory(Work("OutputImg." + std::to_string(i) + ".bmp"));
         }
     }
-    WriteFile(Work("film.txt"), list);
+    WriteText(Work("film.txt"), list);
     const Result result = Orvo({"--batch", "film.txt"});
 
     EXPECT_EQ(result.status, 1);
@@ -320,7 +320,7 @@ TEST_F(BatchTest, FilesThatCannotBeWrittenAreCountedAfterTheFirstTenAndTheRunGoe
     }
     EXPECT_EQ(result.err, expected + "orvo: ... and 2 more files could not be written\n");
     EXPECT_EQ(result.out, "Finished! 12 files could not be written.\n");
-    EXPECT_EQ(ReadFile(Work("OutputImg.13.bmp")).substr(0, 2), "BM");
+    EXPECT_EQ(ReadText(Work("OutputImg.13.bmp")).substr(0, 2), "BM");
     EXPECT_TRUE(Exists(Work("film.sst")));
 }
 
@@ -356,11 +356,11 @@ TEST_F(BatchTest, ImageNamesThatLeaveTheFolderAreRefusedBeforeAnythingIsWritten)
     };
     for (const auto& refused : cases) {
         std::filesystem::remove(Work("film.cfg"));
-        WriteFile(Work("film.txt"), kShort);
+        WriteText(Work("film.txt"), kShort);
         if (!refused.storedName.empty()) {
             WriteSettings(Work("film.cfg"), refused.storedName, 1);
         }
-        const std::string before = Exists(Work("film.cfg")) ? ReadFile(Work("film.cfg")) : "";
+        const std::string before = Exists(Work("film.cfg")) ? ReadText(Work("film.cfg")) : "";
         std::vector<std::string> arguments{"--batch", "film.txt"};
         arguments.insert(arguments.end(), refused.options.begin(), refused.options.end());
         const Result result = Orvo(arguments);
@@ -371,7 +371,7 @@ TEST_F(BatchTest, ImageNamesThatLeaveTheFolderAreRefusedBeforeAnythingIsWritten)
             refused.storedName.empty() ? std::vector<std::string>{"film.txt"}
                                        : std::vector<std::string>{"film.cfg", "film.txt"};
         EXPECT_EQ(WorkFiles(), expected);
-        EXPECT_EQ(Exists(Work("film.cfg")) ? ReadFile(Work("film.cfg")) : "", before);
+        EXPECT_EQ(Exists(Work("film.cfg")) ? ReadText(Work("film.cfg")) : "", before);
     }
     EXPECT_FALSE(Exists(m_dir.File("esc.1.bmp")));
 }
@@ -381,7 +381,7 @@ TEST_F(BatchTest, InterruptStopsAfterTheCurrentSubtitle) {
     for (int i = 0; i < 3000; ++i) {
         list += kShort;
     }
-    WriteFile(Work("film.txt"), list);
+    WriteText(Work("film.txt"), list);
     const pid_t pid = Spawn({"--batch", "film.txt"});
     ASSERT_GT(pid, 0);
     // The handler is in place before the first bitmap is written.
@@ -400,7 +400,7 @@ TEST_F(BatchTest, InterruptStopsAfterTheCurrentSubtitle) {
     while (Exists(Work("OutputImg." + std::to_string(written + 1) + ".bmp"))) {
         ++written;
     }
-    const std::string script = ReadFile(Work("film.sst"));
+    const std::string script = ReadText(Work("film.sst"));
     EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 5 + written);
     EXPECT_NE(script.find("OutputImg." + std::to_string(written) + ".bmp\r\n"), std::string::npos);
     EXPECT_EQ(result.out, std::to_string(written) +

@@ -68,7 +68,7 @@ const std::string kHint = "         Press Escape to cancel!";
 
 // The height field of a BMP file's info header.
 std::int32_t BitmapHeight(const std::string& path) {
-    const std::string bytes = ReadFile(path);
+    const std::string bytes = ReadText(path);
     if (bytes.size() < 26 || bytes.compare(0, 2, "BM") != 0) {
         return 0;
     }
@@ -225,21 +225,6 @@ TEST_F(RunTest, AnEmptyStoreFinishesAtOnce) {
     EXPECT_FALSE(outcome.stopped);
 }
 
-// Restores the current folder when the test ends.
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::filesystem::path& folder)
-        : m_previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-    ~CurrentFolder() { std::filesystem::current_path(m_previous); }
-
-private:
-    std::filesystem::path m_previous;
-};
-
 TEST_F(RunTest, AListPathWithoutFolderWritesIntoTheCurrentFolder) {
     const CurrentFolder current(m_dir.Path());
     m_parameters.LastPath = "film.txt";
@@ -325,7 +310,7 @@ TEST_F(StartGenerationTest, WritesScriptAndListConfigurationBesideTheList) {
     m_parameters.StartIndex = 12;
     Start({kShort, kThree});
 
-    EXPECT_EQ(ReadFile(m_dir.File("film.sst")),
+    EXPECT_EQ(ReadText(m_dir.File("film.sst")),
               std::string(texts::kDefaultHeader) + "\r\n" +
                   "0012\t00:00:01:00\t00:00:02:00\tImg.12.bmp\r\n"
                   "0013\t00:00:05:00\t00:00:06:00\tImg.13.bmp\r\n");
@@ -345,7 +330,7 @@ TEST_F(StartGenerationTest, WritesScriptAndListConfigurationBesideTheList) {
 TEST_F(StartGenerationTest, TheStoredHeaderStartsTheScript) {
     m_db.WritePropString("", "Header1", "My header");
     Start({kShort});
-    EXPECT_EQ(ReadFile(m_dir.File("film.sst")),
+    EXPECT_EQ(ReadText(m_dir.File("film.sst")),
               "My header\r\n0001\t00:00:01:00\t00:00:02:00\tOutputImg.1.bmp\r\n");
 }
 
@@ -392,7 +377,7 @@ TEST_F(StartGenerationTest, AStoppedRunRewritesTheScriptToListOnlyTheBitmapsWrit
                                      "0002\t00:00:03:00\t00:00:04:00\tOutputImg.2.bmp\r\n";
         const std::string all = firstTwo + "0003\t00:00:05:00\t00:00:06:00\tOutputImg.3.bmp\r\n";
         // A test run writes no bitmaps: its script stays the one of a whole run.
-        EXPECT_EQ(ReadFile(m_dir.File("film.sst")), testMode ? all : firstTwo);
+        EXPECT_EQ(ReadText(m_dir.File("film.sst")), testMode ? all : firstTwo);
         EXPECT_EQ(m_host.statuses.back(), "Generation terminated by user !");
         EXPECT_EQ(m_host.notes, testMode
                                     ? std::vector<std::string>{}
@@ -420,22 +405,12 @@ TEST_F(StartGenerationTest, TheListConfigurationHoldsTheWholeLookEvenWhenTheSett
     EXPECT_EQ(saved.GetBlobSize("", "Font"), DefaultFont().ToBytes().size());
 }
 
-// A pid that no process has any more: a child that has exited and been reaped.
-pid_t DeadPid() {
-    const pid_t child = fork();
-    if (child == 0) {
-        _exit(0);
-    }
-    waitpid(child, nullptr, 0);
-    return child;
-}
-
 TEST_F(StartGenerationTest, ClearsAwayWhatKilledRunsOfTheListLeftAndNothingElse) {
     const std::string dead = ".tmp" + std::to_string(DeadPid()) + "-0";
     const std::string live = ".tmp" + std::to_string(getpid()) + "-0";
     for (const std::string& name : {"film.sst" + dead, "OutputImg.7.bmp" + dead,
                                     "OutputImg.8.bmp" + live, "notes.txt" + dead}) {
-        WriteFile(m_dir.File(name), "left");
+        WriteText(m_dir.File(name), "left");
     }
     Start({kShort});
 
@@ -449,11 +424,11 @@ TEST_F(StartGenerationTest, NeverWritesOverTheListItself) {
     for (const char* name : {"film.sst", "film.cfg"}) {
         m_host.failures.clear();
         const std::string list = "1\ta\tb\tone\r\n";
-        WriteFile(m_dir.File(name), list);
+        WriteText(m_dir.File(name), list);
         m_parameters.LastPath = m_dir.File(name);
         Start({kShort});
 
-        EXPECT_EQ(ReadFile(m_dir.File(name)), list) << name;
+        EXPECT_EQ(ReadText(m_dir.File(name)), list) << name;
         ASSERT_EQ(m_host.failures.size(), 1u) << name;
         EXPECT_EQ(m_host.failures[0].first, m_dir.File(name));
     }

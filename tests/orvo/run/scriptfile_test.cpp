@@ -33,7 +33,7 @@ protected:
 
 TEST_F(WriteScriptFileTest, DefaultHeaderAndTwoSubtitlesByteForByte) {
     ASSERT_TRUE(WriteScriptFile(m_path, texts::kDefaultHeader, m_twoLines, "OutputImg", 1));
-    EXPECT_EQ(ReadFile(m_path), "st_format 2\r\n"
+    EXPECT_EQ(ReadText(m_path), "st_format 2\r\n"
                                 "\r\n"
                                 "directory\r\n"
                                 "\r\n"
@@ -44,17 +44,17 @@ TEST_F(WriteScriptFileTest, DefaultHeaderAndTwoSubtitlesByteForByte) {
 
 TEST_F(WriteScriptFileTest, EmptyHeaderOrEmptyStore) {
     ASSERT_TRUE(WriteScriptFile(m_path, "", m_twoLines, "Img", 0));
-    EXPECT_EQ(ReadFile(m_path), "\r\n"
+    EXPECT_EQ(ReadText(m_path), "\r\n"
                                 "0000\t00:00:01:00\t00:00:03:12\tImg.0.bmp\r\n"
                                 "0001\t00:00:05:00\t00:00:07:00\tImg.1.bmp\r\n");
     ASSERT_TRUE(WriteScriptFile(m_path, "Header", {}, "Img", 1));
-    EXPECT_EQ(ReadFile(m_path), "Header\r\n");
+    EXPECT_EQ(ReadText(m_path), "Header\r\n");
 }
 
 TEST_F(WriteScriptFileTest, ReplacesAnExistingFile) {
-    WriteFile(m_path, std::string(10000, 'x'));
+    WriteText(m_path, std::string(10000, 'x'));
     ASSERT_TRUE(WriteScriptFile(m_path, "H", {}, "Img", 1));
-    EXPECT_EQ(ReadFile(m_path), "H\r\n");
+    EXPECT_EQ(ReadText(m_path), "H\r\n");
 }
 
 TEST_F(WriteScriptFileTest, FailsWhenTheFileCannotBeCreatedOrWritten) {

@@ -16,7 +16,7 @@ class SubtitleListTest : public ::testing::Test {
 protected:
     // Writes bytes as the list and loads it into store.
     ListLoadResult Load(const std::string& bytes) {
-        WriteFile(m_listPath, bytes);
+        WriteText(m_listPath, bytes);
         return LoadSubtitleList(m_listPath, store);
     }
 
@@ -146,7 +146,7 @@ TEST_F(SubtitleListTest, AFileThatCannotBeAListIsRefusedWithItsReasonAndLeavesTh
     const std::string fifo = m_dir.File("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string huge = m_dir.File("huge.txt");
-    WriteFile(huge, "");
+    WriteText(huge, "");
     std::filesystem::resize_file(huge, (std::uintmax_t{256} << 20) + 1);
     const struct {
         std::string path;

@@ -34,7 +34,7 @@ TEST_P(GoldenLists, GiveTheirListByteForByte) {
     EXPECT_EQ(result.kind, golden.kind);
     EXPECT_EQ(result.emptySkipped, golden.emptySkipped);
     EXPECT_TRUE(result.warnings.empty()) << result.warnings.front();
-    EXPECT_EQ(ListFileText(store), ReadFile(input + "." + golden.rate + ".txt"));
+    EXPECT_EQ(ListFileText(store), ReadText(input + "." + golden.rate + ".txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GoldenLists,
@@ -58,7 +58,7 @@ protected:
     ListLoadResult Load(const std::string& name, const std::string& bytes,
                         const char* rate = "25") {
         const std::string path = m_dir.File(name);
-        WriteFile(path, bytes);
+        WriteText(path, bytes);
         return LoadSubtitleFile(path, Rate(rate), store);
     }
 

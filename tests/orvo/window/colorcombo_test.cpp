@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(image.pixel(35, 10), kOutside);
         QCOMPARE(image.pixel(20, 3), kOutside);
         QCOMPARE(image.pixel(20, 16), kOutside);
-        QCOMPARE(orvo::test::Colours(image.copy(6, 5, 28, 10)), QSet<QRgb>{blue});
+        QCOMPARE(orvo::test::Colours(image.copy(6, 5, 28, 10)), std::set<QRgb>{blue});
     }
 
     // The focus rectangle inverts every other pixel of the frame.
@@ -94,7 +94,7 @@ private slots:
 
     void indexOutsideThePaletteDrawsNothing() {
         for (const int index : {-1, 16}) {
-            QCOMPARE(orvo::test::Colours(DrawnItem(index, true, true)), QSet<QRgb>{kOutside});
+            QCOMPARE(orvo::test::Colours(DrawnItem(index, true, true)), std::set<QRgb>{kOutside});
         }
     }
 

@@ -19,7 +19,7 @@ using orvo::test::DialogScript;
 using orvo::test::Find;
 using orvo::test::ListLine;
 using orvo::test::TestFolder;
-using orvo::test::WriteBytes;
+using orvo::test::WriteText;
 
 namespace {
 
@@ -176,7 +176,7 @@ private slots:
         QFETCH(Stroke, repeat);
 
         const std::string list = m_folder->File("film.txt");
-        WriteBytes(list, ListLine(1, "One") + ListLine(2, "Two") + ListLine(3, "Three"));
+        WriteText(list, ListLine(1, "One") + ListLine(2, "Two") + ListLine(3, "Three"));
         COrvoApp app(m_folder->File("settings/orvo.cfg"));
         COrvoDlg window(app);
         window.show();

@@ -21,9 +21,9 @@ using orvo::test::Exists;
 using orvo::test::Find;
 using orvo::test::Message;
 using orvo::test::Press;
-using orvo::test::ReadBytes;
+using orvo::test::ReadText;
 using orvo::test::TestFolder;
-using orvo::test::WriteBytes;
+using orvo::test::WriteText;
 
 namespace {
 
@@ -191,9 +191,9 @@ private slots:
             db.WritePropInt("", "LeftMargin", 7);
             db.WritePropString("", "LastPath", "/somewhere/film.txt");
             QVERIFY(db.Save(file));
-            bytes = ReadBytes(file).substr(0, ReadBytes(file).size() - 5);
+            bytes = ReadText(file).substr(0, ReadText(file).size() - 5);
         }
-        WriteBytes(file, bytes);
+        WriteText(file, bytes);
         Message shown;
         const RenderSettings look =
             RunProgram(file, [](COrvoDlg&) {}, {Press(QMessageBox::Ok, &shown)});
@@ -204,7 +204,7 @@ private slots:
         QVERIFY2(shown.text.contains(QString::fromStdString(file) + ".damaged"),
                  qPrintable(shown.text));
         ComparePerField(look, RenderSettings());
-        QCOMPARE(ReadBytes(file + ".damaged"), bytes);
+        QCOMPARE(ReadText(file + ".damaged"), bytes);
         kestrum::CPropDb saved;
         QVERIFY(saved.Load(file));
         QCOMPARE(saved.ReadPropInt("", "LeftMargin", -1, false), 50);
@@ -232,20 +232,20 @@ private slots:
             if (name.endsWith('/')) {
                 QVERIFY(QDir(m_folder->Path()).mkpath(name + "in-the-way"));
             } else {
-                WriteBytes(m_folder->File(qPrintable(name)), "earlier " + name.toStdString());
+                WriteText(m_folder->File(qPrintable(name)), "earlier " + name.toStdString());
             }
         }
         const std::string file = m_folder->File("orvo.cfg");
-        WriteBytes(file, "damaged");
+        WriteText(file, "damaged");
         Message shown;
         RunProgram(file, [](COrvoDlg&) {}, {Press(QMessageBox::Ok, &shown)});
         const std::string moved = m_folder->File(qPrintable(aside));
         QVERIFY2(shown.text.contains("renamed to " + QString::fromStdString(moved) + "."),
                  qPrintable(shown.text));
-        QCOMPARE(ReadBytes(moved), std::string("damaged"));
+        QCOMPARE(ReadText(moved), std::string("damaged"));
         for (const QString& name : earlier) {
             if (!name.endsWith('/')) {
-                QCOMPARE(ReadBytes(m_folder->File(qPrintable(name))),
+                QCOMPARE(ReadText(m_folder->File(qPrintable(name))),
                          "earlier " + name.toStdString());
             }
         }
@@ -257,11 +257,11 @@ private slots:
     // no room for a suffix within the file system's name limit, so it cannot be moved aside.
     void damagedFileThatCannotBeMovedIsNotOverwritten() {
         const std::string file = m_folder->File((std::string(248, 'x') + ".cfg").c_str());
-        WriteBytes(file, "damaged");
+        WriteText(file, "damaged");
         Message shown;
         RunProgram(file, [](COrvoDlg&) {}, {Press(QMessageBox::Ok, &shown)});
         QVERIFY2(shown.text.contains("will not be saved"), qPrintable(shown.text));
-        QCOMPARE(ReadBytes(file), std::string("damaged"));
+        QCOMPARE(ReadText(file), std::string("damaged"));
     }
 
     // An installed program reads the settings shipped beside it until the user has a settings
@@ -284,7 +284,7 @@ private slots:
         kestrum::CPropDb shippedDb;
         shippedDb.WritePropInt("", "LeftMargin", 21);
         QVERIFY(shippedDb.Save(shipped));
-        const std::string shippedBytes = ReadBytes(shipped);
+        const std::string shippedBytes = ReadText(shipped);
         if (ownExists) {
             kestrum::CPropDb ownDb;
             ownDb.WritePropInt("", "LeftMargin", 33);
@@ -302,7 +302,7 @@ private slots:
         }});
         QCOMPARE(app.Run(), 0);
         QCOMPARE(shown.LeftMargin, leftMargin);
-        QCOMPARE(ReadBytes(shipped), shippedBytes);
+        QCOMPARE(ReadText(shipped), shippedBytes);
         kestrum::CPropDb saved;
         QVERIFY(saved.Load(own));
         QCOMPARE(saved.ReadPropInt("", "LeftMargin", -1, false), leftMargin);
@@ -312,7 +312,7 @@ private slots:
     void damagedShippedSettingsAreLeftAlone() {
         const std::string shipped = m_folder->File("orvo-shipped.cfg");
         const std::string own = m_folder->File("config/orvo/orvo.cfg");
-        WriteBytes(shipped, "damaged");
+        WriteText(shipped, "damaged");
         Message shown;
         COrvoApp app(own, shipped);
         DialogScript script(
@@ -323,7 +323,7 @@ private slots:
         QVERIFY2(shown.text.contains(QString::fromStdString(shipped) + " cannot be read"),
                  qPrintable(shown.text));
         QVERIFY2(shown.text.contains("default settings"), qPrintable(shown.text));
-        QCOMPARE(ReadBytes(shipped), std::string("damaged"));
+        QCOMPARE(ReadText(shipped), std::string("damaged"));
         QVERIFY(!Exists(shipped + ".damaged"));
         kestrum::CPropDb saved;
         QVERIFY(saved.Load(own));
@@ -348,10 +348,10 @@ private slots:
         QFETCH(QString, read);
 
         if (own) {
-            WriteBytes(m_folder->File("own.cfg"), "own");
+            WriteText(m_folder->File("own.cfg"), "own");
         }
         if (shipped) {
-            WriteBytes(m_folder->File("shipped.cfg"), "shipped");
+            WriteText(m_folder->File("shipped.cfg"), "shipped");
         }
         QCOMPARE(orvo::SettingsFileToRead(m_folder->File("own.cfg"), m_folder->File("shipped.cfg")),
                  m_folder->File(qPrintable(read)));
@@ -371,7 +371,7 @@ private slots:
 
         const QByteArray home = qgetenv("HOME");
         qunsetenv("XDG_CONFIG_HOME");
-        qputenv("HOME", m_folder->Path().toUtf8());
+        qputenv("HOME", m_folder->Path().c_str());
         const std::string chosen = orvo::ChooseSettingsFile("/no/such/folder/orvo.cfg");
         qputenv("XDG_CONFIG_HOME", config);
         qputenv("HOME", home);

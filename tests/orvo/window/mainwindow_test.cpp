@@ -456,8 +456,8 @@ private slots:
     // antialiases, whatever the button says: no blend of its colour with the background.
     void antialiasReachesBothFonts() {
         COrvoDlg& window = Open();
-        const QSet<QRgb> plain = {ToRgb(Look().BkgColor), ToRgb(Look().TextBkgColor),
-                                  ToRgb(Look().TextColor)};
+        const std::set<QRgb> plain = {ToRgb(Look().BkgColor), ToRgb(Look().TextBkgColor),
+                                      ToRgb(Look().TextColor)};
         QVERIFY(Colours(window.GetCanvas()).size() > 3);
         Click("outlineButton");
         QVERIFY(Colours(window.GetCanvas()).size() > 3);
@@ -665,7 +665,7 @@ private slots:
     void saveTestImageWritesTheCanvasAndKeepsTheWindow() {
         COrvoDlg& window = Open([](kestrum::CPropDb& db) { db.WritePropBool("", "PAL", 0); });
         Click("saveTestImageButton");
-        const std::string first = orvo::test::ReadBytes(m_folder->File("test.bmp"));
+        const std::string first = orvo::test::ReadText(m_folder->File("test.bmp"));
         QVERIFY(first.size() > 118);
         QCOMPARE(first.substr(0, 2), std::string("BM"));
         const QImage written = QImage(QString::fromStdString(m_folder->File("test.bmp")));
@@ -673,7 +673,7 @@ private slots:
         QCOMPARE(written.pixel(360, 480 - 53), window.GetCanvas().pixel(360, 480 - 53));
         Click("boxingButton");
         Click("saveTestImageButton");
-        QVERIFY(orvo::test::ReadBytes(m_folder->File("test.bmp")) != first);
+        QVERIFY(orvo::test::ReadText(m_folder->File("test.bmp")) != first);
         QVERIFY(window.isVisible());
         QCOMPARE(Get<QLabel>("statusLine").text(), QString());
     }

@@ -31,7 +31,7 @@ using orvo::test::ListLine;
 using orvo::test::Message;
 using orvo::test::Press;
 using orvo::test::TestFolder;
-using orvo::test::WriteBytes;
+using orvo::test::WriteText;
 
 namespace {
 
@@ -164,7 +164,7 @@ private slots:
     }
 
     void fileDialogStartsAtTheListUsedLast() {
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         m_dialog = std::make_unique<CProcessDlg>(m_db, m_store);
         m_dialog->SetInputFile(m_folder->File("film.txt"));
         m_dialog->show();
@@ -232,7 +232,7 @@ private slots:
         if (socket) {
             MakeSocket(path);
         } else {
-            WriteBytes(path, content.toStdString());
+            WriteText(path, content.toStdString());
         }
         Open();
         Message shown;
@@ -250,8 +250,8 @@ private slots:
     }
 
     void failedLoadAfterAGoodOneDisablesStart() {
-        WriteBytes(m_folder->File("good.txt"), kThreeLines);
-        WriteBytes(m_folder->File("bad.txt"), "1\t2\r\n");
+        WriteText(m_folder->File("good.txt"), kThreeLines);
+        WriteText(m_folder->File("bad.txt"), "1\t2\r\n");
         Open();
         Load(m_folder->File("good.txt"));
         QVERIFY(StartEnabled());
@@ -298,7 +298,7 @@ private slots:
         QFETCH(QString, startIndex);
         QFETCH(bool, loaded);
 
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         WriteConfiguration(m_folder->File("film.cfg"), configuration);
         m_db.WritePropString("", "Marker", "before");
         Open();
@@ -317,7 +317,7 @@ private slots:
 
     // Yes is the question's default button: Enter loads the file.
     void enterAnswersTheConfigurationQuestionWithYes() {
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         WriteConfiguration(m_folder->File("film.cfg"),
                            [](kestrum::CPropDb& db) { db.WritePropString("", "ImgName", "Reel"); });
         Open();
@@ -349,7 +349,7 @@ private slots:
     }
 
     void noConfigurationNoQuestion() {
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         Open();
         Load(m_folder->File("film.txt"));
         QVERIFY(StartEnabled());
@@ -365,7 +365,7 @@ private slots:
     void configurationThatIsNoFileIsNotOffered() {
         QFETCH(bool, pipe);
 
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         const std::string cfg = m_folder->File("film.cfg");
         QCOMPARE(pipe ? mkfifo(cfg.c_str(), 0600) : mkdir(cfg.c_str(), 0700), 0);
         Open();
@@ -377,13 +377,13 @@ private slots:
     // A damaged file is reported with its name; the settings stay whole instead of holding
     // what was read before the damage, and the dialog goes on with the loaded list.
     void damagedConfigurationIsReported() {
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         WriteConfiguration(m_folder->File("film.cfg"), [](kestrum::CPropDb& db) {
             db.WritePropString("", "ImgName", "Reel");
             db.WritePropInt("", "StartIndex", 42);
         });
-        const std::string whole = orvo::test::ReadBytes(m_folder->File("film.cfg"));
-        WriteBytes(m_folder->File("film.cfg"), whole.substr(0, whole.size() - 6));
+        const std::string whole = orvo::test::ReadText(m_folder->File("film.cfg"));
+        WriteText(m_folder->File("film.cfg"), whole.substr(0, whole.size() - 6));
         m_db.WritePropString("", "Marker", "before");
         Open();
         Message warning;
@@ -401,7 +401,7 @@ private slots:
     }
 
     void startHandsOverWhatTheFieldsShow() {
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         Open();
         Load(m_folder->File("film.txt"));
         auto& header = Get<QPlainTextEdit>("headerEdit");
@@ -418,7 +418,7 @@ private slots:
         name.clear();
         QTest::keyClicks(&name, "Reel");
         auto& input = Get<QLineEdit>("inputFileEdit");
-        WriteBytes(m_folder->File("film.txt2"), kThreeLines);
+        WriteText(m_folder->File("film.txt2"), kThreeLines);
         QTest::keyClicks(&input, "2");
         QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
         QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
@@ -430,7 +430,7 @@ private slots:
 
     // Bytes the user left alone are stored as they were, whatever their encoding.
     void unchangedTextsKeepTheirBytes() {
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         WriteConfiguration(m_folder->File("film.cfg"), [](kestrum::CPropDb& db) {
             db.WritePropString("", "Header1", "Caf\xE9\nline");
             db.WritePropString("", "ImgName", "R\xE9");
@@ -461,7 +461,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(int, startIndex);
 
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         Open();
         Load(m_folder->File("film.txt"));
         auto& field = Get<QLineEdit>("startIndexEdit");
@@ -497,8 +497,8 @@ private slots:
         QFETCH(QString, status);
         QFETCH(int, storeSize);
 
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
-        WriteBytes(m_folder->File("bad.txt"), "1\t2\r\n");
+        WriteText(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("bad.txt"), "1\t2\r\n");
         m_store = {"earlier\t1\t2\tlist", "earlier\t3\t4\tlist"};
         Open();
         auto& input = Get<QLineEdit>("inputFileEdit");
@@ -544,9 +544,9 @@ private slots:
         QFETCH(bool, started);
         QFETCH(int, storeSize);
 
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
-        WriteBytes(m_folder->File("other.txt"), ListLine(1, "Other") + ListLine(2, "List"));
-        WriteBytes(m_folder->File("bad.txt"), "1\t2\r\n");
+        WriteText(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("other.txt"), ListLine(1, "Other") + ListLine(2, "List"));
+        WriteText(m_folder->File("bad.txt"), "1\t2\r\n");
         Open();
         Load(m_folder->File("film.txt"));
         const std::string storedHeader = m_db.ReadPropString("", "Header1", "", false);
@@ -591,7 +591,7 @@ private slots:
     void startRefusesAnImageName() {
         QFETCH(QString, name);
 
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         Open();
         Load(m_folder->File("film.txt"));
         const std::string storedHeader = m_db.ReadPropString("", "Header1", "", false);
@@ -615,7 +615,7 @@ private slots:
     }
 
     void cancelStoresNothing() {
-        WriteBytes(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
         Open();
         Load(m_folder->File("film.txt"));
         Get<QPlainTextEdit>("headerEdit").setPlainText("Changed");

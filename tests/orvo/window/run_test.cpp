@@ -28,7 +28,7 @@ using orvo::test::ListLine;
 using orvo::test::Message;
 using orvo::test::Press;
 using orvo::test::TestFolder;
-using orvo::test::WriteBytes;
+using orvo::test::WriteText;
 
 namespace {
 
@@ -128,8 +128,8 @@ private slots:
     }
 
     void wholeRunWithAWrappingSubtitle() {
-        WriteBytes(List(), ListLine(1, "One") + ListLine(2, "Two\tlines") +
-                               ListLine(3, orvo::test::kWideText));
+        WriteText(List(), ListLine(1, "One") + ListLine(2, "Two\tlines") +
+                              ListLine(3, orvo::test::kWideText));
         COrvoDlg& window = Open();
         const QImage preview = window.GetCanvas();
         ErrorLog seen;
@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(seen.messageColour, qRgb(255, 0, 0));
         // The Escape hint goes with the run: the key cancels nothing after it.
         QCOMPARE(Status(), QString("Finished! Additional line breaks in 1 bitmaps found."));
-        QVERIFY(orvo::test::ReadBytes(InFolder("film.sst")).starts_with("st_format 2\r\n"));
+        QVERIFY(orvo::test::ReadText(InFolder("film.sst")).starts_with("st_format 2\r\n"));
         kestrum::CPropDb configuration;
         QVERIFY(configuration.Load(InFolder("film.cfg")));
         QCOMPARE(configuration.ReadPropString("", "ImgName", "", false), std::string("OutputImg"));
@@ -169,7 +169,7 @@ private slots:
     void runWithoutWrapping() {
         QFETCH(bool, testMode);
 
-        WriteBytes(List(), kThreeShort);
+        WriteText(List(), kThreeShort);
         Open();
         if (testMode) {
             QTest::mouseClick(&Get<QPushButton>("testModeButton"), Qt::LeftButton);
@@ -228,7 +228,7 @@ private slots:
         QFETCH(int, images);
         QFETCH(QString, note);
 
-        WriteBytes(List(), kThreeShort);
+        WriteText(List(), kThreeShort);
         COrvoDlg& window = Open();
         QObject sink;
         connect(&Get<QProgressBar>("progressBar"), &QProgressBar::valueChanged, &sink,
@@ -250,7 +250,7 @@ private slots:
         QList<bool> windowEnabled;
         for (const QMessageBox::StandardButton answer : answers) {
             steps.push_back([&, answer](QDialog& dialog) {
-                questions.push_back(orvo::test::Read(static_cast<QMessageBox&>(dialog)));
+                questions.push_back(testsupport::Read(static_cast<QMessageBox&>(dialog)));
                 statusAtQuestion << Status();
                 progressAtQuestion << Get<QProgressBar>("progressBar").value();
                 windowEnabled << Get<QPushButton>("quitButton").isEnabled();
@@ -263,7 +263,7 @@ private slots:
         Message noteSeen;
         if (!note.isEmpty()) {
             steps.push_back([&](QDialog& dialog) {
-                noteSeen = orvo::test::Read(static_cast<QMessageBox&>(dialog));
+                noteSeen = testsupport::Read(static_cast<QMessageBox&>(dialog));
                 dialog.accept();
             });
         }
@@ -300,7 +300,7 @@ private slots:
     // Cancel throws away what the list's configuration brought into the settings; the window
     // keeps its look and nothing is written beside the list.
     void cancelRestoresTheSettings() {
-        WriteBytes(List(), kThreeShort);
+        WriteText(List(), kThreeShort);
         kestrum::CPropDb listLook;
         listLook.WritePropBool("", "PAL", 0);
         listLook.WritePropString("", "ImgName", "Reel");
@@ -319,7 +319,7 @@ private slots:
 
     // Yes and Start: the run draws with the list's look, and the window shows it.
     void listConfigurationLookIsUsedAndShown() {
-        WriteBytes(List(), kThreeShort);
+        WriteText(List(), kThreeShort);
         kestrum::CPropDb listLook;
         listLook.WritePropBool("", "PAL", 0);
         listLook.WritePropInt("", "TextColor", 0x0000FF);
@@ -341,7 +341,7 @@ private slots:
 
     // Files that cannot be written are told, not passed over in silence.
     void writeFailuresAreReported() {
-        WriteBytes(List(), kThreeShort);
+        WriteText(List(), kThreeShort);
         // Folders where the bitmaps should go cannot be replaced by them.
         for (const char* image : {"OutputImg.1.bmp", "OutputImg.2.bmp", "OutputImg.3.bmp"}) {
             QVERIFY(std::filesystem::create_directory(InFolder(image)));

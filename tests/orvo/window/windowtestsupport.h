@@ -1,8 +1,13 @@
 #pragma once
 
-// Helpers of the window's Qt tests: a folder of the test's own, finding controls, answering
-// the modal dialogs a test opens, and list files.
-#include "widgets/widgetstestsupport.h"
+// Helpers of the window's Qt tests: a folder of the test's own, answering the modal dialogs a
+// test opens, and list files.
+#include "common/dialoganswerer.h"
+#include "common/filecontent.h"
+#include "common/findcontrol.h"
+#include "common/imageprobes.h"
+#include "common/messagebox.h"
+#include "common/tempdir.h"
 
 #include "rendersettings.h"
 
@@ -14,7 +19,6 @@
 #include <QFile>
 #include <QImage>
 #include <QMessageBox>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -26,47 +30,19 @@
 
 namespace orvo::test {
 
-template <class Control>
-Control& Find(const QWidget& parent, const char* name) {
-    auto* control = parent.findChild<Control*>(QString::fromLatin1(name));
-    Q_ASSERT_X(control != nullptr, "Find", name);
-    return *control;
-}
+using testsupport::Colours;
+using testsupport::Exists;
+using testsupport::Find;
+using testsupport::Message;
+using testsupport::ReadText;
+using testsupport::ToRgb;
+using testsupport::WriteText;
 
 // A temporary folder that is also the current folder while it lives, so that whatever the
 // window writes there ("test.bmp") never lands among the user's files.
-class TestFolder {
-public:
-    TestFolder()
-        : m_previous(QDir::currentPath()) {
-        QDir::setCurrent(m_dir.path());
-    }
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
-    ~TestFolder() { QDir::setCurrent(m_previous); }
-
-    std::string File(const char* name) const { return m_dir.filePath(name).toStdString(); }
-    QString Path() const { return m_dir.path(); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
+class TestFolder : public testsupport::TempDir {
+    testsupport::CurrentFolder m_current{Path()};
 };
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    QFile file(QString::fromStdString(path));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-}
-
-inline bool Exists(const std::string& path) {
-    return QFile::exists(QString::fromStdString(path));
-}
 
 // A list line: number, start, end, then one field per text line.
 inline std::string ListLine(int number, const std::string& text) {
@@ -77,16 +53,6 @@ inline std::string ListLine(int number, const std::string& text) {
 // A subtitle far too wide for one line of the canvas at the default font.
 inline const std::string kWideText =
     "This subtitle is much too long to fit on one line of a standard definition picture at all";
-
-// What a message box said.
-struct Message {
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-inline Message Read(const QMessageBox& box) {
-    return {box.text(), box.icon()};
-}
 
 // Answers the modal dialogs that open while it lives, in the order of its steps. A step gets
 // the dialog once it is shown; a dialog its step left open, or one beyond the steps, is
@@ -124,29 +90,13 @@ inline DialogScript::Step Press(QMessageBox::StandardButton button, Message* see
     return [button, seen](QDialog& dialog) {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog); box != nullptr) {
             if (seen != nullptr) {
-                *seen = Read(*box);
+                *seen = testsupport::Read(*box);
             }
             if (QAbstractButton* pressed = box->button(button); pressed != nullptr) {
                 pressed->click();
             }
         }
     };
-}
-
-// The distinct colours of an image.
-inline QSet<QRgb> Colours(const QImage& image) {
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            colours.insert(image.pixel(x, y) | 0xFF000000U);
-        }
-    }
-    return colours;
-}
-
-inline QRgb ToRgb(COLORREF colour) {
-    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
 }
 
 } // namespace orvo::test

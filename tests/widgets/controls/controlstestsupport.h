@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/imageprobes.h"
+
 #include <QColor>
 #include <QImage>
 #include <QList>
@@ -11,6 +13,9 @@
 #include <functional>
 
 namespace kestrum::test {
+
+using testsupport::ColourBounds;
+using testsupport::CountPixels;
 
 // A strip of cells of cellWidth x height pixels, each filled with its colour, written as a PNG
 // into dir; draw adds marks to each cell (given the painter and the cell's rectangle).
@@ -43,16 +48,6 @@ inline QImage Render(QWidget& widget, QColor background = QColor(1, 2, 3)) {
 
 inline QColor Pixel(const QImage& image, int x, int y) {
     return image.pixelColor(x, y);
-}
-
-inline int CountPixels(const QImage& image, const QColor& color, const QRect& area) {
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            count += image.pixelColor(x, y) == color ? 1 : 0;
-        }
-    }
-    return count;
 }
 
 } // namespace kestrum::test

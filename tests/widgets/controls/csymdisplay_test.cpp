@@ -7,6 +7,7 @@
 
 using kestrum::CImageList;
 using kestrum::CSymDisplay;
+using kestrum::test::ColourBounds;
 using kestrum::test::CountPixels;
 using kestrum::test::Pixel;
 using kestrum::test::Render;
@@ -39,19 +40,6 @@ protected:
         CSymDisplay::paintEvent(event);
     }
 };
-
-// The bounding box of the pixels of colour in image; empty when there are none.
-QRect Find(const QImage& image, const QColor& color) {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixelColor(x, y) == color) {
-                box |= QRect(x, y, 1, 1);
-            }
-        }
-    }
-    return box;
-}
 
 } // namespace
 
@@ -142,7 +130,7 @@ private slots:
         display.SetSymbol(2, true);
         const QImage image = Render(display);
         // The symbol's transparent corner pixel shows the plate.
-        QCOMPARE(Find(image, kSymbols[2]), QRect(expected, symbol));
+        QCOMPARE(ColourBounds(image, kSymbols[2]), QRect(expected, symbol));
         QCOMPARE(Pixel(image, expected.x(), expected.y()), kBlack);
     }
 
@@ -155,7 +143,7 @@ private slots:
         display.resize(20, 20);
         display.SetImageList(&symbols);
         display.SetSymbol(0, true);
-        const QRect drawn = Find(Render(display), kSymbols[0]);
+        const QRect drawn = ColourBounds(Render(display), kSymbols[0]);
         QCOMPARE(drawn, QRect(3, 2, 17, 18));
     }
 
@@ -175,7 +163,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(display.paints, 0);
         QCOMPARE(display.GetSymbol(), 1);
-        QCOMPARE(Find(Render(display), kSymbols[1]).isEmpty(), false);
+        QCOMPARE(ColourBounds(Render(display), kSymbols[1]).isEmpty(), false);
 
         display.paints = 0;
         display.SetSymbol(0, true);
@@ -190,9 +178,9 @@ private slots:
         display.SetImageList(&symbols);
         display.SetSymbol(1, true);
         display.SetImageList(nullptr);
-        QVERIFY(Find(Render(display), kSymbols[1]).isEmpty());
+        QVERIFY(ColourBounds(Render(display), kSymbols[1]).isEmpty());
         display.SetImageList(&symbols);
-        QCOMPARE(Find(Render(display), kSymbols[1]).isEmpty(), false);
+        QCOMPARE(ColourBounds(Render(display), kSymbols[1]).isEmpty(), false);
     }
 };
 

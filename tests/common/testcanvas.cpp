@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <random>
 
-namespace orvo::test {
+namespace testsupport {
 
 QImage TextCanvas(int height, int pixelSize, bool antialiased) {
     QImage canvas(720, height, QImage::Format_RGB32);
@@ -39,4 +39,4 @@ QImage NoiseCanvas(int width, int height, unsigned seed) {
     return canvas;
 }
 
-} // namespace orvo::test
+} // namespace testsupport

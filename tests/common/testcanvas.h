@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-namespace orvo::test {
+namespace testsupport {
 
 // A subtitle canvas as the run makes them: white, with two centred lines of yellow
 // "Liberation Sans" text on a blue band, 50 pixels above the bottom edge.
@@ -11,4 +11,4 @@ QImage TextCanvas(int height, int pixelSize, bool antialiased);
 // Every pixel an independent random colour: the worst case for the encoder.
 QImage NoiseCanvas(int width, int height, unsigned seed);
 
-} // namespace orvo::test
+} // namespace testsupport

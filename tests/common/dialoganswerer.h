@@ -1,39 +1,15 @@
 #pragma once
 
-// Helpers of the widgets library's Qt tests.
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QMetaObject>
 #include <QPointer>
-#include <QStringList>
-#include <QTreeWidget>
 
 #include <functional>
 #include <utility>
 
 namespace testsupport {
-
-// "Root(a,b,S(x))": an item's text, then its children in brackets.
-inline QString Outline(const QTreeWidgetItem& item) {
-    QString text = item.text(0);
-    if (item.childCount() == 0) {
-        return text;
-    }
-    QStringList children;
-    for (int i = 0; i < item.childCount(); ++i) {
-        children << Outline(*item.child(i));
-    }
-    return text + "(" + children.join(',') + ")";
-}
-
-inline QString Outline(const QTreeWidget& tree) {
-    QStringList top;
-    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
-        top << Outline(*tree.topLevelItem(i));
-    }
-    return top.join(';');
-}
 
 // Answers every modal dialog that opens while it lives (a message box, a colour, font or file
 // dialog): answer gets the dialog once it is shown and must close it. The answer runs from the
