@@ -136,12 +136,4 @@ QImage RandomCanvas(int width, int height, unsigned seed) {
     return canvas;
 }
 
-std::uint16_t U16At(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return U16At(bytes, at) | static_cast<std::uint32_t>(U16At(bytes, at + 2)) << 16;
-}
-
 } // namespace orvo::test

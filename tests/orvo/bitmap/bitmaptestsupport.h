@@ -5,6 +5,8 @@
 #include "common/tempdir.h"
 #include "common/testcanvas.h"
 
+#include <kestrum/util/littleendian.h>
+
 #include <QImage>
 
 #include <cstdint>
@@ -14,6 +16,8 @@
 
 namespace orvo::test {
 
+using kestrum::ReadLe16;
+using kestrum::ReadLe32;
 using testsupport::Bytes;
 using testsupport::NoiseCanvas;
 using testsupport::ReadFile;
@@ -42,8 +46,5 @@ Bytes ExpectedIndices(const QImage& canvas);
 // Rows of a mix that exercises every path of the encoder: one colour, noise, short and long
 // runs of palette and other colours, two-colour alternation.
 QImage RandomCanvas(int width, int height, unsigned seed);
-
-std::uint16_t U16At(std::span<const std::uint8_t> bytes, std::size_t at);
-std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t at);
 
 } // namespace orvo::test

@@ -27,19 +27,19 @@ void ExpectHeaders(const Bytes& file, int height) {
     ASSERT_GE(file.size(), 118u);
     EXPECT_EQ(file[0], 0x42);
     EXPECT_EQ(file[1], 0x4D);
-    EXPECT_EQ(U32At(file, 2), file.size());
-    EXPECT_EQ(U16At(file, 6), 0);
-    EXPECT_EQ(U16At(file, 8), 0);
-    EXPECT_EQ(U32At(file, 10), 118u);
-    EXPECT_EQ(U32At(file, 14), 40u);
-    EXPECT_EQ(U32At(file, 18), 720u);
-    EXPECT_EQ(U32At(file, 22), static_cast<std::uint32_t>(height));
-    EXPECT_EQ(U16At(file, 26), 1);
-    EXPECT_EQ(U16At(file, 28), 4);
-    EXPECT_EQ(U32At(file, 30), 2u);
-    EXPECT_EQ(U32At(file, 34), file.size() - 118);
+    EXPECT_EQ(ReadLe32(file, 2), file.size());
+    EXPECT_EQ(ReadLe16(file, 6), 0);
+    EXPECT_EQ(ReadLe16(file, 8), 0);
+    EXPECT_EQ(ReadLe32(file, 10), 118u);
+    EXPECT_EQ(ReadLe32(file, 14), 40u);
+    EXPECT_EQ(ReadLe32(file, 18), 720u);
+    EXPECT_EQ(ReadLe32(file, 22), static_cast<std::uint32_t>(height));
+    EXPECT_EQ(ReadLe16(file, 26), 1);
+    EXPECT_EQ(ReadLe16(file, 28), 4);
+    EXPECT_EQ(ReadLe32(file, 30), 2u);
+    EXPECT_EQ(ReadLe32(file, 34), file.size() - 118);
     for (std::size_t field = 38; field < 54; field += 4) {
-        EXPECT_EQ(U32At(file, field), 0u) << field;
+        EXPECT_EQ(ReadLe32(file, field), 0u) << field;
     }
     const Bytes table = {
         0x00, 0x00, 0x00, 0, 0x00, 0x00, 0x80, 0, 0x00, 0x80, 0x00, 0, 0x00, 0x80, 0x80, 0,
@@ -66,7 +66,7 @@ TEST(SaveCanvasBitmap, AllWhitePalCanvasIs4728Bytes) {
     const Bytes file = Saved(Filled(576, qRgb(255, 255, 255)), dir);
     ASSERT_EQ(file.size(), 4728u);
     ExpectHeaders(file, 576);
-    EXPECT_EQ(U32At(file, 34), 4610u);
+    EXPECT_EQ(ReadLe32(file, 34), 4610u);
     EXPECT_TRUE(SameBytes(std::span(file).subspan(118), OneColourData(576, 15)));
 }
 
@@ -75,7 +75,7 @@ TEST(SaveCanvasBitmap, AllWhiteNtscCanvasIs3960Bytes) {
     const Bytes file = Saved(Filled(480, qRgb(255, 255, 255)), dir);
     ASSERT_EQ(file.size(), 3960u);
     ExpectHeaders(file, 480);
-    EXPECT_EQ(U32At(file, 34), 3842u);
+    EXPECT_EQ(ReadLe32(file, 34), 3842u);
     EXPECT_TRUE(SameBytes(std::span(file).subspan(118), OneColourData(480, 15)));
 }
 

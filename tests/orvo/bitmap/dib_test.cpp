@@ -39,9 +39,9 @@ Dib Capture(const QImage& image) {
 // The pixels of a 4-bit RLE DIB as ChangeDibFormat made it.
 Rle4Picture DecodeDib(const Dib& dib) {
     const std::size_t pixels = 40 + 64;
-    EXPECT_EQ(U32At(dib, 20), dib.size() - pixels);
-    return DecodeRle4(std::span(dib).subspan(pixels), static_cast<int>(U32At(dib, 4)),
-                      static_cast<int>(U32At(dib, 8)));
+    EXPECT_EQ(ReadLe32(dib, 20), dib.size() - pixels);
+    return DecodeRle4(std::span(dib).subspan(pixels), static_cast<int>(ReadLe32(dib, 4)),
+                      static_cast<int>(ReadLe32(dib, 8)));
 }
 
 void ExpectRoundTrip(const QImage& canvas) {
@@ -96,15 +96,15 @@ TEST(BitmapToDib, CapturesAt24BitsWithTheBottomRowFirst) {
     const Dib dib = Capture(image);
     const std::size_t rowSize = 16; // 15 bytes padded to 32 bits
     ASSERT_EQ(dib.size(), 40 + 3 * rowSize);
-    EXPECT_EQ(U32At(dib, 0), 40u);
-    EXPECT_EQ(U32At(dib, 4), 5u);
-    EXPECT_EQ(U32At(dib, 8), 3u);
-    EXPECT_EQ(U16At(dib, 12), 1);
-    EXPECT_EQ(U16At(dib, 14), 24);
-    EXPECT_EQ(U32At(dib, 16), 0u);
-    EXPECT_EQ(U32At(dib, 20), 3 * rowSize);
+    EXPECT_EQ(ReadLe32(dib, 0), 40u);
+    EXPECT_EQ(ReadLe32(dib, 4), 5u);
+    EXPECT_EQ(ReadLe32(dib, 8), 3u);
+    EXPECT_EQ(ReadLe16(dib, 12), 1);
+    EXPECT_EQ(ReadLe16(dib, 14), 24);
+    EXPECT_EQ(ReadLe32(dib, 16), 0u);
+    EXPECT_EQ(ReadLe32(dib, 20), 3 * rowSize);
     for (std::size_t field = 24; field < 40; field += 4) {
-        EXPECT_EQ(U32At(dib, field), 0u) << field;
+        EXPECT_EQ(ReadLe32(dib, field), 0u) << field;
     }
     for (int y = 0; y < 3; ++y) {
         const std::size_t row = 40 + static_cast<std::size_t>(2 - y) * rowSize;
@@ -168,19 +168,19 @@ TEST(ChangeDibFormat, WritesTheHeaderAndTheStandardColourTable) {
             ChangeDibFormat(Capture(RandomCanvas(33, 7, 4)), 4, compression);
         ASSERT_TRUE(dib.has_value());
         ASSERT_GE(dib->size(), 104u);
-        EXPECT_EQ(U32At(*dib, 0), 40u);
-        EXPECT_EQ(U32At(*dib, 4), 33u);
-        EXPECT_EQ(U32At(*dib, 8), 7u);
-        EXPECT_EQ(U16At(*dib, 12), 1);
-        EXPECT_EQ(U16At(*dib, 14), 4);
-        EXPECT_EQ(U32At(*dib, 16), static_cast<std::uint32_t>(compression));
-        EXPECT_EQ(U32At(*dib, 20), dib->size() - 104);
+        EXPECT_EQ(ReadLe32(*dib, 0), 40u);
+        EXPECT_EQ(ReadLe32(*dib, 4), 33u);
+        EXPECT_EQ(ReadLe32(*dib, 8), 7u);
+        EXPECT_EQ(ReadLe16(*dib, 12), 1);
+        EXPECT_EQ(ReadLe16(*dib, 14), 4);
+        EXPECT_EQ(ReadLe32(*dib, 16), static_cast<std::uint32_t>(compression));
+        EXPECT_EQ(ReadLe32(*dib, 20), dib->size() - 104);
         for (std::size_t field = 24; field < 40; field += 4) {
-            EXPECT_EQ(U32At(*dib, field), 0u) << field;
+            EXPECT_EQ(ReadLe32(*dib, field), 0u) << field;
         }
         for (std::size_t i = 0; i < 16; ++i) {
             // Blue, green, red, 0.
-            EXPECT_EQ(U32At(*dib, 40 + 4 * i), kStandardPalette[i]) << i;
+            EXPECT_EQ(ReadLe32(*dib, 40 + 4 * i), kStandardPalette[i]) << i;
         }
     }
 }

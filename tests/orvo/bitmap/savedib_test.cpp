@@ -141,9 +141,9 @@ TEST(SaveDib, WritesTheFileHeaderAndTheDib) {
     ASSERT_EQ(file.size(), 14 + dib.size());
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
-    EXPECT_EQ(U32At(file, 2), file.size());
-    EXPECT_EQ(U32At(file, 6), 0u);
-    EXPECT_EQ(U32At(file, 10), 118u);
+    EXPECT_EQ(ReadLe32(file, 2), file.size());
+    EXPECT_EQ(ReadLe32(file, 6), 0u);
+    EXPECT_EQ(ReadLe32(file, 10), 118u);
     EXPECT_TRUE(SameBytes(std::span(file).subspan(14), dib));
 }
 
@@ -180,9 +180,9 @@ TEST(SaveDib, StoresTheImageSizeOfAnUncompressedDib) {
     const Bytes file = ReadFile(path);
     const std::uint32_t rows = 100 * 9; // 99 bytes a row padded to 100
     ASSERT_EQ(file.size(), 14 + 40 + rows);
-    EXPECT_EQ(U32At(file, 2), 14 + 40 + rows);
-    EXPECT_EQ(U32At(file, 10), 54u);
-    EXPECT_EQ(U32At(file, 14 + 20), rows);
+    EXPECT_EQ(ReadLe32(file, 2), 14 + 40 + rows);
+    EXPECT_EQ(ReadLe32(file, 10), 54u);
+    EXPECT_EQ(ReadLe32(file, 14 + 20), rows);
     // Read back by Qt's own BMP reader, the picture is the canvas.
     const QImage read(QString::fromStdString(path), "BMP");
     EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), canvas);
@@ -199,8 +199,8 @@ TEST(SaveDib, WritesADibWithACoreHeader) {
     ASSERT_EQ(SaveDib(&dib, path), kDibWritten);
     const Bytes file = ReadFile(path);
     ASSERT_EQ(file.size(), 14 + 12 + 768 + 8);
-    EXPECT_EQ(U32At(file, 2), file.size());
-    EXPECT_EQ(U32At(file, 10), 14u + 12 + 768);
+    EXPECT_EQ(ReadLe32(file, 2), file.size());
+    EXPECT_EQ(ReadLe32(file, 10), 14u + 12 + 768);
     EXPECT_TRUE(SameBytes(std::span(file).subspan(14), std::span(dib).first(12 + 768 + 8)));
 }
 
