@@ -3,10 +3,12 @@
 #include "generationrun.h"
 #include "imagename.h"
 #include "settingsfile.h"
+#include "subtitleinput.h"
 #include "subtitlelist.h"
 #include "subtitlerenderer.h"
 #include "terminalhost.h"
 #include "texts.h"
+#include "timecodecheck.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/propstore/cpropdb.h>
@@ -15,6 +17,8 @@
 
 #include <QString>
 #include <QtGlobal>
+
+#include <filesystem>
 
 #include <unistd.h>
 
@@ -84,7 +88,7 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
     return parameters;
 }
 
-int ExitStatus(const RunOutcome& outcome) {
+int ExitStatus(const RunOutcome& outcome, bool readerWarned) {
     if (outcome.stopped) {
         return kExitStopped;
     }
@@ -94,7 +98,68 @@ int ExitStatus(const RunOutcome& outcome) {
     if (!outcome.cutOff.empty()) {
         return kExitCutOff;
     }
-    return outcome.wrapped.empty() ? kExitFinished : kExitWrapped;
+    const bool lookAt =
+        !outcome.wrapped.empty() || !outcome.timecodeWarnings.empty() || readerWarned;
+    return lookAt ? kExitWrapped : kExitFinished;
+}
+
+// The rate of the times: the option, then the stored one, then the picture size's default.
+FrameRate ChooseFrameRate(const BatchOptions& options, kestrum::CPropDb& db) {
+    if (options.frameRate) {
+        return *options.frameRate;
+    }
+    // As the look reads it: only exactly 1 is PAL.
+    const bool pal = db.ReadPropBool("", "PAL", 1, false) == 1;
+    return StoredFrameRate(db.ReadPropString("", "FrameRate", "", false), pal);
+}
+
+// The settings of a run of the subtitle file, and the rate they and the options give.
+std::optional<FrameRate> LoadRunSettings(const BatchOptions& options, kestrum::CPropDb& db,
+                                         std::string& settingsPath, std::ostream& err) {
+    settingsPath = ChooseRunSettings(options);
+    if (!LoadSettings(db, settingsPath, err)) {
+        return std::nullopt;
+    }
+    return ChooseFrameRate(options, db);
+}
+
+struct LoadedFile {
+    bool loaded = false;
+    bool warned = false; // the reader got past damage, and said so
+};
+
+// Reads the subtitle file into the store and says what its reader got past.
+LoadedFile LoadSubtitles(const std::string& path, const FrameRate& rate, SubtitleStore& store,
+                         std::ostream& err) {
+    const ListLoadResult result = LoadSubtitleFile(path, rate, store);
+    if (result.status != ListLoadResult::Status::Loaded) {
+        err << "orvo: " << path << ": " << result.reason << '\n';
+        return {};
+    }
+    for (const std::string& warning : result.warnings) {
+        err << "orvo: " << path << ": " << warning << '\n';
+    }
+    if (!result.kind.empty()) {
+        err << "orvo: " << path << ": " << LoadedStatusText(result, store.size()) << '\n';
+    }
+    return {true, !result.warnings.empty()};
+}
+
+bool IsSameFile(const std::string& path, const std::string& other) {
+    std::error_code error;
+    return path == other || std::filesystem::equivalent(path, other, error);
+}
+
+int WriteList(const std::string& path, const std::string& text, std::ostream& err) {
+    const std::error_code error = kestrum::ReplaceFile(path, [&text](int fd) {
+        return kestrum::WriteAll(fd,
+                                 {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    });
+    if (error) {
+        err << "orvo: cannot write " << path << ": " << error.message() << '\n';
+        return kExitFailed;
+    }
+    return kExitFinished;
 }
 
 } // namespace
@@ -108,21 +173,22 @@ RuntimeFolderRemarkFilter::~RuntimeFolderRemarkFilter() {
 }
 
 int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) {
-    SubtitleStore store;
-    const ListLoadResult loaded = LoadSubtitleList(options.listPath, store);
-    if (loaded.status != ListLoadResult::Status::Loaded) {
-        err << "orvo: " << options.listPath << ": " << loaded.reason << '\n';
-        return kExitFailed;
-    }
     kestrum::CPropDb db;
-    const std::string settingsPath = ChooseRunSettings(options);
-    if (!LoadSettings(db, settingsPath, err)) {
+    std::string settingsPath;
+    const std::optional<FrameRate> rate = LoadRunSettings(options, db, settingsPath, err);
+    if (!rate) {
         return kExitFailed;
     }
-    const auto parameters = ChooseParameters(options, db, settingsPath, err);
+    SubtitleStore store;
+    const LoadedFile loaded = LoadSubtitles(options.listPath, *rate, store, err);
+    if (!loaded.loaded) {
+        return kExitFailed;
+    }
+    auto parameters = ChooseParameters(options, db, settingsPath, err);
     if (!parameters) {
         return kExitFailed;
     }
+    parameters->frameRate = *rate;
 
     RenderSettings settings;
     SubtitleRenderer renderer(settings);
@@ -134,7 +200,41 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     host.FinishWriteFailures();
     out << host.Status() << '\n';
     out.flush();
-    return ExitStatus(outcome);
+    return ExitStatus(outcome, loaded.warned);
+}
+
+int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err) {
+    kestrum::CPropDb db;
+    std::string settingsPath;
+    const std::optional<FrameRate> rate = LoadRunSettings(options, db, settingsPath, err);
+    if (!rate) {
+        return kExitFailed;
+    }
+    if (options.outputPath && IsSameFile(*options.outputPath, options.listPath)) {
+        err << "orvo: " << *options.outputPath << ": is the subtitle file; give another list\n";
+        return kExitFailed;
+    }
+    SubtitleStore store;
+    const LoadedFile loaded = LoadSubtitles(options.listPath, *rate, store, err);
+    if (!loaded.loaded) {
+        return kExitFailed;
+    }
+    const std::vector<TimecodeWarning> warnings = CheckTimecodes(store, *rate);
+    if (!warnings.empty()) {
+        err << "orvo: " << options.listPath << ": "
+            << texts::Format(texts::kTimecodeWarnings, static_cast<int>(warnings.size())) << '\n';
+    }
+    for (const TimecodeWarning& warning : warnings) {
+        err << "orvo: " << options.listPath << ": " << warning.Text() << '\n';
+    }
+    const std::string text = ListFileText(store);
+    if (!options.outputPath) {
+        out << text;
+        out.flush();
+    } else if (WriteList(*options.outputPath, text, err) != kExitFinished) {
+        return kExitFailed;
+    }
+    return loaded.warned || !warnings.empty() ? kExitWrapped : kExitFinished;
 }
 
 } // namespace orvo

@@ -11,7 +11,9 @@ namespace orvo {
 constexpr int kExitFinished = 0;
 constexpr int kExitFailed = 1; // nothing or not everything could be read or written
 constexpr int kExitUsage = 2;
-constexpr int kExitWrapped = 3;   // finished; some subtitles needed more lines than given
+// Finished, with something to look at: subtitles that needed more lines than given, timecode
+// warnings, or damage the reader of a subtitle file got past.
+constexpr int kExitWrapped = 3;
 constexpr int kExitCutOff = 4;    // finished; some text did not fit on the picture
 constexpr int kExitStopped = 130; // Ctrl+C, as shells report a program ended by SIGINT
 
@@ -29,5 +31,10 @@ public:
 // Loads the list and the settings, then does what Start in the Process dialog does. Needs a
 // QGuiApplication for drawing; never opens a window.
 int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err);
+
+// Writes the list a batch run of the subtitle file would use to options.outputPath, or to out
+// without one: 0, 3 when the reader or the timecode checks warned (on err), 1 when the file
+// could not be read or the list not written. Never writes over the subtitle file.
+int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace orvo

@@ -20,6 +20,9 @@ const char* const kStartIndex = "start-index";
 const char* const kName = "name";
 const char* const kHeader = "header";
 const char* const kTestMode = "test-mode";
+const char* const kFps = "fps";
+const char* const kConvert = "convert";
+const char* const kOutput = "output";
 
 // Latin-1 maps every byte to one character and back, so file names and texts that are not
 // valid UTF-8 pass through the parser unchanged.
@@ -51,17 +54,20 @@ std::optional<std::string> OptionalValue(const QCommandLineParser& parser, const
 
 CommandLine::CommandLine() {
     m_parser.setApplicationDescription(
-        "Turns a tab-separated subtitle list into one bitmap per subtitle and a script file.\n"
+        "Turns a subtitle file (a tab-separated list, SRT, WebVTT, ASS/SSA, MicroDVD, ...) into\n"
+        "one bitmap per subtitle and a script file.\n"
         "\n"
         "Exit status of --batch: 0 finished, nothing to look at; 3 finished, some subtitles\n"
-        "needed more lines than the list gave; 4 finished, but text was cut off; 1 a file could\n"
-        "not be read or written; 2 usage; 130 stopped by Ctrl+C. When several apply: 130, 1,\n"
-        "4, 3.");
+        "needed more lines than the list gave or have timecode warnings, or the reader got past\n"
+        "damage; 4 finished, but text was cut off; 1 a file could not be read or written;\n"
+        "2 usage; 130 stopped by Ctrl+C. When several apply: 130, 1, 4, 3. --convert: 0, 3, 1\n"
+        "or 2 alike.");
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     m_parser.addOptions({
         {kBatch,
-         "Generate the bitmaps and the script file of the subtitle list <list> without a window.",
+         "Generate the bitmaps and the script file of the subtitle file <list> (a tab-separated "
+         "list, SRT, WebVTT, ASS/SSA, ...) without a window.",
          "list"},
         {kSettings,
          "Read the settings from <file> instead of the list configuration file or the program's "
@@ -78,6 +84,16 @@ CommandLine::CommandLine() {
          "byte (default: the stored one, else the standard header).",
          "text"},
         {kTestMode, "Write no bitmaps: only find the subtitles that need more lines."},
+        {kFps,
+         QStringLiteral("Frame rate of the timecodes: %1 (default: the stored one, else 25 for "
+                        "PAL and 29.97 drop-frame for NTSC).")
+             .arg(QString::fromStdString(FrameRateNames())),
+         "rate"},
+        {kConvert,
+         "Write the tab-separated list that --batch would use for the subtitle file <file>, to "
+         "standard output or to --output.",
+         "file"},
+        {{"o", kOutput}, "The list file --convert writes; never the subtitle file itself.", "list"},
     });
 }
 
@@ -104,13 +120,31 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
                        "'; the list follows --batch.";
         return parsed;
     }
-    if (!m_parser.isSet(kBatch)) {
+    if (m_parser.isSet(kBatch) && m_parser.isSet(kConvert)) {
+        parsed.error = "--batch and --convert exclude each other.";
+        return parsed;
+    }
+    if (m_parser.isSet(kOutput) && !m_parser.isSet(kConvert)) {
+        parsed.error = "--output belongs to --convert.";
+        return parsed;
+    }
+    if (!m_parser.isSet(kBatch) && !m_parser.isSet(kConvert)) {
         parsed.request = CommandLineRequest::Window;
         return parsed;
     }
 
     BatchOptions& options = parsed.options;
-    options.listPath = ToBytes(m_parser.value(kBatch));
+    const bool convert = m_parser.isSet(kConvert);
+    options.listPath = ToBytes(m_parser.value(convert ? kConvert : kBatch));
+    options.outputPath = OptionalValue(m_parser, kOutput);
+    if (const auto text = OptionalValue(m_parser, kFps)) {
+        options.frameRate = FindFrameRate(*text);
+        if (!options.frameRate) {
+            parsed.error =
+                "Invalid frame rate '" + *text + "': give one of " + FrameRateNames() + ".";
+            return parsed;
+        }
+    }
     options.settingsFile = OptionalValue(m_parser, kSettings);
     options.ignoreListConfig = m_parser.isSet(kIgnoreListConfig);
     options.testMode = m_parser.isSet(kTestMode);
@@ -136,7 +170,7 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
             return parsed;
         }
     }
-    parsed.request = CommandLineRequest::Batch;
+    parsed.request = convert ? CommandLineRequest::Convert : CommandLineRequest::Batch;
     return parsed;
 }
 

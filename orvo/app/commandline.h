@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framerate.h"
+
 #include <QCommandLineParser>
 
 #include <optional>
@@ -8,9 +10,12 @@
 
 namespace orvo {
 
-// What `orvo --batch LIST` was asked for. Paths and texts hold the bytes as typed.
+// What `orvo --batch LIST` or `orvo --convert FILE` was asked for. Paths and texts hold the
+// bytes as typed.
 struct BatchOptions {
-    std::string listPath;
+    std::string listPath; // the subtitle file of either
+    std::optional<FrameRate> frameRate;
+    std::optional<std::string> outputPath; // the list --convert writes; standard output without
     std::optional<std::string> settingsFile;
     bool ignoreListConfig = false;
     bool testMode = false;
@@ -19,7 +24,7 @@ struct BatchOptions {
     std::optional<std::string> header;
 };
 
-enum class CommandLineRequest { Batch, Window, Help, Version, UsageError };
+enum class CommandLineRequest { Batch, Convert, Window, Help, Version, UsageError };
 
 struct ParsedCommandLine {
     CommandLineRequest request = CommandLineRequest::UsageError;

@@ -566,7 +566,8 @@ void COrvoDlg::StartProcess() {
     // the run.
     LoadLookSettings();
     m_LastPath = dialog.GetInputFile();
-    RunGeneration({dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex()});
+    RunGeneration(
+        {dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(), dialog.GetFrameRate()});
 }
 
 void COrvoDlg::RunGeneration(const RunParameters& parameters) {

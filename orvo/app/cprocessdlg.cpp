@@ -3,6 +3,7 @@
 #include "generationrun.h"
 #include "imagename.h"
 #include "messages.h"
+#include "subtitleinput.h"
 #include "texts.h"
 
 #include <kestrum-gui/displaytext.h>
@@ -22,6 +23,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QStringList>
 
 #include <algorithm>
 #include <charconv>
@@ -34,7 +37,11 @@ namespace {
 
 constexpr int kPathWidth = 320;
 constexpr int kHeaderLines = 5;
-const char* const kListFilter = "Text file (.txt) (*.txt)";
+const char* const kListFilters[] = {"Text file (.txt) (*.txt)",
+                                    "Subtitle files (*.txt *.srt *.vtt *.ass *.ssa *.sub)",
+                                    "All files (*)"};
+// Reader warnings beyond these are counted, not listed: a message box must fit the screen.
+constexpr std::size_t kShownWarnings = 20;
 const char* const kConfigurationQuestion = "Configuration file found!\r\n\r\nOverwrite settings?";
 
 // The bytes for what an edit shows: the stored bytes when the user left the text as it was
@@ -84,7 +91,9 @@ CProcessDlg::CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* pa
     m_name->setText(DisplayText(m_strName));
     m_shownHeader = m_db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
     m_header->setPlainText(DisplayText(m_shownHeader));
+    ShowFrameRate(m_db.ReadPropString("", "FrameRate", std::string(), false));
     connect(m_load, &QPushButton::clicked, this, &CProcessDlg::OnLoad);
+    connect(m_frameRate, &QComboBox::currentIndexChanged, this, &CProcessDlg::OnFrameRateChanged);
     connect(m_start, &QPushButton::clicked, this, &CProcessDlg::accept);
     connect(m_cancel, &QPushButton::clicked, this, &CProcessDlg::reject);
 }
@@ -101,6 +110,10 @@ void CProcessDlg::CreateControls() {
     m_outputType = Named(new QComboBox(this), "outputTypeCombo", "Export format.");
     m_outputType->addItem(QStringLiteral("DVD-1"));
     m_outputType->setEnabled(false);
+    m_frameRate = Named(new QComboBox(this), "frameRateCombo", "Frame rate of the timecodes.");
+    for (const FrameRate& rate : FrameRates()) {
+        m_frameRate->addItem(QString::fromLatin1(rate.name));
+    }
     m_name = Named(new QLineEdit(this), "nameEdit", "Name for generated bitmaps.");
     m_header = Named(new QPlainTextEdit(this), "headerEdit", "Script file header.");
     m_header->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -129,7 +142,13 @@ void CProcessDlg::PlaceControls() {
     auto* output = Named(new QGroupBox(QStringLiteral("Output"), this), "outputGroup");
     auto* outputLayout = new QGridLayout(output);
     outputLayout->addWidget(new QLabel(QStringLiteral("Output type:"), output), 0, 0);
-    outputLayout->addWidget(m_outputType, 0, 1, Qt::AlignLeft);
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(m_outputType);
+    typeRow->addSpacing(m_outputType->fontMetrics().horizontalAdvance(QStringLiteral("00")));
+    typeRow->addWidget(new QLabel(QStringLiteral("Frame rate:"), output));
+    typeRow->addWidget(m_frameRate);
+    typeRow->addStretch(1);
+    outputLayout->addLayout(typeRow, 0, 1);
     outputLayout->addWidget(new QLabel(QStringLiteral("Start index:"), output), 0, 2,
                             Qt::AlignRight);
     outputLayout->addWidget(m_startIndex, 0, 3);
@@ -157,7 +176,8 @@ void CProcessDlg::PlaceControls() {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(m_inputFile, m_load);
-    setTabOrder(m_load, m_startIndex);
+    setTabOrder(m_load, m_frameRate);
+    setTabOrder(m_frameRate, m_startIndex);
     setTabOrder(m_startIndex, m_name);
     setTabOrder(m_name, m_header);
     setTabOrder(m_header, m_start);
@@ -172,10 +192,13 @@ int CProcessDlg::GetStartIndex() const {
 }
 
 bool CProcessDlg::LoadSubtitleList(const std::string& path) {
-    const ListLoadResult result = orvo::LoadSubtitleList(path, m_store);
+    const ListLoadResult result = LoadSubtitleFile(path, GetFrameRate(), m_store);
     m_loadFailure = result.reason;
     switch (result.status) {
     case ListLoadResult::Status::Loaded:
+        m_loadedStatus = LoadedStatusText(result, m_store.size());
+        m_loadedKind = result.kind;
+        ShowReaderWarnings(path, result.warnings);
         return true;
     case ListLoadResult::Status::CannotOpen:
     case ListLoadResult::Status::NotSubtitleFile:
@@ -221,6 +244,13 @@ void CProcessDlg::ShowStoredRunKeys() {
     const int startIndex =
         std::clamp(m_db.ReadPropInt("", "StartIndex", 1, true), 0, kMaxStartIndex);
     m_startIndex->setText(QString::number(startIndex));
+    // A list configuration file keeps the rate its list was run at; the file's own times then
+    // follow it.
+    const std::string rate = m_db.ReadPropString("", "FrameRate", std::string(), false);
+    if (FindFrameRate(rate) && rate != GetFrameRate().name) {
+        ShowFrameRate(rate);
+        OnFrameRateChanged();
+    }
 }
 
 bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -294,20 +324,29 @@ bool CProcessDlg::OpenList(const std::string& path) {
         ShowLoadedList(path);
         return true;
     }
+    ShowLoadFailure();
+    return false;
+}
+
+void CProcessDlg::ShowLoadFailure() {
     if (!m_errorShown) {
         ShowMessage(this, QMessageBox::NoIcon, WithReason(texts::kErrorReadingFile, m_loadFailure));
     }
     // The list in the store, if any, is no longer the one the field names.
     m_loadedPath.clear();
+    m_loadedKind.clear();
     m_start->setEnabled(false);
     m_status->setText(QString::fromLatin1(texts::kNoFileLoaded));
-    return false;
 }
 
 std::string CProcessDlg::ChooseListFile() {
     QFileDialog dialog(this, QStringLiteral("Open"));
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QString::fromLatin1(kListFilter));
+    QStringList filters;
+    for (const char* filter : kListFilters) {
+        filters << QString::fromLatin1(filter);
+    }
+    dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (!m_strInputFile.empty()) {
         const QFileInfo last(QFile::decodeName(m_strInputFile.c_str()));
@@ -326,7 +365,50 @@ void CProcessDlg::ShowLoadedList(const std::string& path) {
     m_start->setEnabled(true);
     kestrum::CStringHelper helper;
     CheckListConfiguration(helper.ChangeFileExtension(path, "cfg"));
-    m_status->setText(QString::asprintf(texts::kSubtitlesLoaded, static_cast<int>(m_store.size())));
+    // The configuration's rate may have read the file again, and that read may have failed.
+    if (!m_loadedPath.empty()) {
+        m_status->setText(QString::fromStdString(m_loadedStatus));
+    }
+}
+
+FrameRate CProcessDlg::GetFrameRate() const {
+    return FindFrameRate(m_frameRate->currentText().toStdString()).value_or(DefaultFrameRate(true));
+}
+
+void CProcessDlg::ShowFrameRate(const std::string& name) {
+    const QSignalBlocker quiet(m_frameRate);
+    m_frameRate->setCurrentText(QString::fromLatin1(
+        StoredFrameRate(name, m_db.ReadPropBool("", "PAL", 1, false) == 1).name));
+}
+
+// A subtitle file's times were turned into timecodes at the rate it was loaded at: another
+// rate reads it again, so that the store never holds the timecodes of a rate not shown. A
+// list keeps its times as they are.
+void CProcessDlg::OnFrameRateChanged() {
+    if (m_loadedPath.empty() || m_loadedKind.empty()) {
+        return;
+    }
+    m_errorShown = false;
+    if (LoadSubtitleList(m_loadedPath)) {
+        m_status->setText(QString::fromStdString(m_loadedStatus));
+        return;
+    }
+    ShowLoadFailure();
+}
+
+void CProcessDlg::ShowReaderWarnings(const std::string& path,
+                                     const std::vector<std::string>& warnings) {
+    if (warnings.empty()) {
+        return;
+    }
+    std::string text = path + ": the reader got past this:\r\n";
+    for (std::size_t index = 0; index < std::min(warnings.size(), kShownWarnings); ++index) {
+        text += "\r\n" + warnings[index];
+    }
+    if (warnings.size() > kShownWarnings) {
+        text += "\r\n... and " + std::to_string(warnings.size() - kShownWarnings) + " more";
+    }
+    ShowMessage(this, QMessageBox::Warning, text);
 }
 
 } // namespace orvo

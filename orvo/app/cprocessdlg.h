@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framerate.h"
 #include "subtitlelist.h"
 
 #include <kestrum/propstore/cpropdb.h>
@@ -7,6 +8,7 @@
 #include <QDialog>
 
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -34,8 +36,12 @@ public:
     const std::string& GetName() const { return m_strName; }
     // 0-99999; an empty field is 0.
     int GetStartIndex() const;
+    // The rate chosen in the "Frame rate" box: a subtitle file's times become timecodes at
+    // it, and a list's are checked at it.
+    FrameRate GetFrameRate() const;
 
-    // Reads the list into the store; shows the message for an invalid line itself.
+    // Reads a subtitle file of any kind into the store at the chosen rate; shows the message
+    // for an invalid line, and what the reader of another kind got past, itself.
     bool LoadSubtitleList(const std::string& path);
     // Offers to load the settings saved with the list, and shows the header, name and start
     // index they hold.
@@ -57,6 +63,11 @@ private:
     // The load command for a chosen or typed path: the list, its messages and the status.
     bool OpenList(const std::string& path);
     void ShowLoadedList(const std::string& path);
+    void ShowLoadFailure();
+    void ShowReaderWarnings(const std::string& path, const std::vector<std::string>& warnings);
+    // Selects a stored rate, or the picture size's default, without reading the file again.
+    void ShowFrameRate(const std::string& name);
+    void OnFrameRateChanged();
     // The input field's path as bytes, relative to the current folder made absolute.
     std::string TypedPath() const;
     bool IsNameAccepted(const std::string& name);
@@ -74,11 +85,15 @@ private:
     bool m_errorShown = false;
     // Why the last load failed, when the reader knew.
     std::string m_loadFailure;
+    // What the status line says of the file loaded, and its kind when it is not a list.
+    std::string m_loadedStatus;
+    std::string m_loadedKind;
 
     QLineEdit* m_inputFile = nullptr;
     QPushButton* m_load = nullptr;
     QLineEdit* m_startIndex = nullptr;
     QComboBox* m_outputType = nullptr;
+    QComboBox* m_frameRate = nullptr;
     QLineEdit* m_name = nullptr;
     QPlainTextEdit* m_header = nullptr;
     QLabel* m_status = nullptr;

@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
     // Qt's help text names the program through the application object.
     QCoreApplication app(qtArgc, qtArgv);
     switch (parsed.request) {
+    case orvo::CommandLineRequest::Convert:
+        return orvo::RunConvert(parsed.options, std::cout, std::cerr);
     case orvo::CommandLineRequest::Help:
         commandLine.ShowHelp();
     case orvo::CommandLineRequest::Version:

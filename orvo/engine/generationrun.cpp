@@ -6,6 +6,7 @@
 #include "scriptfile.h"
 #include "subtitlerenderer.h"
 #include "texts.h"
+#include "timecodecheck.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/util/cstringhelper.h>
@@ -33,25 +34,36 @@ bool SaveImage(const QImage& canvas, const std::string& fileName, kestrum::FileR
     return true;
 }
 
-// Each found subtitle on its own line; the cut-off ones under a heading of their own.
+// Each finding on its own line, each kind under its heading; the first kind's heading is the
+// message, the others stand in the log before their lines.
 void ShowErrorLog(const RunOutcome& outcome, GenerationHost& host) {
+    const struct {
+        std::string heading;
+        const std::vector<std::string>& lines;
+    } sections[] = {
+        {texts::Format(texts::kLineBreaksFound, static_cast<int>(outcome.wrapped.size())),
+         outcome.wrapped},
+        {texts::Format(texts::kTextCutOff, static_cast<int>(outcome.cutOff.size())),
+         outcome.cutOff},
+        {texts::Format(texts::kTimecodeWarnings, static_cast<int>(outcome.timecodeWarnings.size())),
+         outcome.timecodeWarnings},
+    };
+    std::string message;
     std::string log;
-    for (const std::string& title : outcome.wrapped) {
-        log += title + "\r\n";
+    for (const auto& section : sections) {
+        if (section.lines.empty()) {
+            continue;
+        }
+        if (message.empty()) {
+            message = section.heading;
+        } else {
+            log += "\r\n" + section.heading + "\r\n";
+        }
+        for (const std::string& line : section.lines) {
+            log += line + "\r\n";
+        }
     }
-    const std::string cutOffHeading =
-        texts::Format(texts::kTextCutOff, static_cast<int>(outcome.cutOff.size()));
-    if (!outcome.wrapped.empty() && !outcome.cutOff.empty()) {
-        log += "\r\n" + cutOffHeading + "\r\n";
-    }
-    for (const std::string& title : outcome.cutOff) {
-        log += title + "\r\n";
-    }
-    host.ShowErrorLog(
-        outcome.wrapped.empty()
-            ? cutOffHeading
-            : texts::Format(texts::kLineBreaksFound, static_cast<int>(outcome.wrapped.size())),
-        log);
+    host.ShowErrorLog(message, log);
 }
 
 // The status line never keeps the Escape hint: the key cancels nothing after the run.
@@ -68,6 +80,10 @@ std::string FinalStatus(const RunOutcome& outcome) {
     if (!outcome.cutOff.empty()) {
         return texts::Format(texts::kFinishedTextCutOff, static_cast<int>(outcome.cutOff.size()));
     }
+    if (!outcome.timecodeWarnings.empty()) {
+        return texts::Format(texts::kFinishedTimecodeWarnings,
+                             static_cast<int>(outcome.timecodeWarnings.size()));
+    }
     return texts::kFinishedNoErrors;
 }
 
@@ -77,7 +93,7 @@ void ReportRun(const RunOutcome& outcome, GenerationHost& host) {
         host.ShowNote(
             texts::Format(texts::kImagesGenerated, outcome.imagesWritten, outcome.subtitles));
     }
-    if (!outcome.wrapped.empty() || !outcome.cutOff.empty()) {
+    if (!outcome.wrapped.empty() || !outcome.cutOff.empty() || !outcome.timecodeWarnings.empty()) {
         ShowErrorLog(outcome, host);
     }
 }
@@ -236,6 +252,10 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     }
     db.WritePropString("", "ImgName", parameters.ImgName);
     db.WritePropInt("", "StartIndex", parameters.StartIndex);
+    db.WritePropString("", "FrameRate", parameters.frameRate.name);
+    for (const TimecodeWarning& warning : CheckTimecodes(store, parameters.frameRate)) {
+        outcome.timecodeWarnings.push_back(warning.Text());
+    }
     if (!SaveListConfiguration(db, parameters.LastPath, host)) {
         ++outcome.filesNotWritten;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framerate.h"
 #include "rendersettings.h"
 #include "subtitlelist.h"
 
@@ -59,6 +60,7 @@ struct RunParameters {
     std::string LastPath; // the subtitle list: bitmaps go into its folder
     std::string ImgName;
     int StartIndex = 1;
+    FrameRate frameRate = DefaultFrameRate(true); // the list's times are checked at it
 };
 
 struct RunOutcome {
@@ -67,6 +69,8 @@ struct RunOutcome {
     int subtitles = 0;                // in the store
     int imagesWritten = 0;
     int filesNotWritten = 0; // script, configuration file and bitmaps
+    // One text per subtitle whose times look wrong at the rate; the run does not stop for them.
+    std::vector<std::string> timecodeWarnings;
     bool stopped = false;
     bool refused = false; // the image name was refused: nothing was written
 };
@@ -78,8 +82,9 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
 
 // Start of the Process dialog, after the list is loaded: the image name checked (a refused
 // name writes nothing), the look read back from the database, the script file beside the list,
-// "ImgName" and "StartIndex" stored, the database saved as the list configuration file, then
-// the run. A run the user stops rewrites the script file to list only the bitmaps written.
+// "ImgName", "StartIndex" and "FrameRate" stored, the times checked, the database saved as the list
+// configuration file, then the run. A run the user stops rewrites the script file to list only the
+// bitmaps written.
 RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
                            const RunParameters& parameters, RenderSettings& settings,
                            SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host);

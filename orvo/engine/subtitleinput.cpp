@@ -138,6 +138,18 @@ ListLoadResult ReadSubtitles(std::string_view bytes, const std::string& fileName
     return Failure(ListLoadResult::Status::NotSubtitleFile, kNotASubtitleFile);
 }
 
+std::string LoadedStatusText(const ListLoadResult& result, std::size_t subtitles) {
+    std::string text = texts::Format(texts::kSubtitlesLoaded, static_cast<int>(subtitles));
+    if (!result.kind.empty()) {
+        text += " (" + result.kind;
+        if (result.emptySkipped > 0) {
+            text += ", " + std::to_string(result.emptySkipped) + " empty left out";
+        }
+        text += ")";
+    }
+    return text;
+}
+
 std::string ListFileText(const SubtitleStore& store) {
     std::string text;
     for (const std::string& line : store) {

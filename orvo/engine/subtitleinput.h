@@ -27,6 +27,10 @@ constexpr const char* kNotASubtitleFile =
 [[nodiscard]] ListLoadResult ReadSubtitles(std::string_view bytes, const std::string& fileName,
                                            const FrameRate& rate, SubtitleStore& store);
 
+// "120 Subtitles loaded !", with the kind of a file that is not a list and the events left
+// out for want of text in brackets: "120 Subtitles loaded ! (SRT, 2 empty left out)".
+std::string LoadedStatusText(const ListLoadResult& result, std::size_t subtitles);
+
 // The store as a tab-separated list file: each line with CR LF after it.
 std::string ListFileText(const SubtitleStore& store);
 

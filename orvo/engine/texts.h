@@ -31,6 +31,8 @@ constexpr const char* kFinishedTextCutOff = "Finished! Text cut off in %d bitmap
 constexpr const char* kFinishedNotWritten = "Finished! %d files could not be written.";
 constexpr const char* kImagesGenerated = "%d of %d images generated; the script file lists them.";
 constexpr const char* kMoreNotWritten = "... and %d more files could not be written";
+constexpr const char* kTimecodeWarnings = "Timecode warnings in %d subtitles:";
+constexpr const char* kFinishedTimecodeWarnings = "Finished! Timecode warnings in %d subtitles.";
 
 // One of the texts above with its numbers filled in.
 template <typename... Numbers>

@@ -5,8 +5,10 @@
 #include <kestrum/propstore/cpropdb.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <optional>
 #include <spawn.h>
@@ -25,6 +27,16 @@ const std::string kShort = "1\t00:00:01:00\t00:00:02:00\tOne\r\n";
 const std::string kTwoLines = "2\t00:00:03:00\t00:00:04:00\tTwo\tlines\r\n";
 const std::string kLong = "3\t00:00:05:00\t00:00:06:00\tThis subtitle is much too long to fit on "
                           "one line of a standard definition picture at all\r\n";
+const std::string kLongLater = "4\t00:00:07:00\t00:00:08:00\tThis subtitle is much too long to "
+                               "fit on one line of a standard definition picture at all\r\n";
+
+// Subtitle n of a long list, one a second: times that overlap would be warned about.
+std::string ShortAt(int n) {
+    std::array<char, 64> line{};
+    std::snprintf(line.data(), line.size(), "%d\t00:%02d:%02d:00\t00:%02d:%02d:12\tOne\r\n", n,
+                  n / 60, n % 60, n / 60, n % 60);
+    return line.data();
+}
 
 struct Result {
     int status = -1;
@@ -139,7 +151,7 @@ TEST_F(BatchTest, FinishesWithoutWrappedSubtitles) {
 }
 
 TEST_F(BatchTest, ListsWrappedSubtitlesAsFoundAndAtTheEnd) {
-    WriteText(Work("film.txt"), kShort + kLong + kLong);
+    WriteText(Work("film.txt"), kShort + kLong + kLongLater);
     const Result result = Orvo({"--batch", Work("film.txt")});
 
     EXPECT_EQ(result.status, 3);
@@ -160,7 +172,7 @@ TEST_F(BatchTest, TestModeWritesScriptAndConfigurationButNoBitmap) {
 }
 
 TEST_F(BatchTest, TextCutOffHasItsOwnHeadingAndStatusFourWinsOverThree) {
-    std::string tall = "2\t00:00:03:00\t00:00:04:00\tTall";
+    std::string tall = "4\t00:00:07:00\t00:00:08:00\tTall";
     for (int i = 0; i < 30; ++i) {
         tall += "\tTall";
     }
@@ -304,7 +316,7 @@ TEST_F(BatchTest, AStoredStartIndexOutOfRangeIsRefused) {
 TEST_F(BatchTest, FilesThatCannotBeWrittenAreCountedAfterTheFirstTenAndTheRunGoesOn) {
     std::string list;
     for (int i = 1; i <= 13; ++i) {
-        list += kShort;
+        list += ShortAt(i);
         // A folder where a bitmap should go cannot be replaced by it.
         if (i != 13) {
             std::filesystem::create_directory(Work("OutputImg." + std::to_string(i) + ".bmp"));
@@ -378,8 +390,8 @@ TEST_F(BatchTest, ImageNamesThatLeaveTheFolderAreRefusedBeforeAnythingIsWritten)
 
 TEST_F(BatchTest, InterruptStopsAfterTheCurrentSubtitle) {
     std::string list;
-    for (int i = 0; i < 3000; ++i) {
-        list += kShort;
+    for (int i = 1; i <= 3000; ++i) {
+        list += ShortAt(i);
     }
     WriteText(Work("film.txt"), list);
     const pid_t pid = Spawn({"--batch", "film.txt"});

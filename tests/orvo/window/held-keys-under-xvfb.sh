@@ -20,9 +20,11 @@ mkdir -p "$scratch/bin" "$scratch/work" "$scratch/config" "$scratch/runtime"
 chmod 700 "$scratch/runtime"
 cp "$orvo" "$scratch/bin/orvo"
 # Long enough that the run still goes when Escape comes; short enough to end under a held key.
+# One subtitle a second: overlapping times would end the run in the Error Log.
 for list in long:20000 short:20; do
     for ((i = 1; i <= ${list#*:}; i++)); do
-        printf '%d\t00:00:01:00\t00:00:02:00\tSubtitle %d\n' "$i" "$i"
+        time=$(printf '%02d:%02d:%02d' $((i / 3600)) $((i / 60 % 60)) $((i % 60)))
+        printf '%d\t%s:00\t%s:12\tSubtitle %d\n' "$i" "$time" "$time" "$i"
     done >"$scratch/work/${list%:*}.txt"
 done
 
@@ -44,13 +46,14 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x900x24" bash -c '
         fail "window $1 did not ${2:-come}"
     }
     # Opens the Process dialog, loads the list $1 by typing its name and Enter, and presses
-    # Start with $2 (Return, or Return held).
+    # Start with $2 (Return, or Return held): Start is six Tabs from the path, after Load...,
+    # the frame rate, the start index, the name and the header.
     run_list() {
         "$xkeys" Return
         wait_window "Process Subtitle File"
         # shellcheck disable=SC2046
         "$xkeys" $(echo "$1" | sed "s/./& /g; s/\\./period/") Return
-        "$xkeys" Tab Tab Tab Tab Tab "$2"
+        "$xkeys" Tab Tab Tab Tab Tab Tab "$2"
     }
     cd "$scratch/work"
     XDG_RUNTIME_DIR=$scratch/runtime XDG_CONFIG_HOME=$scratch/config QT_QPA_PLATFORM=xcb \

@@ -181,7 +181,9 @@ private slots:
         QTest::mouseClick(&Get<QPushButton>("loadButton"), Qt::LeftButton);
         QCOMPARE(folder, QDir(m_folder->Path()).absolutePath());
         QCOMPARE(selected, QStringList{QString::fromStdString(m_folder->File("film.txt"))});
-        QCOMPARE(filters, QStringList{"Text file (.txt) (*.txt)"});
+        QCOMPARE(filters, (QStringList{"Text file (.txt) (*.txt)",
+                                       "Subtitle files (*.txt *.srt *.vtt *.ass *.ssa *.sub)",
+                                       "All files (*)"}));
         // Cancelled: nothing changed.
         QVERIFY(!StartEnabled());
         QCOMPARE(Status(), QString());
