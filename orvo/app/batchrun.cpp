@@ -113,36 +113,38 @@ FrameRate ChooseFrameRate(const BatchOptions& options, kestrum::CPropDb& db) {
     return StoredFrameRate(db.ReadPropString("", "FrameRate", "", false), pal);
 }
 
-// The settings of a run of the subtitle file, and the rate they and the options give.
-std::optional<FrameRate> LoadRunSettings(const BatchOptions& options, kestrum::CPropDb& db,
-                                         std::string& settingsPath, std::ostream& err) {
-    settingsPath = ChooseRunSettings(options);
-    if (!LoadSettings(db, settingsPath, err)) {
-        return std::nullopt;
-    }
-    return ChooseFrameRate(options, db);
-}
-
+// What a batch run and a conversion start from: the settings, the rate they and the options
+// give, and the subtitles of the file read at that rate.
 struct LoadedFile {
-    bool loaded = false;
+    kestrum::CPropDb db;
+    std::string settingsPath;
+    FrameRate rate = DefaultFrameRate(true);
+    SubtitleStore store;
     bool warned = false; // the reader got past damage, and said so
 };
 
-// Reads the subtitle file into the store and says what its reader got past.
-LoadedFile LoadSubtitles(const std::string& path, const FrameRate& rate, SubtitleStore& store,
-                         std::ostream& err) {
-    const ListLoadResult result = LoadSubtitleFile(path, rate, store);
+// Reads the settings, then the subtitle file, and says what its reader got past. False, with
+// the reason on err, when either cannot be read.
+bool LoadFile(const BatchOptions& options, LoadedFile& file, std::ostream& err) {
+    file.settingsPath = ChooseRunSettings(options);
+    if (!LoadSettings(file.db, file.settingsPath, err)) {
+        return false;
+    }
+    file.rate = ChooseFrameRate(options, file.db);
+    const std::string& path = options.listPath;
+    const ListLoadResult result = LoadSubtitleFile(path, file.rate, file.store);
     if (result.status != ListLoadResult::Status::Loaded) {
         err << "orvo: " << path << ": " << result.reason << '\n';
-        return {};
+        return false;
     }
     for (const std::string& warning : result.warnings) {
         err << "orvo: " << path << ": " << warning << '\n';
     }
     if (!result.kind.empty()) {
-        err << "orvo: " << path << ": " << LoadedStatusText(result, store.size()) << '\n';
+        err << "orvo: " << path << ": " << LoadedStatusText(result, file.store.size()) << '\n';
     }
-    return {true, !result.warnings.empty()};
+    file.warned = !result.warnings.empty();
+    return true;
 }
 
 bool IsSameFile(const std::string& path, const std::string& other) {
@@ -173,22 +175,15 @@ RuntimeFolderRemarkFilter::~RuntimeFolderRemarkFilter() {
 }
 
 int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) {
-    kestrum::CPropDb db;
-    std::string settingsPath;
-    const std::optional<FrameRate> rate = LoadRunSettings(options, db, settingsPath, err);
-    if (!rate) {
+    LoadedFile file;
+    if (!LoadFile(options, file, err)) {
         return kExitFailed;
     }
-    SubtitleStore store;
-    const LoadedFile loaded = LoadSubtitles(options.listPath, *rate, store, err);
-    if (!loaded.loaded) {
-        return kExitFailed;
-    }
-    auto parameters = ChooseParameters(options, db, settingsPath, err);
+    auto parameters = ChooseParameters(options, file.db, file.settingsPath, err);
     if (!parameters) {
         return kExitFailed;
     }
-    parameters->frameRate = *rate;
+    parameters->frameRate = file.rate;
 
     RenderSettings settings;
     SubtitleRenderer renderer(settings);
@@ -196,30 +191,23 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     TerminalHost host(out, err, options.testMode, isatty(STDERR_FILENO) != 0);
     InstallInterruptHandler();
     const RunOutcome outcome =
-        StartGeneration(db, store, *parameters, settings, renderer, canvas, host);
+        StartGeneration(file.db, file.store, *parameters, settings, renderer, canvas, host);
     host.FinishWriteFailures();
     out << host.Status() << '\n';
     out.flush();
-    return ExitStatus(outcome, loaded.warned);
+    return ExitStatus(outcome, file.warned);
 }
 
 int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err) {
-    kestrum::CPropDb db;
-    std::string settingsPath;
-    const std::optional<FrameRate> rate = LoadRunSettings(options, db, settingsPath, err);
-    if (!rate) {
-        return kExitFailed;
-    }
     if (options.outputPath && IsSameFile(*options.outputPath, options.listPath)) {
         err << "orvo: " << *options.outputPath << ": is the subtitle file; give another list\n";
         return kExitFailed;
     }
-    SubtitleStore store;
-    const LoadedFile loaded = LoadSubtitles(options.listPath, *rate, store, err);
-    if (!loaded.loaded) {
+    LoadedFile file;
+    if (!LoadFile(options, file, err)) {
         return kExitFailed;
     }
-    const std::vector<TimecodeWarning> warnings = CheckTimecodes(store, *rate);
+    const std::vector<TimecodeWarning> warnings = CheckTimecodes(file.store, file.rate);
     if (!warnings.empty()) {
         err << "orvo: " << options.listPath << ": "
             << texts::Format(texts::kTimecodeWarnings, static_cast<int>(warnings.size())) << '\n';
@@ -227,14 +215,14 @@ int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err
     for (const TimecodeWarning& warning : warnings) {
         err << "orvo: " << options.listPath << ": " << warning.Text() << '\n';
     }
-    const std::string text = ListFileText(store);
+    const std::string text = ListFileText(file.store);
     if (!options.outputPath) {
         out << text;
         out.flush();
     } else if (WriteList(*options.outputPath, text, err) != kExitFinished) {
         return kExitFailed;
     }
-    return loaded.warned || !warnings.empty() ? kExitWrapped : kExitFinished;
+    return file.warned || !warnings.empty() ? kExitWrapped : kExitFinished;
 }
 
 } // namespace orvo
