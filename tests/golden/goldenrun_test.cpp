@@ -9,6 +9,8 @@
 #include "common/tempdir.h"
 
 #include <kestrum-gui/logfont.h>
+#include <kestrum/propstore/carchive.h>
+#include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/propstore/cpropdb.h>
 
 #include <QCoreApplication>
@@ -23,6 +25,7 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 
 namespace {
@@ -87,6 +90,33 @@ std::optional<Look> ReadLook(const std::string& list) {
     look.text = static_cast<kestrum::COLORREF>(db.ReadPropInt("", "TextColor", 0, false));
     look.height = db.ReadPropBool("", "PAL", 1, false) != 0 ? 576 : 480;
     return look;
+}
+
+// A property file starts with the path of the program that wrote it, which differs from build
+// to build; the rest must be the same byte for byte.
+struct PropertyFile {
+    std::string writer;
+    Bytes rest;
+};
+
+std::optional<PropertyFile> SplitWriter(const Bytes& file) {
+    try {
+        kestrum::CArchive ar{std::span<const std::uint8_t>(file)};
+        std::string writer = ar.ReadString();
+        const auto rest = static_cast<std::ptrdiff_t>(ar.GetRemaining());
+        return PropertyFile{std::move(writer), Bytes(file.end() - rest, file.end())};
+    } catch (const kestrum::CArchiveException&) {
+        return std::nullopt;
+    }
+}
+
+void ExpectSamePropertyFile(const std::string& actualPath, const std::string& expectedPath) {
+    const std::optional<PropertyFile> actual = SplitWriter(testsupport::ReadFile(actualPath));
+    const std::optional<PropertyFile> expected = SplitWriter(testsupport::ReadFile(expectedPath));
+    ASSERT_TRUE(actual) << actualPath << " does not start with a string";
+    ASSERT_TRUE(expected) << expectedPath << " does not start with a string";
+    EXPECT_EQ(actual->writer, fs::canonical(g_program).string());
+    EXPECT_TRUE(testsupport::SameBytes(actual->rest, expected->rest));
 }
 
 bool ComparedByteForByte(const Look& look) {
@@ -163,8 +193,11 @@ TEST(GoldenRun, WritesTheExpectedFiles) {
         SCOPED_TRACE(name);
         const std::string actual = scratch.File(name);
         const std::string expected = (g_case / name).string();
-        if (fs::path(name).extension() == ".bmp" && !ComparedByteForByte(*look)) {
+        const fs::path extension = fs::path(name).extension();
+        if (extension == ".bmp" && !ComparedByteForByte(*look)) {
             ExpectSameProperties(actual, expected, *look);
+        } else if (extension == ".cfg") {
+            ExpectSamePropertyFile(actual, expected);
         } else {
             EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(actual),
                                                testsupport::ReadFile(expected)));
