@@ -5,22 +5,20 @@
 // Then two lists of one hostile megabyte-long line each.
 //
 //   orvo_run_bench ORVO [COUNT...]      (default counts: 1000 10000)
+#include "common/childprogram.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -59,15 +57,6 @@ void WriteList(const std::filesystem::path& path, int count) {
     }
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 double Seconds(const timeval& time) {
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }
@@ -75,19 +64,15 @@ double Seconds(const timeval& time) {
 // Runs one batch in folder; false when the program did not finish its run with one of the
 // statuses a finished run has (0, 3 with wrapped subtitles, 4 with text cut off).
 bool RunOnce(const std::string& program, const std::filesystem::path& folder, Figures& figures) {
-    std::vector<std::string> argv{program, "--batch", (folder / "list.txt").string(), "--settings",
-                                  (folder / "defaults.cfg").string()};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, (folder / "stderr.txt").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const testsupport::ProgramStart run{{program, "--batch", (folder / "list.txt").string(),
+                                         "--settings", (folder / "defaults.cfg").string()},
+                                        folder.string(),
+                                        testsupport::EnvironmentWithout({}),
+                                        "/dev/null",
+                                        (folder / "stderr.txt").string()};
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = -1;
-    const int error =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, Pointers(argv).data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
+    const pid_t pid = testsupport::StartProgram(run);
+    if (pid < 0) {
         return false;
     }
     int status = 0;

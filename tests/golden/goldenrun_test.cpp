@@ -3,6 +3,7 @@
 //   golden_runner CASE_FOLDER ORVO_PROGRAM
 // A case folder holds the inputs (one subtitle list *.txt, the look look.cfg and the lines
 // look.set that made it) and, beside them, the expected outputs.
+#include "common/childprogram.h"
 #include "common/filecontent.h"
 #include "common/imageprobes.h"
 #include "common/samebytes.h"
@@ -13,9 +14,7 @@
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/propstore/cpropdb.h>
 
-#include <QCoreApplication>
 #include <QImage>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -27,6 +26,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -173,18 +173,17 @@ TEST(GoldenRun, WritesTheExpectedFiles) {
     for (const std::string& input : {list, kLook}) {
         fs::copy_file(g_case / input, scratch.Path() / input);
     }
-    QProcess orvo;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    orvo.setProcessEnvironment(environment);
-    orvo.setWorkingDirectory(QString::fromStdString(scratch.Path().string()));
-    orvo.start(QString::fromStdString(g_program), {"--batch", QString::fromStdString(list),
-                                                   "--settings", QString::fromStdString(kLook)});
-    ASSERT_TRUE(orvo.waitForFinished(-1)) << orvo.errorString().toStdString();
+    const testsupport::TempDir logs;
+    std::vector<std::string> environment = testsupport::EnvironmentWithout({"QT_QPA_PLATFORM"});
+    environment.push_back("QT_QPA_PLATFORM=offscreen");
+    const testsupport::ProgramOutcome orvo =
+        testsupport::RunProgram({{g_program, "--batch", list, "--settings", kLook},
+                                 scratch.Path().string(),
+                                 environment,
+                                 logs.File("stdout"),
+                                 logs.File("stderr")});
     // 3: some subtitles needed more lines than the list gave, which cases may show.
-    ASSERT_EQ(orvo.exitStatus(), QProcess::NormalExit);
-    ASSERT_TRUE(orvo.exitCode() == 0 || orvo.exitCode() == 3)
-        << orvo.exitCode() << ": " << orvo.readAllStandardError().toStdString();
+    ASSERT_TRUE(orvo.status == 0 || orvo.status == 3) << orvo.status << ": " << orvo.err;
 
     const std::set<std::string> inputs = {list, kLook, kLookLines};
     const std::set<std::string> written = FileNames(scratch.Path(), inputs);
@@ -215,25 +214,26 @@ TEST(GoldenRun, ExpectedBitmapsOpenInImageMagick) {
         GTEST_SKIP() << "ImageMagick's identify is not installed: the expected bitmaps are not "
                         "checked by another program";
     }
+    const testsupport::TempDir logs;
     for (const auto& entry : fs::directory_iterator(g_case)) {
         if (entry.path().extension() != ".bmp") {
             continue;
         }
         const std::string path = entry.path().string();
-        QProcess process;
-        process.start(identify, {"-format", "%m %w %h %z", QString::fromStdString(path)});
-        ASSERT_TRUE(process.waitForFinished(-1));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        EXPECT_EQ(process.readAllStandardOutput().toStdString(),
-                  "BMP3 720 " + std::to_string(look->height) + " 4")
-            << path;
+        const testsupport::ProgramOutcome identified =
+            testsupport::RunProgram({{identify.toStdString(), "-format", "%m %w %h %z", path},
+                                     g_case.string(),
+                                     testsupport::EnvironmentWithout({}),
+                                     logs.File("stdout"),
+                                     logs.File("stderr")});
+        EXPECT_EQ(identified.status, 0) << identified.err;
+        EXPECT_EQ(identified.out, "BMP3 720 " + std::to_string(look->height) + " 4") << path;
     }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s CASE_FOLDER ORVO_PROGRAM\n", argv[0]);

@@ -2,6 +2,8 @@
 // beside it is the test's too.
 #include "runtestsupport.h"
 
+#include "common/childprogram.h"
+
 #include <kestrum/propstore/cpropdb.h>
 
 #include <algorithm>
@@ -9,15 +11,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <optional>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace orvo::test {
 namespace {
@@ -38,11 +36,12 @@ std::string ShortAt(int n) {
     return line.data();
 }
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = testsupport::ProgramOutcome;
+using testsupport::EnvironmentWithout;
+using testsupport::FinishProgram;
+using testsupport::ProgramStart;
+using testsupport::RunProgram;
+using testsupport::StartProgram;
 
 class BatchTest : public ::testing::Test {
 protected:
@@ -54,49 +53,23 @@ protected:
         std::filesystem::copy_file(ORVO_PROGRAM, m_program);
     }
 
-    // Starts the program in the work folder, without a display or a chosen Qt platform.
-    pid_t Spawn(const std::vector<std::string>& arguments) const {
-        std::vector<std::string> environment;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string text = *entry;
-            if (text.rfind("QT_QPA_PLATFORM=", 0) != 0 && text.rfind("DISPLAY=", 0) != 0 &&
-                text.rfind("WAYLAND_DISPLAY=", 0) != 0 && text.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
-                environment.push_back(text);
-            }
-        }
+    // The program in the work folder, without a display or a chosen Qt platform.
+    ProgramStart Start(const std::vector<std::string>& arguments) const {
+        ProgramStart start{{m_program},
+                           m_dir.File("work"),
+                           EnvironmentWithout({"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY",
+                                               "XDG_RUNTIME_DIR"}),
+                           m_dir.File("stdout"),
+                           m_dir.File("stderr")};
         if (m_withRuntimeFolder) {
-            environment.push_back("XDG_RUNTIME_DIR=" + m_dir.File("runtime"));
+            start.environment.push_back("XDG_RUNTIME_DIR=" + m_dir.File("runtime"));
         }
-        std::vector<std::string> argv{m_program};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addchdir_np(&actions, m_dir.File("work").c_str());
-        posix_spawn_file_actions_addopen(&actions, 1, m_dir.File("stdout").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, m_dir.File("stderr").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = -1;
-        const int error = posix_spawn(&pid, m_program.c_str(), &actions, nullptr,
-                                      Pointers(argv).data(), Pointers(environment).data());
-        posix_spawn_file_actions_destroy(&actions);
-        return error == 0 ? pid : -1;
-    }
-
-    Result Finish(pid_t pid) const {
-        Result result;
-        int status = 0;
-        if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-            result.status = WEXITSTATUS(status);
-        }
-        result.out = ReadText(m_dir.File("stdout"));
-        result.err = ReadText(m_dir.File("stderr"));
-        return result;
+        start.argv.insert(start.argv.end(), arguments.begin(), arguments.end());
+        return start;
     }
 
     Result Orvo(const std::vector<std::string>& arguments) const {
-        return Finish(Spawn(arguments));
+        return RunProgram(Start(arguments));
     }
 
     std::string Work(const std::string& name) const { return m_dir.File("work/" + name); }
@@ -116,15 +89,6 @@ protected:
         db.WritePropInt("", "StartIndex", startIndex);
         db.WritePropString("", "Header1", "Header of " + imgName);
         ASSERT_TRUE(db.Save(path));
-    }
-
-    static std::vector<char*> Pointers(std::vector<std::string>& texts) {
-        std::vector<char*> pointers;
-        for (std::string& text : texts) {
-            pointers.push_back(text.data());
-        }
-        pointers.push_back(nullptr);
-        return pointers;
     }
 
     TempDir m_dir;
@@ -394,7 +358,8 @@ TEST_F(BatchTest, InterruptStopsAfterTheCurrentSubtitle) {
         list += ShortAt(i);
     }
     WriteText(Work("film.txt"), list);
-    const pid_t pid = Spawn({"--batch", "film.txt"});
+    const ProgramStart start = Start({"--batch", "film.txt"});
+    const pid_t pid = StartProgram(start);
     ASSERT_GT(pid, 0);
     // The handler is in place before the first bitmap is written.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
@@ -402,7 +367,7 @@ TEST_F(BatchTest, InterruptStopsAfterTheCurrentSubtitle) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     kill(pid, SIGINT);
-    const Result result = Finish(pid);
+    const Result result = FinishProgram(pid, start);
 
     EXPECT_EQ(result.status, 130);
     EXPECT_TRUE(Exists(Work("OutputImg.1.bmp")));

@@ -1,5 +1,6 @@
 // Runs the real orvo program on subtitle files of other kinds: the reader it chooses, the rate
 // of its timecodes, its warnings and exit statuses, and the lists --convert writes.
+#include "common/childprogram.h"
 #include "common/filecontent.h"
 #include "common/tempdir.h"
 
@@ -7,17 +8,16 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <vector>
 
 namespace orvo::test {
 namespace {
 
+using Result = testsupport::ProgramOutcome;
 using testsupport::Exists;
 using testsupport::ReadText;
+using testsupport::RunProgram;
 using testsupport::TempDir;
 using testsupport::WriteText;
 
@@ -27,12 +27,6 @@ const std::string kHeader =
 const std::string kSrt = "1\r\n00:00:01,000 --> 00:00:02,500\r\n<i>One</i>\r\n\r\n"
                          "2\r\n00:01:00,000 --> 00:01:02,000\r\nTwo\r\nlines\r\n";
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class SubtitleFileBatchTest : public ::testing::Test {
 protected:
     std::string File(const std::string& name) const { return m_dir.File(name); }
@@ -41,32 +35,11 @@ protected:
     // the program's own: only what the test writes counts.
     Result Run(std::vector<std::string> arguments) const {
         arguments.insert(arguments.begin(), ORVO_PROGRAM);
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        std::string platform = "QT_QPA_PLATFORM=offscreen";
-        std::vector<char*> environment{platform.data(), nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addchdir_np(&actions, m_dir.Path().c_str());
-        posix_spawn_file_actions_addopen(&actions, 1, File("stdout").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, File("stderr").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = -1;
-        const int error =
-            posix_spawn(&pid, ORVO_PROGRAM, &actions, nullptr, argv.data(), environment.data());
-        posix_spawn_file_actions_destroy(&actions);
-        Result result;
-        int status = 0;
-        if (error == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-            result.status = WEXITSTATUS(status);
-        }
-        result.out = ReadText(File("stdout"));
-        result.err = ReadText(File("stderr"));
-        return result;
+        return RunProgram({arguments,
+                           m_dir.Path().string(),
+                           {"QT_QPA_PLATFORM=offscreen"},
+                           File("stdout"),
+                           File("stderr")});
     }
 
     std::string StoredRate(const std::string& cfg) const {
