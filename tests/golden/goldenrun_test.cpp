@@ -1,8 +1,8 @@
 // Runs the real orvo --batch on a scratch copy of one golden case and compares every file it
 // writes with the expected file of the same name in the case's folder:
 //   golden_runner CASE_FOLDER ORVO_PROGRAM
-// A case folder holds the inputs (one subtitle list *.txt, the look look.cfg and the lines
-// look.set that made it) and, beside them, the expected outputs.
+// A case folder holds the inputs (one subtitle file: a list *.txt or a file of another kind, the
+// look look.cfg and the lines look.set that made it) and, beside them, the expected outputs.
 #include "common/childprogram.h"
 #include "common/filecontent.h"
 #include "common/imageprobes.h"
@@ -39,11 +39,12 @@ std::string g_program;
 const std::string kLook = "look.cfg";
 const std::string kLookLines = "look.set";
 
-// The case's subtitle list: its only *.txt file.
+// The case's subtitle file: its only file with the extension of a list or a subtitle file.
 std::string ListName() {
+    const std::set<std::string> extensions = {".txt", ".srt", ".vtt", ".ass", ".ssa", ".sub"};
     std::string list;
     for (const auto& entry : fs::directory_iterator(g_case)) {
-        if (entry.path().extension() == ".txt") {
+        if (extensions.contains(entry.path().extension().string())) {
             EXPECT_TRUE(list.empty()) << "more than one list in " << g_case;
             list = entry.path().filename().string();
         }
@@ -165,7 +166,7 @@ void ExpectSameProperties(const std::string& actualPath, const std::string& expe
 
 TEST(GoldenRun, WritesTheExpectedFiles) {
     const std::string list = ListName();
-    ASSERT_FALSE(list.empty()) << "no list *.txt in " << g_case;
+    ASSERT_FALSE(list.empty()) << "no subtitle file in " << g_case;
     const std::optional<Look> look = ReadLook(list);
     ASSERT_TRUE(look) << "cannot read the list configuration file of " << list;
 
