@@ -32,7 +32,7 @@ struct ListLoadResult {
 // end, first text line). A file that cannot be read whole, or that is not a regular file of at
 // most 256 MB, leaves the store as it was; once it is read the store is emptied, and it is
 // filled only when every line is valid.
-ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store);
+[[nodiscard]] ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store);
 
 // The same for a list already read: bytes are the whole file.
 [[nodiscard]] ListLoadResult ParseSubtitleList(std::string_view bytes, SubtitleStore& store);
