@@ -89,6 +89,9 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
 }
 
 int ExitStatus(const RunOutcome& outcome, bool readerWarned) {
+    if (outcome.refused) {
+        return kExitFailed;
+    }
     if (outcome.stopped) {
         return kExitStopped;
     }

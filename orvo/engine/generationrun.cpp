@@ -1,6 +1,7 @@
 #include "generationrun.h"
 
 #include "bitmapexport.h"
+#include "dvdcolours.h"
 #include "imagename.h"
 #include "looksettings.h"
 #include "scriptfile.h"
@@ -235,6 +236,11 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     // The stored list path is the one of the list last run; this run's list is in parameters.
     std::string storedLastPath;
     LoadLookSettings(db, settings, storedLastPath);
+    if (const auto problem = DvdColoursProblem(settings)) {
+        host.ShowNote(*problem);
+        outcome.refused = true;
+        return outcome;
+    }
     // The configuration file then holds the whole look, also the keys that reading does not
     // create (the font): loaded later, it gives exactly this run's look.
     SaveLookSettings(db, settings, storedLastPath);

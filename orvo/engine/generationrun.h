@@ -72,7 +72,7 @@ struct RunOutcome {
     // One text per subtitle whose times look wrong at the rate; the run does not stop for them.
     std::vector<std::string> timecodeWarnings;
     bool stopped = false;
-    bool refused = false; // the image name was refused: nothing was written
+    bool refused = false; // the image name or the look was refused: nothing was written
 };
 
 // Renders and saves every subtitle of the store as image StartIndex, StartIndex + 1, ...
@@ -81,7 +81,8 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
                          QImage& canvas, GenerationHost& host);
 
 // Start of the Process dialog, after the list is loaded: the image name checked (a refused
-// name writes nothing), the look read back from the database, the script file beside the list,
+// name writes nothing), the look read back from the database (a look that the DVD colours
+// cannot show writes nothing either), the script file beside the list,
 // "ImgName", "StartIndex" and "FrameRate" stored, the times checked, the database saved as the list
 // configuration file, then the run. A run the user stops rewrites the script file to list only the
 // bitmaps written.

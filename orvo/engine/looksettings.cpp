@@ -13,6 +13,9 @@ using kestrum::CPropDb;
 // Every look key lives in the default section.
 constexpr std::string_view kSection;
 constexpr std::string_view kFontKey = "Font";
+// Read without being created and written only once it was on: files of a look without the DVD
+// colours stay as they were before the mode.
+constexpr std::string_view kDvdColorsKey = "DvdColors";
 
 // Reads create the key with its default when it is missing, so that the settings file lists
 // every look key after the first run.
@@ -86,6 +89,7 @@ void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPa
     settings.ExtendBlanks = ReadBool(db, "ExtendBlanks", defaults.ExtendBlanks);
     settings.OutlineSpacing =
         ReadClamped(db, "OutlineSpacing", defaults.OutlineSpacing, kMaxOutlineSpacing);
+    settings.DvdColors = db.ReadPropBool(kSection, kDvdColorsKey, 0, !kCreate) != 0;
 }
 
 void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::string& lastPath) {
@@ -107,6 +111,9 @@ void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::st
     db.WritePropInt(kSection, "Outline", settings.Outline);
     db.WritePropBool(kSection, "ExtendBlanks", settings.ExtendBlanks ? 1 : 0);
     db.WritePropInt(kSection, "OutlineSpacing", settings.OutlineSpacing);
+    if (settings.DvdColors || db.IsKey(kSection, kDvdColorsKey)) {
+        db.WritePropBool(kSection, kDvdColorsKey, settings.DvdColors ? 1 : 0);
+    }
 }
 
 } // namespace orvo

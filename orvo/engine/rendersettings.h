@@ -34,6 +34,8 @@ struct RenderSettings {
     bool ExtendBlanks = false;
     int OutlineSpacing = 2;
     bool PAL = true; // 720 x 576; NTSC is 720 x 480
+    // Four colours, each pixel classed by the layer that drew it, as a DVD subpicture holds.
+    bool DvdColors = false;
 
     bool operator==(const RenderSettings&) const = default;
 };

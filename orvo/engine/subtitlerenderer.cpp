@@ -1,5 +1,7 @@
 #include "subtitlerenderer.h"
 
+#include "dvdcolours.h"
+
 #include <kestrum-gui/colorref.h>
 #include <kestrum-gui/displaytext.h>
 
@@ -169,6 +171,11 @@ void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
 // block that reaches above the canvas top is reported as cut off.
 RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
                                               const std::string& text, QImage& canvas) const {
+    if (settings.DvdColors) {
+        const RenderResult result = RenderSubtitle(KeyedLook(settings), text, canvas);
+        PaintDvdColours(settings, canvas);
+        return result;
+    }
     QString decoded = kestrum::DecodeText(text);
     decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 

@@ -33,7 +33,8 @@ public:
     void RebuildFonts(const RenderSettings& settings);
 
     // text holds the subtitle's bytes with CR LF between its lines; it is drawn as UTF-8 when
-    // it is valid UTF-8 and as Windows-1252 otherwise. Every pixel of canvas is overwritten.
+    // it is valid UTF-8 and as Windows-1252 otherwise. Every pixel of canvas is overwritten;
+    // with DvdColors each in the colour of the class of the layer that drew it.
     RenderResult RenderSubtitle(const RenderSettings& settings, const std::string& text,
                                 QImage& canvas) const;
 

@@ -23,6 +23,8 @@ constexpr const char* kTerminatedByUser = "Generation terminated by user !";
 constexpr const char* kFinishedNoErrors = "Finished! No errors found.";
 constexpr const char* kLineBreaksFound = "Additional line breaks in %d bitmaps found:";
 constexpr const char* kDefaultImageName = "OutputImg";
+constexpr const char* kDvdColoursClash =
+    "The DVD colours need different colours for text, text background and background.";
 
 // What a run found or could not do; each a count.
 constexpr const char* kTextCutOff = "Text cut off in %d bitmaps:";

@@ -39,6 +39,7 @@ protected:
         settings.TextColor = settings.TextBkgColor = settings.BkgColor = 0x123456;
         settings.Box = settings.ExtendBlanks = true;
         settings.PAL = false;
+        settings.DvdColors = true;
         lastPath = "stale";
         LoadLookSettings(db, settings, lastPath);
     }
@@ -98,6 +99,27 @@ TEST_F(LookSettingsTest, DistancesSpacingAndAlignmentAreClampedToTheControlsRang
     db.WritePropInt("", "TextColor", -1);
     Load();
     EXPECT_EQ(settings.TextColor, 0xFFFFFFFFU);
+}
+
+// A look without the DVD colours leaves the files as they were before the mode: no key
+// "DvdColors" until it is switched on, and once stored it follows the look.
+TEST_F(LookSettingsTest, DvdColorsIsStoredOnlyOnceSwitchedOn) {
+    Load();
+    EXPECT_FALSE(db.IsKey("", "DvdColors"));
+    SaveLookSettings(db, settings, lastPath);
+    EXPECT_FALSE(db.IsKey("", "DvdColors"));
+
+    settings.DvdColors = true;
+    SaveLookSettings(db, settings, lastPath);
+    EXPECT_EQ(db.GetType("", "DvdColors"), kestrum::kPropBool);
+    Load();
+    EXPECT_TRUE(settings.DvdColors);
+
+    settings.DvdColors = false;
+    SaveLookSettings(db, settings, lastPath);
+    EXPECT_EQ(db.ReadPropBool("", "DvdColors", -1, false), 0);
+    Load();
+    EXPECT_FALSE(settings.DvdColors);
 }
 
 struct PalCase {

@@ -168,6 +168,25 @@ TEST_F(BatchTest, AListThatCannotBeLoadedWritesNothing) {
     EXPECT_EQ(WorkFiles(), std::vector<std::string>{"film.txt"});
 }
 
+// A refused run is a failed one: a script that gets nothing would otherwise read it as done.
+TEST_F(BatchTest, ALookTheDvdColoursCannotShowFailsAndWritesNothing) {
+    WriteText(Work("film.txt"), kShort);
+    kestrum::CPropDb db;
+    db.WritePropBool("", "DvdColors", 1);
+    db.WritePropInt("", "TextColor", 0x00FFFFFF); // the background's white
+    ASSERT_TRUE(db.Save(Work("film.cfg")));
+    const std::string before = ReadText(Work("film.cfg"));
+
+    const Result result = Orvo({"--batch", "film.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("The DVD colours need different colours for text, text background "
+                              "and background.\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(WorkFiles(), (std::vector<std::string>{"film.cfg", "film.txt"}));
+    EXPECT_EQ(ReadText(Work("film.cfg")), before);
+}
+
 TEST_F(BatchTest, UsageErrorsExitWithTwo) {
     WriteText(Work("film.txt"), kShort);
     for (const std::vector<std::string>& arguments :

@@ -5,6 +5,8 @@
 
 #include "runtestsupport.h"
 
+#include "common/imageprobes.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -396,6 +398,34 @@ TEST_F(StartGenerationTest, ARefusedImageNameWritesNothing) {
     EXPECT_EQ(m_host.notes, std::vector<std::string>{"The image name \"../esc\" is refused: it "
                                                      "contains a folder separator."});
     EXPECT_EQ(m_host.steps, 0);
+}
+
+// The stored look is the one checked: two layers of one colour would be one of the DVD colours.
+TEST_F(StartGenerationTest, ALookTheDvdColoursCannotShowWritesNothing) {
+    RenderSettings stored;
+    stored.DvdColors = true;
+    stored.TextBkgColor = stored.BkgColor;
+    SaveLookSettings(m_db, stored, "");
+    const RunOutcome outcome = Start({kShort});
+
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+    EXPECT_EQ(m_host.notes, std::vector<std::string>{texts::kDvdColoursClash});
+    EXPECT_EQ(m_host.steps, 0);
+}
+
+TEST_F(StartGenerationTest, TheDvdColoursDrawFourColoursAndTravelWithTheList) {
+    RenderSettings stored;
+    stored.DvdColors = true;
+    SaveLookSettings(m_db, stored, "");
+    const RunOutcome outcome = Start({kShort});
+
+    EXPECT_FALSE(outcome.refused);
+    EXPECT_EQ(outcome.imagesWritten, 1);
+    EXPECT_LE(testsupport::Colours(m_canvas).size(), 4u);
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(m_dir.File("film.cfg")));
+    EXPECT_EQ(saved.ReadPropBool("", "DvdColors", 0, false), 1);
 }
 
 TEST_F(StartGenerationTest, TheListConfigurationHoldsTheWholeLookEvenWhenTheSettingsLackedSome) {

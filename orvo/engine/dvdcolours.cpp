@@ -1,0 +1,96 @@
+#include "dvdcolours.h"
+
+#include "palette.h"
+#include "texts.h"
+
+#include <kestrum-gui/colorref.h>
+
+#include <array>
+
+namespace orvo {
+
+namespace {
+
+// Red is the text's coverage; blue is full wherever the text background lies, whatever the
+// text drawn over it, and follows the text's coverage on the background.
+constexpr COLORREF kBackgroundKey = 0x00000000;
+constexpr COLORREF kTextBackgroundKey = 0x00FF0000;
+constexpr COLORREF kTextKey = 0x00FF00FF;
+
+constexpr int kFull = 0xFF;
+
+QRgb Pixel(COLORREF colour) {
+    return kestrum::ToQColor(colour).rgb();
+}
+
+int Midpoint(COLORREF a, COLORREF b, int shift) {
+    return (static_cast<int>(a >> shift & 0xFFu) + static_cast<int>(b >> shift & 0xFFu)) / 2;
+}
+
+} // namespace
+
+std::optional<std::string> DvdColoursProblem(const RenderSettings& settings) {
+    if (!settings.DvdColors) {
+        return std::nullopt;
+    }
+    // Compared as drawn: a hand-edited file may set the unused top byte.
+    const QRgb text = Pixel(settings.TextColor);
+    const QRgb textBackground = Pixel(settings.TextBkgColor);
+    const QRgb background = Pixel(settings.BkgColor);
+    if (text == textBackground || text == background || textBackground == background) {
+        return std::string(texts::kDvdColoursClash);
+    }
+    return std::nullopt;
+}
+
+std::uint32_t DvdShade(COLORREF text, COLORREF textBackground) {
+    const auto midpoint = static_cast<COLORREF>(Midpoint(text, textBackground, 0) |
+                                                Midpoint(text, textBackground, 8) << 8 |
+                                                Midpoint(text, textBackground, 16) << 16);
+    return kStandardPalette[NearestPaletteIndex(Pixel(midpoint) & 0xFFFFFFu)];
+}
+
+RenderSettings KeyedLook(const RenderSettings& settings) {
+    RenderSettings keyed = settings;
+    keyed.DvdColors = false;
+    keyed.BkgColor = kBackgroundKey;
+    keyed.TextBkgColor = kTextBackgroundKey;
+    keyed.TextColor = kTextKey;
+    return keyed;
+}
+
+DvdClass ClassOfKeyed(QRgb pixel, bool antiAlias) {
+    const int text = qRed(pixel);
+    const bool onTextBackground = qBlue(pixel) == kFull;
+    if (text == kFull) {
+        return DvdClass::Text;
+    }
+    const DvdClass under = onTextBackground ? DvdClass::TextBackground : DvdClass::Background;
+    if (text == 0) {
+        return under;
+    }
+    if (antiAlias && onTextBackground) {
+        return DvdClass::Shade;
+    }
+    return text > kFull / 2 ? DvdClass::Text : under;
+}
+
+void PaintDvdColours(const RenderSettings& settings, QImage& keyed) {
+    std::array<QRgb, 4> colours{};
+    colours[static_cast<int>(DvdClass::Background)] = Pixel(settings.BkgColor);
+    colours[static_cast<int>(DvdClass::TextBackground)] = Pixel(settings.TextBkgColor);
+    colours[static_cast<int>(DvdClass::Text)] = Pixel(settings.TextColor);
+    colours[static_cast<int>(DvdClass::Shade)] =
+        0xFF000000u | DvdShade(settings.TextColor, settings.TextBkgColor);
+    if (keyed.format() != QImage::Format_RGB32) {
+        keyed.convertTo(QImage::Format_RGB32);
+    }
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x) {
+            row[x] = colours[static_cast<int>(ClassOfKeyed(row[x], settings.AntiAlias))];
+        }
+    }
+}
+
+} // namespace orvo

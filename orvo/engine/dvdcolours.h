@@ -1,0 +1,42 @@
+#pragma once
+
+#include "rendersettings.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace orvo {
+
+// The four colours a DVD subpicture holds, each pixel classed by the layer that drew it.
+enum class DvdClass : std::uint8_t {
+    Background,
+    TextBackground, // the band, the box or the outline
+    Text,
+    Shade, // an antialiased glyph edge on the text background
+};
+
+// Why the look cannot be drawn in the DVD colours; none when it can or the mode is off. Two
+// layers of one colour would make their classes one, and the player's palette could not tell
+// them apart.
+std::optional<std::string> DvdColoursProblem(const RenderSettings& settings);
+
+// The standard colour nearest the midpoint of the text colour and the text background colour,
+// as 0x00RRGGBB: the edge shade of a bitmap that keeps the standard colour table.
+std::uint32_t DvdShade(COLORREF text, COLORREF textBackground);
+
+// The look with each layer drawn in a key colour that ClassOfKeyed reads back: the drawing
+// blends keys as it blends colours, so that a pixel tells which layers made it.
+RenderSettings KeyedLook(const RenderSettings& settings);
+
+// The class of a pixel of a canvas drawn with KeyedLook. A glyph edge on the background (the
+// main font may reach past its outline) goes to whichever of the two covers more of it, as
+// does every edge without antialiasing.
+DvdClass ClassOfKeyed(QRgb pixel, bool antiAlias);
+
+// Replaces every pixel of a canvas drawn with KeyedLook by its class's colour in the look.
+void PaintDvdColours(const RenderSettings& settings, QImage& keyed);
+
+} // namespace orvo
