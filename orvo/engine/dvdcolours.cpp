@@ -18,6 +18,7 @@ constexpr COLORREF kTextBackgroundKey = 0x00FF0000;
 constexpr COLORREF kTextKey = 0x00FF00FF;
 
 constexpr int kFull = 0xFF;
+constexpr int kQuarter = 0x40;
 
 QRgb Pixel(COLORREF colour) {
     return kestrum::ToQColor(colour).rgb();
@@ -69,7 +70,9 @@ DvdClass ClassOfKeyed(QRgb pixel, bool antiAlias) {
     if (text == 0) {
         return under;
     }
-    if (antiAlias && onTextBackground) {
+    // The shade stands for half coverage: each edge pixel takes the nearest of none, half and
+    // full, so that strokes keep the text colour where they cover most of a pixel.
+    if (antiAlias && onTextBackground && text >= kQuarter && text <= kFull - kQuarter) {
         return DvdClass::Shade;
     }
     return text > kFull / 2 ? DvdClass::Text : under;

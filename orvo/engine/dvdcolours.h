@@ -31,9 +31,10 @@ std::uint32_t DvdShade(COLORREF text, COLORREF textBackground);
 // blends keys as it blends colours, so that a pixel tells which layers made it.
 RenderSettings KeyedLook(const RenderSettings& settings);
 
-// The class of a pixel of a canvas drawn with KeyedLook. A glyph edge on the background (the
-// main font may reach past its outline) goes to whichever of the two covers more of it, as
-// does every edge without antialiasing.
+// The class of a pixel of a canvas drawn with KeyedLook. A glyph edge on the text background
+// is the shade where the text covers a quarter to three quarters of it; any other edge, also
+// one on the background (the main font may reach past its outline) and every edge without
+// antialiasing, goes to whichever layer covers more of it.
 DvdClass ClassOfKeyed(QRgb pixel, bool antiAlias);
 
 // Replaces every pixel of a canvas drawn with KeyedLook by its class's colour in the look.

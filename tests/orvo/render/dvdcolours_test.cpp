@@ -42,9 +42,13 @@ TEST(DvdClassTest, EachKeyedPixelFallsIntoTheClassOfTheLayersThatMadeIt) {
         {0xFF0000FF, true, DvdClass::TextBackground},
         {0xFFFF00FF, true, DvdClass::Text},
         {0xFFFF00FF, false, DvdClass::Text},
-        // Glyph edges on the text background: the shade, or the nearer layer without it.
+        // Glyph edges on the text background: the nearest of band, shade (half) and text.
+        {0xFF3F00FF, true, DvdClass::TextBackground},
         {0xFF4000FF, true, DvdClass::Shade},
-        {0xFFC000FF, true, DvdClass::Shade},
+        {0xFF8000FF, true, DvdClass::Shade},
+        {0xFFBF00FF, true, DvdClass::Shade},
+        {0xFFC000FF, true, DvdClass::Text},
+        {0xFFFE00FF, true, DvdClass::Text},
         {0xFF4000FF, false, DvdClass::TextBackground},
         {0xFFC000FF, false, DvdClass::Text},
         // Glyph edges on the background are never shaded: the shade is a text background mix.
