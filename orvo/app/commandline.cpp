@@ -23,6 +23,7 @@ const char* const kTestMode = "test-mode";
 const char* const kFps = "fps";
 const char* const kConvert = "convert";
 const char* const kOutput = "output";
+const char* const kDvdColors = "dvd-colors";
 
 // Latin-1 maps every byte to one character and back, so file names and texts that are not
 // valid UTF-8 pass through the parser unchanged.
@@ -84,6 +85,9 @@ CommandLine::CommandLine() {
          "byte (default: the stored one, else the standard header).",
          "text"},
         {kTestMode, "Write no bitmaps: only find the subtitles that need more lines."},
+        {kDvdColors,
+         "Draw in the four DVD colours: background, text background, text and one shade for "
+         "antialiased edges; the list configuration file keeps the choice."},
         {kFps,
          QStringLiteral("Frame rate of the timecodes: %1 (default: the stored one, else 25 for "
                         "PAL and 29.97 drop-frame for NTSC).")
@@ -128,6 +132,10 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
         parsed.error = "--output belongs to --convert.";
         return parsed;
     }
+    if (m_parser.isSet(kDvdColors) && !m_parser.isSet(kBatch)) {
+        parsed.error = "--dvd-colors belongs to --batch.";
+        return parsed;
+    }
     if (!m_parser.isSet(kBatch) && !m_parser.isSet(kConvert)) {
         parsed.request = CommandLineRequest::Window;
         return parsed;
@@ -148,6 +156,7 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
     options.settingsFile = OptionalValue(m_parser, kSettings);
     options.ignoreListConfig = m_parser.isSet(kIgnoreListConfig);
     options.testMode = m_parser.isSet(kTestMode);
+    options.dvdColors = m_parser.isSet(kDvdColors);
     options.imgName = OptionalValue(m_parser, kName);
     if (options.imgName) {
         if (const auto problem = ImageNameProblem(*options.imgName)) {

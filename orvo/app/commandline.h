@@ -22,6 +22,7 @@ struct BatchOptions {
     std::optional<int> startIndex;
     std::optional<std::string> imgName;
     std::optional<std::string> header;
+    bool dvdColors = false; // switches the look's DVD colours on for this run and the list
 };
 
 enum class CommandLineRequest { Batch, Convert, Window, Help, Version, UsageError };

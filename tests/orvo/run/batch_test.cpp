@@ -187,6 +187,38 @@ TEST_F(BatchTest, ALookTheDvdColoursCannotShowFailsAndWritesNothing) {
     EXPECT_EQ(ReadText(Work("film.cfg")), before);
 }
 
+// The option draws this run in the four colours, and the list keeps them for the next run.
+TEST_F(BatchTest, DvdColorsDrawsFourColoursAndIsStoredWithTheList) {
+    WriteText(Work("film.txt"), kShort);
+    ASSERT_EQ(Orvo({"--batch", "film.txt"}).status, 0);
+    const std::string sixteenColours = ReadText(Work("OutputImg.1.bmp"));
+
+    ASSERT_EQ(Orvo({"--batch", "film.txt", "--dvd-colors"}).status, 0);
+    const std::string fourColours = ReadText(Work("OutputImg.1.bmp"));
+    EXPECT_NE(fourColours, sixteenColours);
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(Work("film.cfg")));
+    EXPECT_EQ(saved.ReadPropBool("", "DvdColors", 0, false), 1);
+
+    std::filesystem::remove(Work("OutputImg.1.bmp"));
+    ASSERT_EQ(Orvo({"--batch", "film.txt"}).status, 0);
+    EXPECT_EQ(ReadText(Work("OutputImg.1.bmp")), fourColours);
+
+    // env finds identify on the path; 127 says it is not there.
+    const Result identified =
+        RunProgram({{"/usr/bin/env", "identify", "-format", "%k", Work("OutputImg.1.bmp")},
+                    m_dir.File("work"),
+                    EnvironmentWithout({}),
+                    m_dir.File("stdout"),
+                    m_dir.File("stderr")});
+    if (identified.status == 127) {
+        GTEST_SKIP() << "ImageMagick's identify is not installed: the colour count of the bitmap "
+                        "is not checked by another program";
+    }
+    EXPECT_EQ(identified.status, 0) << identified.err;
+    EXPECT_EQ(identified.out, "4");
+}
+
 TEST_F(BatchTest, UsageErrorsExitWithTwo) {
     WriteText(Work("film.txt"), kShort);
     for (const std::vector<std::string>& arguments :
@@ -195,6 +227,8 @@ TEST_F(BatchTest, UsageErrorsExitWithTwo) {
                                                {"--batch", "film.txt", "--start-index", "1x"},
                                                {"--batch", "film.txt", "--header", "bad\\q"},
                                                {"--batch", "film.txt", "extra"},
+                                               {"--convert", "film.txt", "--dvd-colors"},
+                                               {"--dvd-colors"},
                                                {"--batch"},
                                                {"--no-such-option"},
                                                {}}) {
