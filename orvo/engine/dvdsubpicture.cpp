@@ -1,0 +1,151 @@
+#include "dvdsubpicture.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/opt.h>
+}
+
+#include <cstdio>
+
+namespace orvo {
+namespace {
+
+// The largest unit: its size field has 16 bits.
+constexpr std::size_t kMaxUnitSize = 65535;
+// The encoder refuses a picture unless its buffer holds four bits a pixel, the worst coding,
+// although a subtitle's runs take far less: the buffer is that size, and the unit's own limit
+// is checked on the result.
+constexpr std::size_t kCommandRoom = 1024;
+
+// The cropped pixels, one byte each, rows without padding.
+std::vector<std::uint8_t> CroppedPixels(const QImage& indexed, const QRect& box) {
+    std::vector<std::uint8_t> pixels;
+    pixels.reserve(static_cast<std::size_t>(box.width()) * static_cast<std::size_t>(box.height()));
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        const uchar* line = indexed.constScanLine(y);
+        pixels.insert(pixels.end(), line + box.left(), line + box.left() + box.width());
+    }
+    return pixels;
+}
+
+} // namespace
+
+std::array<QRgb, 16> DvdPaletteOf(const DvdColourSet& colours) {
+    std::array<QRgb, 16> palette{};
+    palette.fill(qRgb(0, 0, 0));
+    std::copy(colours.begin(), colours.end(), palette.begin());
+    return palette;
+}
+
+std::string DvdPaletteText(const DvdColourSet& colours) {
+    std::string text;
+    for (const QRgb colour : DvdPaletteOf(colours)) {
+        char entry[8];
+        std::snprintf(entry, sizeof entry, "%06x", colour & 0xFFFFFFu);
+        text += text.empty() ? "" : ", ";
+        text += entry;
+    }
+    return text;
+}
+
+QRect ContentBounds(const QImage& indexed) {
+    int left = indexed.width();
+    int right = -1;
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < indexed.height(); ++y) {
+        const uchar* line = indexed.constScanLine(y);
+        int first = 0;
+        while (first < indexed.width() && line[first] == 0) {
+            ++first;
+        }
+        if (first == indexed.width()) {
+            continue;
+        }
+        int last = indexed.width() - 1;
+        while (line[last] == 0) {
+            --last;
+        }
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = top < 0 ? y : top;
+        bottom = y;
+    }
+    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+void DvdSubpictureEncoder::CodecDeleter::operator()(AVCodecContext* codec) const {
+    avcodec_free_context(&codec);
+}
+
+DvdSubpictureEncoder::DvdSubpictureEncoder(QSize size, const DvdColourSet& colours)
+    : m_size(size)
+    , m_colours(colours)
+    , m_buffer(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) /
+                   2 +
+               kCommandRoom) {
+    const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_DVD_SUBTITLE);
+    if (encoder == nullptr) {
+        m_problem = "the system's codec library has no DVD subtitle encoder";
+        return;
+    }
+    m_codec.reset(avcodec_alloc_context3(encoder));
+    if (!m_codec) {
+        m_problem = "out of memory";
+        return;
+    }
+    m_codec->width = size.width();
+    m_codec->height = size.height();
+    m_codec->time_base = AVRational{1, 1000};
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "palette", DvdPaletteText(colours).c_str(), 0);
+    const int opened = avcodec_open2(m_codec.get(), encoder, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
+        m_problem = "the DVD subtitle encoder did not start";
+        m_codec.reset();
+    }
+}
+
+DvdSubpictureEncoder::~DvdSubpictureEncoder() = default;
+
+std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QImage& indexed,
+                                                                      std::int64_t durationMs) {
+    if (!m_codec || indexed.size() != m_size || indexed.format() != QImage::Format_Indexed8) {
+        return std::nullopt;
+    }
+    // A picture without text still shows and hides: one transparent pixel.
+    const QRect content = ContentBounds(indexed);
+    const QRect box = content.isEmpty() ? QRect(0, 0, 1, 1) : content;
+    std::vector<std::uint8_t> pixels = CroppedPixels(indexed, box);
+    std::array<std::uint32_t, 4> argb{};
+    for (std::size_t i = 0; i < argb.size(); ++i) {
+        argb[i] = (i == 0 ? 0x00000000u : 0xFF000000u) | (m_colours[i] & 0xFFFFFFu);
+    }
+
+    AVSubtitleRect rect{};
+    rect.type = SUBTITLE_BITMAP;
+    rect.x = box.left();
+    rect.y = box.top();
+    rect.w = box.width();
+    rect.h = box.height();
+    rect.nb_colors = 4;
+    rect.data[0] = pixels.data();
+    rect.linesize[0] = box.width();
+    rect.data[1] = reinterpret_cast<std::uint8_t*>(argb.data());
+    AVSubtitleRect* rects[] = {&rect};
+    AVSubtitle subtitle{};
+    subtitle.format = 0; // bitmap
+    subtitle.start_display_time = 0;
+    subtitle.end_display_time = static_cast<std::uint32_t>(std::max<std::int64_t>(durationMs, 0));
+    subtitle.num_rects = 1;
+    subtitle.rects = rects;
+    const int size = avcodec_encode_subtitle(m_codec.get(), m_buffer.data(),
+                                             static_cast<int>(m_buffer.size()), &subtitle);
+    if (size <= 0 || static_cast<std::size_t>(size) > kMaxUnitSize) {
+        return std::nullopt;
+    }
+    return std::vector<std::uint8_t>(m_buffer.begin(), m_buffer.begin() + size);
+}
+
+} // namespace orvo

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct AVCodecContext;
+
+namespace orvo {
+
+// The four colours of a subpicture by index: 0 the background (shown transparent), 1 the text
+// background, 2 the text, 3 the antialiasing shade.
+using DvdColourSet = std::array<QRgb, 4>;
+
+// The sixteen colours a DVD index file lists: the four first, the rest black.
+std::array<QRgb, 16> DvdPaletteOf(const DvdColourSet& colours);
+
+// That palette as the index and the encoder read it: "rrggbb, rrggbb, ..." in hexadecimal.
+std::string DvdPaletteText(const DvdColourSet& colours);
+
+// The smallest rectangle that holds every pixel of an 8-bit indexed picture whose index is not
+// 0; empty when there is none.
+QRect ContentBounds(const QImage& indexed);
+
+// Encodes pictures of the four colour indices as DVD subpicture units: two bits a pixel, run
+// length coded in two interlaced fields, cropped to their content, with the commands that show
+// and hide them. One encoder serves pictures of one size and one colour set.
+class DvdSubpictureEncoder {
+public:
+    DvdSubpictureEncoder(QSize size, const DvdColourSet& colours);
+    ~DvdSubpictureEncoder();
+    DvdSubpictureEncoder(const DvdSubpictureEncoder&) = delete;
+    DvdSubpictureEncoder& operator=(const DvdSubpictureEncoder&) = delete;
+
+    // Why the encoder could not be set up; empty when it is ready.
+    const std::string& Problem() const { return m_problem; }
+
+    // The unit of an indexed picture of the encoder's size, hidden durationMs after it is
+    // shown; none when the picture has another size or its coding exceeds a unit's 64 KB.
+    std::optional<std::vector<std::uint8_t>> Encode(const QImage& indexed, std::int64_t durationMs);
+
+private:
+    struct CodecDeleter {
+        void operator()(AVCodecContext* codec) const;
+    };
+    QSize m_size;
+    DvdColourSet m_colours;
+    std::unique_ptr<AVCodecContext, CodecDeleter> m_codec;
+    std::string m_problem;
+    std::vector<std::uint8_t> m_buffer;
+};
+
+} // namespace orvo

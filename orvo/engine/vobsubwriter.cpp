@@ -1,0 +1,95 @@
+#include "vobsubwriter.h"
+
+#include "programstream.h"
+
+#include <kestrum/util/fileio.h>
+
+#include <cstdio>
+#include <span>
+
+namespace orvo {
+namespace {
+
+std::error_code ReplaceWith(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return kestrum::ReplaceFile(path, [bytes](int fd) { return kestrum::WriteAll(fd, bytes); });
+}
+
+} // namespace
+
+bool IsIndexLanguage(std::string_view code) {
+    if (code.size() < 2 || code.size() > 3) {
+        return false;
+    }
+    for (const char c : code) {
+        if (c < 'a' || c > 'z') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string FormatIndexTime(std::int64_t milliseconds) {
+    const std::int64_t ms = std::max<std::int64_t>(milliseconds, 0);
+    char text[40];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%03lld",
+                  static_cast<long long>(ms / 3600000), static_cast<long long>(ms / 60000 % 60),
+                  static_cast<long long>(ms / 1000 % 60), static_cast<long long>(ms % 1000));
+    return text;
+}
+
+std::string IndexHeader(QSize size, const DvdColourSet& colours, const std::string& language) {
+    std::string text = "# VobSub index file, v7 (do not modify this line!)\n";
+    text += "size: " + std::to_string(size.width()) + "x" + std::to_string(size.height()) + "\n";
+    text += "palette: " + DvdPaletteText(colours) + "\n";
+    text += "langidx: 0\n";
+    text += "id: " + language + ", index: 0\n";
+    return text;
+}
+
+std::string IndexEntry(std::int64_t milliseconds, std::uint64_t filePosition) {
+    char position[24];
+    std::snprintf(position, sizeof position, "%09llx",
+                  static_cast<unsigned long long>(filePosition));
+    return "timestamp: " + FormatIndexTime(milliseconds) + ", filepos: " + position + "\n";
+}
+
+VobSubWriter::VobSubWriter(const VobSubSettings& settings)
+    : m_settings(settings)
+    , m_encoder(settings.size, settings.colours)
+    , m_problem(m_encoder.Problem()) {
+    if (m_problem.empty() && !IsIndexLanguage(settings.language)) {
+        m_problem = "the language must be two or three lowercase letters, not \"" +
+                    settings.language + "\"";
+    }
+}
+
+bool VobSubWriter::Add(const QImage& indexed, std::int64_t startMs, std::int64_t endMs) {
+    if (!m_problem.empty()) {
+        return false;
+    }
+    const std::int64_t start = std::max<std::int64_t>(startMs, 0);
+    const auto unit = m_encoder.Encode(indexed, endMs - start);
+    if (!unit) {
+        return false;
+    }
+    m_index.push_back({start, m_packs.size()});
+    AppendSubpicturePacks(m_packs, *unit, start * (kProgramStreamClock / 1000));
+    return true;
+}
+
+std::error_code VobSubWriter::Write(const std::string& base) const {
+    if (!m_problem.empty()) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    if (const std::error_code error = ReplaceWith(base + ".sub", m_packs)) {
+        return error;
+    }
+    std::string index = IndexHeader(m_settings.size, m_settings.colours, m_settings.language);
+    for (const IndexedUnit& unit : m_index) {
+        index += IndexEntry(unit.startMs, unit.filePosition);
+    }
+    return ReplaceWith(base + ".idx", std::span(reinterpret_cast<const std::uint8_t*>(index.data()),
+                                                index.size()));
+}
+
+} // namespace orvo

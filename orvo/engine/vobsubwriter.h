@@ -1,0 +1,66 @@
+#pragma once
+
+#include "dvdsubpicture.h"
+
+#include <QImage>
+#include <QSize>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace orvo {
+
+struct VobSubSettings {
+    QSize size; // the picture size, 720 x 576 or 720 x 480
+    DvdColourSet colours;
+    std::string language; // the index's language code: "en"
+};
+
+// Whether a language code can stand in the index's language line: two or three lowercase
+// letters, so that no text of an option reaches the file beyond its field.
+bool IsIndexLanguage(std::string_view code);
+
+// HH:MM:SS:mmm, the index's form of a time in milliseconds; hours past 99 take more digits.
+std::string FormatIndexTime(std::int64_t milliseconds);
+
+// The index's lines before its timestamps: size, sixteen-colour palette and language.
+std::string IndexHeader(QSize size, const DvdColourSet& colours, const std::string& language);
+
+// One timestamp line: the time a subtitle is shown and where its first pack starts.
+std::string IndexEntry(std::int64_t milliseconds, std::uint64_t filePosition);
+
+// Builds a DVD subtitle pair, the index (.idx) and the packs (.sub), subtitle by subtitle in
+// memory, and writes both at the end: each file is replaced whole, the packs first, so that a
+// killed run leaves the old files or an index that lists only packs that are there.
+class VobSubWriter {
+public:
+    explicit VobSubWriter(const VobSubSettings& settings);
+
+    // Why nothing can be written (an unusable language code, no encoder); empty when ready.
+    const std::string& Problem() const { return m_problem; }
+
+    // Adds a picture of the four colour indices shown from startMs to endMs; false, and the
+    // subtitle left out, when it has another size or its coding is too large for a subpicture.
+    [[nodiscard]] bool Add(const QImage& indexed, std::int64_t startMs, std::int64_t endMs);
+
+    int Count() const { return static_cast<int>(m_index.size()); }
+
+    // Writes BASE.sub, then BASE.idx listing the subtitles added so far.
+    [[nodiscard]] std::error_code Write(const std::string& base) const;
+
+private:
+    struct IndexedUnit {
+        std::int64_t startMs;
+        std::uint64_t filePosition;
+    };
+    VobSubSettings m_settings;
+    DvdSubpictureEncoder m_encoder;
+    std::string m_problem;
+    std::vector<std::uint8_t> m_packs;
+    std::vector<IndexedUnit> m_index;
+};
+
+} // namespace orvo
