@@ -264,6 +264,10 @@ QGroupBox* COrvoDlg::CreateTextGroup(QWidget* parent) {
     auto* spacingLayout = Compact(new QHBoxLayout(spacing), 0);
     spacingLayout->addWidget(m_outlineSpacing, 0, Qt::AlignHCenter);
     m_extendBlanks = StateButton("Extend Blanks", "extendBlanksButton", nullptr, group);
+    m_dvdColors = StateButton("DVD colours (4)", "dvdColorsButton",
+                              "Four colours, as a DVD subpicture holds them: background, text "
+                              "background, text and one shade for the edges.",
+                              group);
 
     auto* alignRow = new QHBoxLayout;
     auto* alignLabel = new QLabel(QStringLiteral("Alignment:"), group);
@@ -272,8 +276,8 @@ QGroupBox* COrvoDlg::CreateTextGroup(QWidget* parent) {
     alignRow->addWidget(m_align, 1);
     auto* layout = Compact(new QVBoxLayout(group));
     layout->addLayout(alignRow);
-    for (QWidget* control : std::initializer_list<QWidget*>{m_font, m_antialias, m_boxing,
-                                                            m_outline, spacing, m_extendBlanks}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_font, m_antialias, m_boxing, m_outline, spacing, m_extendBlanks, m_dvdColors}) {
         layout->addWidget(control);
     }
     return group;
@@ -345,17 +349,21 @@ void COrvoDlg::ConnectControls() {
         m_settings.ExtendBlanks = on;
         InvalidatePreview();
     });
+    connect(m_dvdColors, &QPushButton::clicked, this, [this](bool on) {
+        m_settings.DvdColors = on;
+        InvalidatePreview();
+    });
     connect(m_saveTestImage, &QPushButton::clicked, this, &COrvoDlg::OnSaveTestImage);
     connect(m_process, &QPushButton::clicked, this, &COrvoDlg::StartProcess);
     connect(m_quit, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void COrvoDlg::SetTabOrder() {
-    const std::array<QWidget*, 16> order = {
-        m_leftMargin,    m_rightMargin, m_bottomMargin,   m_textTarget,
-        m_colorCombo,    m_align,       m_font,           m_antialias,
-        m_boxing,        m_outline,     m_outlineSpacing, m_extendBlanks,
-        m_saveTestImage, m_testMode,    m_process,        m_quit,
+    const std::array<QWidget*, 17> order = {
+        m_leftMargin,     m_rightMargin,  m_bottomMargin, m_textTarget,    m_colorCombo,
+        m_align,          m_font,         m_antialias,    m_boxing,        m_outline,
+        m_outlineSpacing, m_extendBlanks, m_dvdColors,    m_saveTestImage, m_testMode,
+        m_process,        m_quit,
     };
     for (std::size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
@@ -401,6 +409,7 @@ void COrvoDlg::ShowLook() {
     m_boxing->setChecked(m_settings.Box);
     m_outline->setChecked(m_settings.Outline != 0);
     m_extendBlanks->setChecked(m_settings.ExtendBlanks);
+    m_dvdColors->setChecked(m_settings.DvdColors);
     // Any other stored alignment leaves the list as it was.
     if (const int item = ItemOfAlign(m_settings.Align); item >= 0) {
         m_align->setCurrentIndex(item);

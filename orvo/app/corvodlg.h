@@ -110,6 +110,7 @@ private:
     QPushButton* m_outline = nullptr;
     QSpinBox* m_outlineSpacing = nullptr;
     QPushButton* m_extendBlanks = nullptr;
+    QPushButton* m_dvdColors = nullptr;
     QPushButton* m_saveTestImage = nullptr;
     QPushButton* m_testMode = nullptr;
     QPushButton* m_process = nullptr;

@@ -49,6 +49,7 @@ void ComparePerField(const RenderSettings& actual, const RenderSettings& expecte
     QCOMPARE(actual.ExtendBlanks, expected.ExtendBlanks);
     QCOMPARE(actual.OutlineSpacing, expected.OutlineSpacing);
     QCOMPARE(actual.PAL, expected.PAL);
+    QCOMPARE(actual.DvdColors, expected.DvdColors);
 }
 
 void Click(const QWidget& window, const char* name) {
@@ -61,6 +62,7 @@ void ChangeTheLook(COrvoDlg& window) {
     Click(window, "outlineButton");
     Click(window, "antialiasButton");
     Click(window, "extendBlanksButton");
+    Click(window, "dvdColorsButton");
     Click(window, "bkgColorButton");
     auto& colours = Find<QComboBox>(window, "colorCombo");
     colours.setFocus();
@@ -151,6 +153,7 @@ private slots:
         QCOMPARE(saved.ReadPropBool("", "PAL", -1, false), 0);
         QCOMPARE(saved.ReadPropInt("", "Outline", -1, false), 1);
         QCOMPARE(saved.ReadPropBool("", "AntiAlias", -1, false), 0);
+        QCOMPARE(saved.ReadPropBool("", "DvdColors", -1, false), 1);
         QCOMPARE(saved.ReadPropInt("", "BkgColor", -1, false), 0x008080);
         QCOMPARE(saved.ReadPropInt("", "LeftMargin", -1, false), 49);
         QCOMPARE(saved.ReadPropInt("", "VerticalOffset", -1, false), 49);

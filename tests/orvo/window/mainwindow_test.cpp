@@ -475,6 +475,34 @@ private slots:
         QVERIFY(Colours(window.GetCanvas()).size() > 3);
     }
 
+    // The preview draws the four colours at once, the button keeps them with the look, and a
+    // stored choice comes back down.
+    void dvdColoursDrawFourColoursAndAreStored() {
+        COrvoDlg& window = Open();
+        QVERIFY(!Get<QPushButton>("dvdColorsButton").isChecked());
+        const QImage plain = window.GetCanvas();
+        QVERIFY(Colours(plain).size() > 4);
+
+        Click("dvdColorsButton");
+        QVERIFY(Look().DvdColors);
+        const std::set<QRgb> four = {ToRgb(Look().BkgColor), ToRgb(Look().TextBkgColor),
+                                     ToRgb(Look().TextColor), 0xFF808080};
+        QCOMPARE(Colours(window.GetCanvas()), four);
+        Click("antialiasButton");
+        QCOMPARE(Colours(window.GetCanvas()).size(), std::size_t{3});
+        Click("antialiasButton");
+        m_window->reject();
+        QCOMPARE(m_app->GetPropDb().ReadPropBool("", "DvdColors", -1, false), 1);
+
+        m_window.reset();
+        Open([](kestrum::CPropDb& db) { db.WritePropBool("", "DvdColors", 1); });
+        QVERIFY(Get<QPushButton>("dvdColorsButton").isChecked());
+        QCOMPARE(Colours(m_window->GetCanvas()), four);
+        Click("dvdColorsButton");
+        QVERIFY(!Look().DvdColors);
+        QCOMPARE(m_window->GetCanvas(), plain);
+    }
+
     void fontDialog_data() {
         QTest::addColumn<bool>("antialias");
         QTest::addColumn<bool>("accept");
@@ -519,11 +547,11 @@ private slots:
     void tabOrder() {
         Open();
         const QStringList expected = {
-            "leftMarginEdit",      "rightMarginEdit", "bottomMarginEdit",   "textColorButton",
-            "colorCombo",          "alignCombo",      "fontButton",         "antialiasButton",
-            "boxingButton",        "outlineButton",   "outlineSpacingEdit", "extendBlanksButton",
-            "saveTestImageButton", "testModeButton",  "processButton",      "quitButton",
-            "leftMarginEdit",
+            "leftMarginEdit",  "rightMarginEdit",     "bottomMarginEdit",   "textColorButton",
+            "colorCombo",      "alignCombo",          "fontButton",         "antialiasButton",
+            "boxingButton",    "outlineButton",       "outlineSpacingEdit", "extendBlanksButton",
+            "dvdColorsButton", "saveTestImageButton", "testModeButton",     "processButton",
+            "quitButton",      "leftMarginEdit",
         };
         Get<QSpinBox>("leftMarginEdit").setFocus();
         QStringList visited;
