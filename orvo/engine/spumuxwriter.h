@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <kestrum/util/fileio.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace orvo {
+
+// One subtitle as a DVD subpicture: which of the four classes each pixel is, the colour of each
+// class, and when it shows.
+struct Subpicture {
+    // Format_Indexed8, the whole picture (720 x 576 or 720 x 480): 0 background, 1 text
+    // background, 2 text, 3 shade, as DvdClass counts them.
+    QImage classes;
+    // The colours by class as 0x00RRGGBB. The background's colour is kept in the palette but
+    // never seen: its pixels are fully transparent.
+    std::array<std::uint32_t, 4> colours{};
+    // Real time from the start of the video, as timecode.h counts it.
+    std::int64_t startMicroseconds = 0;
+    std::int64_t endMicroseconds = 0;
+};
+
+// HH:MM:SS.hh, rounded to the nearest hundredth: the authoring tool reads the last field after a
+// colon as seconds, so that hundredths after a colon would shift the time by minutes. Hours past
+// 99 take more digits; times before 0 are 0.
+std::string SpumuxTime(std::int64_t microseconds);
+
+// Text as it may stand in an XML attribute value in double quotes.
+std::string EscapeXmlAttribute(std::string_view text);
+
+// The part of the picture that holds anything but background: the picture carries its own
+// position, so that the rest need not be encoded (a whole frame costs the encoder several times
+// as much). A picture of background only keeps its top left pixel, as the tool wants an image.
+// None when the picture is not an indexed picture of classes 0 to 3.
+std::optional<QRect> SubpictureBounds(const QImage& classes);
+
+// The part of the subpicture within bounds as a PNG file: a palette image of the four class
+// colours whose background entry is fully transparent. Empty when it cannot be encoded.
+std::vector<std::uint8_t> EncodeSubpicturePng(const Subpicture& subpicture, const QRect& bounds);
+
+// One subpicture that the control file lists.
+struct SpumuxEntry {
+    std::string image; // the PNG's bare file name: the tool opens it from its working folder
+    QPoint offset;     // where the PNG's top left pixel stands in the frame
+    std::int64_t startMicroseconds;
+    std::int64_t endMicroseconds;
+};
+
+// The control file: one stream, one spu per entry, in the given order.
+std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, bool pal);
+
+// Writes a run's subpictures as NAME.N.png in a folder and, at the end, the control file that
+// lists them. Only the pictures written are listed: a stopped run, or one whose picture could
+// not be written, leaves a control file that the tool accepts whole.
+class SpumuxWriter {
+public:
+    struct Options {
+        std::string folder;      // the images' folder, with its closing slash or empty
+        std::string imageName;   // NAME, checked by the caller as an image name
+        std::string controlPath; // LIST.xml
+        bool pal = true;         // 720 x 576 at 25 frames, else 720 x 480 (NTSC)
+        bool testMode = false;   // the control file but no picture
+    };
+
+    explicit SpumuxWriter(Options options);
+
+    // Writes subpicture number as NAME.number.png, cropped to its bounds, and lists it.
+    // invalid_argument for a picture that is not a whole frame of classes; the file's error
+    // when it could not be written.
+    [[nodiscard]] std::error_code Add(const Subpicture& subpicture, int number);
+
+    // Replaces the control file whole with the pictures listed so far.
+    [[nodiscard]] std::error_code WriteControl() const;
+
+private:
+    Options m_options;
+    std::vector<SpumuxEntry> m_entries;
+    kestrum::FileReplacer m_replacer;
+};
+
+} // namespace orvo
