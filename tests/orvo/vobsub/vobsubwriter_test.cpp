@@ -52,6 +52,8 @@ TEST(DvdSubpictureTest, ContentBoundsHoldEveryPixelThatIsNotBackground) {
     single.scanLine(575)[719] = 3;
     single.scanLine(7)[5] = 1;
     EXPECT_EQ(ContentBounds(single), QRect(QPoint(5, 7), QPoint(719, 575)));
+    single.scanLine(300)[0] = 2;
+    EXPECT_EQ(ContentBounds(single), QRect(QPoint(0, 7), QPoint(719, 575)));
 }
 
 // The unit carries the crop: its display area command (0x05) names the band's corners.
