@@ -54,10 +54,14 @@ QList<QRgb> ClassColourTable(const std::array<std::uint32_t, 4>& colours) {
     return table;
 }
 
+std::int64_t Hundredths(std::int64_t microseconds) {
+    return std::max<std::int64_t>(0, (microseconds + 5000) / 10000);
+}
+
 } // namespace
 
 std::string SpumuxTime(std::int64_t microseconds) {
-    const std::int64_t hundredths = std::max<std::int64_t>(0, (microseconds + 5000) / 10000);
+    const std::int64_t hundredths = Hundredths(microseconds);
     std::array<char, 40> text{};
     std::snprintf(
         text.data(), text.size(), "%02lld:%02lld:%02lld.%02lld",
@@ -155,7 +159,10 @@ std::error_code SpumuxWriter::Add(const Subpicture& subpicture, int number) {
         return std::make_error_code(std::errc::invalid_argument);
     }
     const std::optional<QRect> bounds = SubpictureBounds(classes);
-    if (!bounds) {
+    // The tool drops a subpicture that does not end after its start without counting it as
+    // skipped, so that its report would hide the loss.
+    if (!bounds ||
+        Hundredths(subpicture.endMicroseconds) <= Hundredths(subpicture.startMicroseconds)) {
         return std::make_error_code(std::errc::invalid_argument);
     }
     const std::string image = m_options.imageName + "." + std::to_string(number) + ".png";

@@ -75,8 +75,8 @@ public:
     explicit SpumuxWriter(Options options);
 
     // Writes subpicture number as NAME.number.png, cropped to its bounds, and lists it.
-    // invalid_argument for a picture that is not a whole frame of classes; the file's error
-    // when it could not be written.
+    // invalid_argument for a picture that is not a whole frame of classes or that does not end
+    // after its start in hundredths of a second; the file's error when it could not be written.
     [[nodiscard]] std::error_code Add(const Subpicture& subpicture, int number);
 
     // Replaces the control file whole with the pictures listed so far.

@@ -200,6 +200,29 @@ TEST_F(SpumuxWriterTest, APictureNotWrittenIsNotListed) {
                              {{"film.4.png", QPoint(20, 300), 5 * kSecond, 6 * kSecond}}, true));
 }
 
+// The tool drops a subpicture that does not end after its start and still reports it as added:
+// the writer refuses it, so that the run can name it.
+TEST_F(SpumuxWriterTest, ASubpictureThatDoesNotEndAfterItsStartIsRefused) {
+    SpumuxWriter writer(Options());
+    const QRect band(10, 400, 200, 50);
+    EXPECT_EQ(writer.Add(BandSubpicture(true, band, kSecond, kSecond), 1),
+              std::errc::invalid_argument);
+    EXPECT_EQ(writer.Add(BandSubpicture(true, band, 2 * kSecond, kSecond), 2),
+              std::errc::invalid_argument);
+    // Four milliseconds apart are one hundredth in the control file.
+    EXPECT_EQ(writer.Add(BandSubpicture(true, band, kSecond, kSecond + 4000), 3),
+              std::errc::invalid_argument);
+    EXPECT_FALSE(writer.Add(BandSubpicture(true, band, 3 * kSecond, 3 * kSecond + 5000), 4));
+    EXPECT_FALSE(writer.WriteControl());
+
+    for (const char* refused : {"film.1.png", "film.2.png", "film.3.png"}) {
+        EXPECT_FALSE(testsupport::Exists(m_folder.File(refused))) << refused;
+    }
+    EXPECT_EQ(Control(),
+              FormatSpumuxControl(
+                  {{"film.4.png", QPoint(10, 400), 3 * kSecond, 3 * kSecond + 5000}}, true));
+}
+
 // A stopped run lists what it wrote, replacing a longer list of an earlier run whole.
 TEST_F(SpumuxWriterTest, AStoppedRunReplacesTheEarlierListWithItsOwn) {
     testsupport::WriteText(m_folder.File("film.xml"),
