@@ -19,6 +19,9 @@ constexpr std::size_t kMaxUnitSize = 65535;
 // although a subtitle's runs take far less: the buffer is that size, and the unit's own limit
 // is checked on the result.
 constexpr std::size_t kCommandRoom = 1024;
+// The longest a unit can show its picture: the hide command's delay has 16 bits of 1024 ticks
+// of the 90 kHz clock. A longer time would wrap around and hide the subtitle early.
+constexpr std::int64_t kLongestShownMs = std::int64_t{65535} * 1024 / 90;
 
 // The cropped pixels, one byte each, rows without padding.
 std::vector<std::uint8_t> CroppedPixels(const QImage& indexed, const QRect& box) {
@@ -141,7 +144,8 @@ std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QIma
     AVSubtitle subtitle{};
     subtitle.format = 0; // bitmap
     subtitle.start_display_time = 0;
-    subtitle.end_display_time = static_cast<std::uint32_t>(std::max<std::int64_t>(durationMs, 0));
+    subtitle.end_display_time =
+        static_cast<std::uint32_t>(std::clamp<std::int64_t>(durationMs, 0, kLongestShownMs));
     subtitle.num_rects = 1;
     subtitle.rects = rects;
     const int size = avcodec_encode_subtitle(m_codec.get(), m_buffer.data(),

@@ -43,7 +43,8 @@ public:
     const std::string& Problem() const { return m_problem; }
 
     // The unit of an indexed picture of the encoder's size, hidden durationMs after it is
-    // shown; none when the picture has another size or its coding exceeds a unit's 64 KB.
+    // shown (at most about 12 minutes 25 seconds, the longest a unit can say); none when the
+    // picture has another size or its coding exceeds a unit's 64 KB.
     std::optional<std::vector<std::uint8_t>> Encode(const QImage& indexed, std::int64_t durationMs);
 
 private:

@@ -96,6 +96,23 @@ TEST_F(VobSubClientsTest, ProbeFindsOnePacketPerSubtitleAtItsTime) {
     }
 }
 
+// A unit says how long it shows in 16 bits; a longer subtitle stays up as long as that allows
+// instead of wrapping around to a short time.
+TEST_F(VobSubClientsTest, LongSubtitleStaysUpAsLongAsAUnitCanSay) {
+    const std::string ffprobe = Tool("ffprobe");
+    if (ffprobe.empty()) {
+        GTEST_SKIP() << "ffprobe is not installed: the index is not read by another program";
+    }
+    VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
+    ASSERT_TRUE(writer.Add(BandPicture(kShown[0].band), 1000, 1000 + 20 * 60 * 1000));
+    ASSERT_EQ(writer.Write(m_dir.File("LONG")), std::error_code());
+    const auto shown = Run({ffprobe, "-v", "error", "-show_entries", "subtitle=end_display_time",
+                            "-of", "csv=p=0", "LONG.idx"});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    ASSERT_EQ(Lines(shown.out).size(), 1u) << shown.out;
+    EXPECT_NEAR(std::stod(Lines(shown.out)[0]), 745642, 20);
+}
+
 TEST_F(VobSubClientsTest, MatroskaMuxerAcceptsTheIndex) {
     const std::string mkvmerge = Tool("mkvmerge");
     if (mkvmerge.empty()) {
