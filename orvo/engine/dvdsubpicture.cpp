@@ -125,6 +125,11 @@ std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QIma
     const QRect content = ContentBounds(indexed);
     const QRect box = content.isEmpty() ? QRect(0, 0, 1, 1) : content;
     std::vector<std::uint8_t> pixels = CroppedPixels(indexed, box);
+    // The encoder looks every index up in the four colours: a fifth would be read from past
+    // them. Outside the box every index is 0.
+    if (std::any_of(pixels.begin(), pixels.end(), [](std::uint8_t index) { return index > 3; })) {
+        return std::nullopt;
+    }
     std::array<std::uint32_t, 4> argb{};
     for (std::size_t i = 0; i < argb.size(); ++i) {
         argb[i] = (i == 0 ? 0x00000000u : 0xFF000000u) | (m_colours[i] & 0xFFFFFFu);

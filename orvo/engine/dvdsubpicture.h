@@ -44,7 +44,7 @@ public:
 
     // The unit of an indexed picture of the encoder's size, hidden durationMs after it is
     // shown (at most about 12 minutes 25 seconds, the longest a unit can say); none when the
-    // picture has another size or its coding exceeds a unit's 64 KB.
+    // picture has another size, an index past 3, or a coding that exceeds a unit's 64 KB.
     std::optional<std::vector<std::uint8_t>> Encode(const QImage& indexed, std::int64_t durationMs);
 
 private:

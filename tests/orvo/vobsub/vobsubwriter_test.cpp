@@ -71,6 +71,10 @@ TEST(DvdSubpictureTest, UnitIsCroppedToItsContent) {
     EXPECT_LT(unit->size(), 300u * 40 / 4);
 
     EXPECT_FALSE(encoder.Encode(QImage(720, 480, QImage::Format_Indexed8), 2000));
+    EXPECT_FALSE(encoder.Encode(QImage(720, 576, QImage::Format_RGB32), 2000));
+    QImage fifthColour = BandPicture(QRect(100, 400, 300, 40));
+    fifthColour.scanLine(420)[200] = 4;
+    EXPECT_FALSE(encoder.Encode(fifthColour, 2000));
 }
 
 TEST(VobSubWriterTest, IndexListsEveryAddedSubtitleAtItsPack) {
