@@ -125,13 +125,15 @@ std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QIma
     const QRect content = ContentBounds(indexed);
     const QRect box = content.isEmpty() ? QRect(0, 0, 1, 1) : content;
     std::vector<std::uint8_t> pixels = CroppedPixels(indexed, box);
-    // The encoder looks every index up in the four colours: a fifth would be read from past
-    // them. Outside the box every index is 0.
+    // Any other index would come out transparent, drawn wrong without a word. Outside the box
+    // every index is 0.
     if (std::any_of(pixels.begin(), pixels.end(), [](std::uint8_t index) { return index > 3; })) {
         return std::nullopt;
     }
-    std::array<std::uint32_t, 4> argb{};
-    for (std::size_t i = 0; i < argb.size(); ++i) {
+    // The encoder reads a whole 256-entry palette, as the libraries do for every 8-bit picture,
+    // whatever the count of colours says: the entries past the four are transparent.
+    std::array<std::uint32_t, AVPALETTE_COUNT> argb{};
+    for (std::size_t i = 0; i < m_colours.size(); ++i) {
         argb[i] = (i == 0 ? 0x00000000u : 0xFF000000u) | (m_colours[i] & 0xFFFFFFu);
     }
 
