@@ -5,6 +5,7 @@
 #include <kestrum/util/fileio.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <span>
 
 namespace orvo {
@@ -88,8 +89,16 @@ std::error_code VobSubWriter::Write(const std::string& base) const {
     for (const IndexedUnit& unit : m_index) {
         index += IndexEntry(unit.startMs, unit.filePosition);
     }
-    return ReplaceWith(base + ".idx", std::span(reinterpret_cast<const std::uint8_t*>(index.data()),
-                                                index.size()));
+    const std::string indexPath = base + ".idx";
+    const std::error_code error = ReplaceWith(
+        indexPath, std::span(reinterpret_cast<const std::uint8_t*>(index.data()), index.size()));
+    // The packs are new now: an old index would place its subtitles in them at the wrong
+    // positions, so it goes. A folder of that name stays, and the error is reported either way.
+    if (error && !std::filesystem::is_directory(indexPath)) {
+        std::error_code ignored;
+        std::filesystem::remove(indexPath, ignored);
+    }
+    return error;
 }
 
 } // namespace orvo

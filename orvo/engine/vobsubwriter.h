@@ -34,7 +34,9 @@ std::string IndexEntry(std::int64_t milliseconds, std::uint64_t filePosition);
 
 // Builds a DVD subtitle pair, the index (.idx) and the packs (.sub), subtitle by subtitle in
 // memory, and writes both at the end: each file is replaced whole, the packs first, so that a
-// killed run leaves the old files or an index that lists only packs that are there.
+// killed run leaves the old files or an index that lists only packs that are there, and an
+// index that cannot be replaced after its packs were is removed rather than left pointing into
+// them.
 class VobSubWriter {
 public:
     explicit VobSubWriter(const VobSubSettings& settings);

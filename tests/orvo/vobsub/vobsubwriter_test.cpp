@@ -135,5 +135,19 @@ TEST(VobSubWriterTest, UnwritableFolderIsReportedAndLeavesNoIndex) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("LIST.sub")));
 }
 
+// An index that cannot be replaced after the packs were is removed: left, it would show the
+// earlier run's subtitles at positions in the new packs. The index here is a link into a file
+// system where no temporary file can be made.
+TEST(VobSubWriterTest, IndexThatCannotFollowItsPacksIsRemoved) {
+    const testsupport::TempDir dir;
+    std::filesystem::create_symlink("/proc/version", dir.File("LIST.idx"));
+    VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
+    ASSERT_TRUE(writer.Add(BandPicture(QRect(100, 400, 300, 40)), 0, 500));
+    EXPECT_NE(writer.Write(dir.File("LIST")), std::error_code());
+    EXPECT_EQ(std::filesystem::file_size(dir.File("LIST.sub")), 2048u);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.File("LIST.idx")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("LIST.idx")));
+}
+
 } // namespace
 } // namespace orvo
