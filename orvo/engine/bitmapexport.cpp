@@ -146,30 +146,6 @@ std::optional<Capture> ReadCapture(const Dib& dib) {
                    static_cast<std::size_t>(height), static_cast<std::size_t>(rowSize)};
 }
 
-// NearestPaletteIndex for many pixels: antialiased edges repeat a few hundred colours over and
-// over, and the search through the palette costs more than a look-up.
-class NearestIndexCache {
-public:
-    std::uint8_t operator()(std::uint32_t rgb) {
-        Entry& entry = m_entries[(rgb * 0x9E3779B1u) >> (32 - kBits)];
-        if (entry.key != (rgb | kFilled)) {
-            entry.key = rgb | kFilled;
-            entry.index = NearestPaletteIndex(rgb);
-        }
-        return entry.index;
-    }
-
-private:
-    static constexpr int kBits = 10;
-    // Above the 24 colour bits, so that an empty entry matches no colour.
-    static constexpr std::uint32_t kFilled = 1u << 24;
-    struct Entry {
-        std::uint32_t key = 0;
-        std::uint8_t index = 0;
-    };
-    std::array<Entry, std::size_t{1} << kBits> m_entries{};
-};
-
 // The pixel at bgr as 0x00RRGGBB, reading one byte beyond it.
 std::uint32_t RgbReadingOver(const std::uint8_t* bgr) {
     std::uint32_t value = 0;
@@ -307,6 +283,14 @@ std::error_code WriteChunks(int fd, std::span<const std::uint8_t> data) {
     return {};
 }
 
+// A row of one colour at the speed of memcpy: a pixel loop is several times slower.
+void FillRow(std::uint32_t* row, std::size_t width, std::uint32_t colour) {
+    row[0] = colour;
+    for (std::size_t filled = 1; filled < width; filled *= 2) {
+        std::memcpy(row + filled, row, std::min(filled, width - filled) * sizeof *row);
+    }
+}
+
 } // namespace
 
 std::uint16_t DibColorCount(std::span<const std::uint8_t> header) {
@@ -419,6 +403,37 @@ std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression
     }
     WriteLe32(out, info::kImageSize, static_cast<std::uint32_t>(out.size() - pixelStart));
     return out;
+}
+
+QImage InStandardColours(const QImage& canvas) {
+    const QImage source = canvas.format() == QImage::Format_RGB32
+                              ? canvas
+                              : canvas.convertToFormat(QImage::Format_RGB32);
+    QImage shown(source.size(), QImage::Format_RGB32);
+    NearestIndexCache nearest;
+    const auto standard = [&nearest](std::uint32_t rgb) {
+        return 0xFF000000u | kStandardPalette[nearest(rgb & 0xFFFFFFu)];
+    };
+    const auto width = static_cast<std::size_t>(source.width());
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* from = reinterpret_cast<const std::uint32_t*>(source.constScanLine(y));
+        auto* to = reinterpret_cast<std::uint32_t*>(shown.scanLine(y));
+        // Most rows of a subtitle canvas are one colour, and the rest mostly runs of one.
+        if (std::memcmp(from, from + 1, (width - 1) * sizeof *from) == 0) {
+            FillRow(to, width, standard(from[0]));
+            continue;
+        }
+        std::uint32_t run = from[0];
+        std::uint32_t colour = standard(run);
+        for (std::size_t x = 0; x < width; ++x) {
+            if (from[x] != run) {
+                run = from[x];
+                colour = standard(run);
+            }
+            to[x] = colour;
+        }
+    }
+    return shown;
 }
 
 std::string DibSaveOutcome::Reason() const {

@@ -37,6 +37,9 @@ std::optional<Dib> BitmapToDib(const QImage* bitmap);
 // The DIB converted to the standard 16-colour palette: every pixel becomes its nearest palette
 // colour; compression 2 is run-length encoding of 4-bit pixels.
 std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression);
+// The canvas as its bitmap holds it: every pixel the standard colour that ChangeDibFormat
+// gives it, as RGB32. The canvas itself keeps its colours for the test image and the run.
+QImage InStandardColours(const QImage& canvas);
 // A save's result code and, after a file error, the system's reason.
 struct DibSaveOutcome {
     std::uint16_t code = kDibWritten;
