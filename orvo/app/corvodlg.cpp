@@ -459,7 +459,9 @@ void COrvoDlg::paintEvent(QPaintEvent*) {
     painter.fillRect(frame.left(), frame.top(), 1, frame.height() - 1, Qt::black);
     painter.fillRect(frame.right(), frame.top(), 1, frame.height(), Qt::white);
     painter.fillRect(frame.left(), frame.bottom(), frame.width(), 1, Qt::white);
-    painter.drawImage(kCanvasOrigin, m_canvas);
+    // The colours that the bitmap will hold, so that the fringes of the file show here; the
+    // canvas keeps its own for the test image and the run.
+    painter.drawImage(kCanvasOrigin, InStandardColours(m_canvas));
     if (const QRect text = PreviewTextFrame(); text.isValid()) {
         DrawFocusRect(painter, text);
     }

@@ -2,9 +2,11 @@
 // show at start, what each one changes, the preview and the About box.
 #include "windowtestsupport.h"
 
+#include "bitmapexport.h"
 #include "ccolorcombo.h"
 #include "corvoapp.h"
 #include "corvodlg.h"
+#include "palette.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -15,7 +17,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <set>
 
 using orvo::COLORREF;
 using orvo::COrvoApp;
@@ -48,6 +53,28 @@ bool HasBlueWhiteBlend(const QImage& canvas) {
         }
     }
     return false;
+}
+
+// The image with the pixels around the text frame's dotted lines set to black: the frame is
+// drawn over the preview by inverting, and belongs to no bitmap.
+QImage WithoutTextFrame(const QImage& image, const RenderSettings& look) {
+    QImage masked = image.convertToFormat(QImage::Format_RGB32);
+    const int right = masked.width() - look.RightMargin - 1;
+    const int bottom = masked.height() - look.VerticalOffset - 1;
+    for (int y = 0; y < masked.height(); ++y) {
+        for (int x = 0; x < masked.width(); ++x) {
+            if (std::abs(x - look.LeftMargin) <= 1 || std::abs(x - right) <= 1 || y <= 1 ||
+                std::abs(y - bottom) <= 1) {
+                masked.setPixel(x, y, 0xFF000000u);
+            }
+        }
+    }
+    return masked;
+}
+
+bool InStandardPalette(QRgb colour) {
+    return std::find(orvo::kStandardPalette.begin(), orvo::kStandardPalette.end(),
+                     colour & 0xFFFFFFu) != orvo::kStandardPalette.end();
 }
 
 } // namespace
@@ -94,6 +121,12 @@ private:
 
 private slots:
     void init() { m_folder = std::make_unique<TestFolder>(); }
+
+    // The window's pixels where the canvas is shown, at their real size.
+    QImage Preview() {
+        const QImage& canvas = m_window->GetCanvas();
+        return m_window->grab(QRect(QPoint(12, 22), canvas.size())).toImage();
+    }
 
     void cleanup() {
         m_window.reset();
@@ -503,6 +536,37 @@ private slots:
         QCOMPARE(m_window->GetCanvas(), plain);
     }
 
+    // The preview shows the bitmap that a run would write for the look: the antialiased edges
+    // in their nearest standard colours, or the DVD colours. "Save test image" writes the canvas
+    // as it always did, and showing it leaves the canvas's own colours alone.
+    void previewShowsTheColoursOfTheBitmap() {
+        COrvoDlg& window = Open();
+        for (const bool dvd : {false, true}) {
+            if (dvd) {
+                Click("dvdColorsButton");
+            }
+            const QImage canvas = window.GetCanvas().copy();
+            const QImage preview = WithoutTextFrame(Preview(), Look());
+            QCOMPARE(window.GetCanvas(), canvas);
+            const std::set<QRgb> colours = Colours(preview);
+            QVERIFY(std::all_of(colours.begin(), colours.end(), InStandardPalette));
+            // Black stands for the text frame; white, blue, yellow and grey remain.
+            QCOMPARE(colours.size(), dvd ? std::size_t{5} : std::size_t{7});
+
+            Click("saveTestImageButton");
+            const QString saved = QString::fromStdString(m_folder->File("test.bmp"));
+            QCOMPARE(WithoutTextFrame(QImage(saved), Look()), preview);
+            const std::string expected = m_folder->File("expected.bmp");
+            QCOMPARE(orvo::SaveCanvasBitmap(&canvas, expected), orvo::kDibWritten);
+            QCOMPARE(testsupport::ReadFile(m_folder->File("test.bmp")),
+                     testsupport::ReadFile(expected));
+        }
+        // The canvas itself still holds the blends that the bitmap cannot.
+        Click("dvdColorsButton");
+        const std::set<QRgb> canvasColours = Colours(window.GetCanvas());
+        QVERIFY(!std::all_of(canvasColours.begin(), canvasColours.end(), InStandardPalette));
+    }
+
     void fontDialog_data() {
         QTest::addColumn<bool>("antialias");
         QTest::addColumn<bool>("accept");
@@ -621,7 +685,8 @@ private slots:
             db.WritePropInt("", "BkgColor", 0x008000);
         });
         const QImage shown = window.grab().toImage();
-        const QImage& canvas = window.GetCanvas();
+        // The canvas as its bitmap holds it: the preview shows no colour the file lacks.
+        const QImage canvas = orvo::InStandardColours(window.GetCanvas());
         const int height = canvas.height();
         QCOMPARE(shown.pixel(10, 20), qRgb(0, 0, 0));
         QCOMPARE(shown.pixel(10, 20 + height + 2), qRgb(0, 0, 0));
