@@ -13,6 +13,25 @@ extern "C" {
 namespace orvo {
 namespace {
 
+// Every byte of the line ORed together, eight at a time: a run's frames are mostly background,
+// and a byte at a time would cost more than encoding the picture.
+uchar LineBits(const uchar* line, int width) {
+    std::uint64_t bits = 0;
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, line + x, sizeof word);
+        bits |= word;
+    }
+    for (; x < width; ++x) {
+        bits |= line[x];
+    }
+    for (int shift = 32; shift >= 8; shift /= 2) {
+        bits |= bits >> shift;
+    }
+    return static_cast<uchar>(bits);
+}
+
 // The largest unit: its size field has 16 bits.
 constexpr std::size_t kMaxUnitSize = 65535;
 // The encoder refuses a picture unless its buffer holds four bits a pixel, the worst coding,
@@ -54,31 +73,29 @@ std::string DvdPaletteText(const DvdColourSet& colours) {
     return text;
 }
 
-QRect ContentBounds(const QImage& indexed) {
-    // Sizes in locals: QImage's accessors are calls, and this loop sees every pixel. Most lines
-    // of a subtitle are empty, and a comparison with an empty line passes them fastest.
-    const int width = indexed.width();
-    const int height = indexed.height();
-    const std::vector<uchar> empty(static_cast<std::size_t>(std::max(width, 0)), 0);
-    const auto isContent = [](uchar index) { return index != 0; };
-    int left = width;
-    int right = -1;
-    int top = -1;
-    int bottom = -1;
-    for (int y = 0; y < height; ++y) {
-        const uchar* line = indexed.constScanLine(y);
-        if (std::memcmp(line, empty.data(), empty.size()) == 0) {
+std::optional<QRect> SubpictureBounds(const QImage& classes) {
+    if (classes.format() != QImage::Format_Indexed8 || classes.isNull()) {
+        return std::nullopt;
+    }
+    const int width = classes.width();
+    QRect bounds;
+    for (int y = 0; y < classes.height(); ++y) {
+        const uchar* line = classes.constScanLine(y);
+        const uchar bits = LineBits(line, width);
+        if (bits >= kDvdClassCount) {
+            return std::nullopt;
+        }
+        if (bits == 0) {
             continue;
         }
-        const uchar* first = std::find_if(line, line + width, isContent);
-        const auto last = std::find_if(std::make_reverse_iterator(line + width),
-                                       std::make_reverse_iterator(first), isContent);
-        left = std::min(left, static_cast<int>(first - line));
-        right = std::max(right, static_cast<int>(last.base() - line) - 1);
-        top = top < 0 ? y : top;
-        bottom = y;
+        const auto isInk = [](uchar index) { return index != 0; };
+        const uchar* first = std::find_if(line, line + width, isInk);
+        const auto last =
+            std::find_if(std::reverse_iterator(line + width), std::reverse_iterator(first), isInk);
+        bounds |= QRect(QPoint(static_cast<int>(first - line), y),
+                        QPoint(static_cast<int>(last.base() - line) - 1, y));
     }
-    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    return bounds.isEmpty() ? QRect(0, 0, 1, 1) : bounds;
 }
 
 void DvdSubpictureEncoder::CodecDeleter::operator()(AVCodecContext* codec) const {
@@ -122,14 +139,12 @@ std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QIma
         return std::nullopt;
     }
     // A picture without text still shows and hides: one transparent pixel.
-    const QRect content = ContentBounds(indexed);
-    const QRect box = content.isEmpty() ? QRect(0, 0, 1, 1) : content;
-    std::vector<std::uint8_t> pixels = CroppedPixels(indexed, box);
-    // Any other index would come out transparent, drawn wrong without a word. Outside the box
-    // every index is 0.
-    if (std::any_of(pixels.begin(), pixels.end(), [](std::uint8_t index) { return index > 3; })) {
+    // Any index past the four would come out transparent, drawn wrong without a word.
+    const std::optional<QRect> box = SubpictureBounds(indexed);
+    if (!box) {
         return std::nullopt;
     }
+    std::vector<std::uint8_t> pixels = CroppedPixels(indexed, *box);
     // The encoder reads a whole 256-entry palette, as the libraries do for every 8-bit picture,
     // whatever the count of colours says: the entries past the four are transparent.
     std::array<std::uint32_t, AVPALETTE_COUNT> argb{};
@@ -139,13 +154,13 @@ std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QIma
 
     AVSubtitleRect rect{};
     rect.type = SUBTITLE_BITMAP;
-    rect.x = box.left();
-    rect.y = box.top();
-    rect.w = box.width();
-    rect.h = box.height();
+    rect.x = box->left();
+    rect.y = box->top();
+    rect.w = box->width();
+    rect.h = box->height();
     rect.nb_colors = 4;
     rect.data[0] = pixels.data();
-    rect.linesize[0] = box.width();
+    rect.linesize[0] = box->width();
     rect.data[1] = reinterpret_cast<std::uint8_t*>(argb.data());
     AVSubtitleRect* rects[] = {&rect};
     AVSubtitle subtitle{};

@@ -25,9 +25,14 @@ std::array<QRgb, 16> DvdPaletteOf(const DvdColourSet& colours);
 // That palette as the index and the encoder read it: "rrggbb, rrggbb, ..." in hexadecimal.
 std::string DvdPaletteText(const DvdColourSet& colours);
 
-// The smallest rectangle that holds every pixel of an 8-bit indexed picture whose index is not
-// 0; empty when there is none.
-QRect ContentBounds(const QImage& indexed);
+// How many colour indices a subpicture has.
+constexpr int kDvdClassCount = 4;
+
+// The part of the picture that holds anything but background: the picture carries its own
+// position, so that the rest need not be encoded (a whole frame costs the encoder several times
+// as much). A picture of background only keeps its top left pixel, as the tool wants an image.
+// None when the picture is not an indexed picture of classes 0 to 3.
+std::optional<QRect> SubpictureBounds(const QImage& classes);
 
 // Encodes pictures of the four colour indices as DVD subpicture units: two bits a pixel, run
 // length coded in two interlaced fields, cropped to their content, with the commands that show

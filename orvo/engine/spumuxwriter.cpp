@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstring>
-#include <iterator>
 #include <span>
 #include <string>
 #include <utility>
@@ -18,37 +16,17 @@ namespace {
 constexpr int kFrameWidth = 720;
 constexpr int kPalHeight = 576;
 constexpr int kNtscHeight = 480;
-constexpr int kClassCount = 4;
 constexpr int kFastDeflateQuality = 80;
 
 std::span<const std::uint8_t> AsBytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-// Every byte of the line ORed together, eight at a time: a run's frames are mostly background,
-// and a byte at a time would cost more than encoding the picture.
-uchar LineBits(const uchar* line, int width) {
-    std::uint64_t bits = 0;
-    int x = 0;
-    for (; x + 8 <= width; x += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, line + x, sizeof word);
-        bits |= word;
-    }
-    for (; x < width; ++x) {
-        bits |= line[x];
-    }
-    for (int shift = 32; shift >= 8; shift /= 2) {
-        bits |= bits >> shift;
-    }
-    return static_cast<uchar>(bits);
-}
-
 QList<QRgb> ClassColourTable(const std::array<std::uint32_t, 4>& colours) {
     QList<QRgb> table;
-    table.reserve(kClassCount);
+    table.reserve(kDvdClassCount);
     table.append(colours[0] & RGB_MASK); // alpha 0: the video shows through
-    for (int index = 1; index < kClassCount; ++index) {
+    for (int index = 1; index < kDvdClassCount; ++index) {
         table.append(colours[static_cast<std::size_t>(index)] | 0xFF000000U);
     }
     return table;
@@ -88,31 +66,6 @@ std::string EscapeXmlAttribute(std::string_view text) {
         }
     }
     return escaped;
-}
-
-std::optional<QRect> SubpictureBounds(const QImage& classes) {
-    if (classes.format() != QImage::Format_Indexed8 || classes.isNull()) {
-        return std::nullopt;
-    }
-    const int width = classes.width();
-    QRect bounds;
-    for (int y = 0; y < classes.height(); ++y) {
-        const uchar* line = classes.constScanLine(y);
-        const uchar bits = LineBits(line, width);
-        if (bits >= kClassCount) {
-            return std::nullopt;
-        }
-        if (bits == 0) {
-            continue;
-        }
-        const auto isInk = [](uchar index) { return index != 0; };
-        const uchar* first = std::find_if(line, line + width, isInk);
-        const auto last =
-            std::find_if(std::reverse_iterator(line + width), std::reverse_iterator(first), isInk);
-        bounds |= QRect(QPoint(static_cast<int>(first - line), y),
-                        QPoint(static_cast<int>(last.base() - line) - 1, y));
-    }
-    return bounds.isEmpty() ? QRect(0, 0, 1, 1) : bounds;
 }
 
 std::vector<std::uint8_t> EncodeSubpicturePng(const Subpicture& subpicture, const QRect& bounds) {

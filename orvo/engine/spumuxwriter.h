@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include "dvdsubpicture.h"
+
 #include <kestrum/util/fileio.h>
 
 #include <array>
@@ -37,12 +39,6 @@ std::string SpumuxTime(std::int64_t microseconds);
 
 // Text as it may stand in an XML attribute value in double quotes.
 std::string EscapeXmlAttribute(std::string_view text);
-
-// The part of the picture that holds anything but background: the picture carries its own
-// position, so that the rest need not be encoded (a whole frame costs the encoder several times
-// as much). A picture of background only keeps its top left pixel, as the tool wants an image.
-// None when the picture is not an indexed picture of classes 0 to 3.
-std::optional<QRect> SubpictureBounds(const QImage& classes);
 
 // The part of the subpicture within bounds as a PNG file: a palette image of the four class
 // colours whose background entry is fully transparent. Empty when it cannot be encoded.

@@ -43,17 +43,17 @@ TEST(VobSubIndexTest, OnlyLetterCodesNameTheLanguage) {
     EXPECT_FALSE(writer.Problem().empty());
 }
 
-TEST(DvdSubpictureTest, ContentBoundsHoldEveryPixelThatIsNotBackground) {
+TEST(DvdSubpictureTest, BoundsHoldEveryPixelThatIsNotBackground) {
     const QImage picture = BandPicture(QRect(100, 400, 300, 40));
-    EXPECT_EQ(ContentBounds(picture), QRect(100, 400, 300, 40));
+    EXPECT_EQ(SubpictureBounds(picture), QRect(100, 400, 300, 40));
 
     QImage single = BandPicture(QRect(0, 0, 0, 0));
-    EXPECT_TRUE(ContentBounds(single).isNull());
+    EXPECT_EQ(SubpictureBounds(single), QRect(0, 0, 1, 1)) << "background only keeps one pixel";
     single.scanLine(575)[719] = 3;
     single.scanLine(7)[5] = 1;
-    EXPECT_EQ(ContentBounds(single), QRect(QPoint(5, 7), QPoint(719, 575)));
+    EXPECT_EQ(SubpictureBounds(single), QRect(QPoint(5, 7), QPoint(719, 575)));
     single.scanLine(300)[0] = 2;
-    EXPECT_EQ(ContentBounds(single), QRect(QPoint(0, 7), QPoint(719, 575)));
+    EXPECT_EQ(SubpictureBounds(single), QRect(QPoint(0, 7), QPoint(719, 575)));
 }
 
 // The unit carries the crop: its display area command (0x05) names the band's corners.
