@@ -82,6 +82,7 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
             << " is not between 0 and " << kMaxStartIndex << '\n';
         return std::nullopt;
     }
+    parameters.outputType = options.outputType.value_or(ReadOutputType(db));
     if (options.header) {
         db.WritePropString("", "Header1", *options.header);
     }

@@ -24,6 +24,7 @@ const char* const kFps = "fps";
 const char* const kConvert = "convert";
 const char* const kOutput = "output";
 const char* const kDvdColors = "dvd-colors";
+const char* const kOutputType = "output-type";
 
 // Latin-1 maps every byte to one character and back, so file names and texts that are not
 // valid UTF-8 pass through the parser unchanged.
@@ -88,6 +89,12 @@ CommandLine::CommandLine() {
         {kDvdColors,
          "Draw in the four DVD colours: background, text background, text and one shade for "
          "antialiased edges; the list configuration file keeps the choice."},
+        {kOutputType,
+         QStringLiteral("What the run writes: %1. dvd-1 is the script file and bitmaps; spumux "
+                        "is LIST.xml and PNGs in the DVD colours for the DVD authoring tool, "
+                        "with times from the timecodes (default: the stored one, else dvd-1).")
+             .arg(QString::fromStdString(OutputTypeNames())),
+         "type"},
         {kFps,
          QStringLiteral("Frame rate of the timecodes: %1 (default: the stored one, else 25 for "
                         "PAL and 29.97 drop-frame for NTSC).")
@@ -132,9 +139,11 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
         parsed.error = "--output belongs to --convert.";
         return parsed;
     }
-    if (m_parser.isSet(kDvdColors) && !m_parser.isSet(kBatch)) {
-        parsed.error = "--dvd-colors belongs to --batch.";
-        return parsed;
+    for (const char* batchOnly : {kDvdColors, kOutputType}) {
+        if (m_parser.isSet(batchOnly) && !m_parser.isSet(kBatch)) {
+            parsed.error = std::string("--") + batchOnly + " belongs to --batch.";
+            return parsed;
+        }
     }
     if (!m_parser.isSet(kBatch) && !m_parser.isSet(kConvert)) {
         parsed.request = CommandLineRequest::Window;
@@ -157,6 +166,14 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
     options.ignoreListConfig = m_parser.isSet(kIgnoreListConfig);
     options.testMode = m_parser.isSet(kTestMode);
     options.dvdColors = m_parser.isSet(kDvdColors);
+    if (const auto text = OptionalValue(m_parser, kOutputType)) {
+        options.outputType = FindOutputType(*text);
+        if (!options.outputType) {
+            parsed.error =
+                "Invalid output type '" + *text + "': give one of " + OutputTypeNames() + ".";
+            return parsed;
+        }
+    }
     options.imgName = OptionalValue(m_parser, kName);
     if (options.imgName) {
         if (const auto problem = ImageNameProblem(*options.imgName)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framerate.h"
+#include "outputtype.h"
 
 #include <QCommandLineParser>
 
@@ -23,6 +24,7 @@ struct BatchOptions {
     std::optional<std::string> imgName;
     std::optional<std::string> header;
     bool dvdColors = false; // switches the look's DVD colours on for this run and the list
+    std::optional<OutputType> outputType;
 };
 
 enum class CommandLineRequest { Batch, Convert, Window, Help, Version, UsageError };

@@ -78,13 +78,31 @@ DvdClass ClassOfKeyed(QRgb pixel, bool antiAlias) {
     return text > kFull / 2 ? DvdClass::Text : under;
 }
 
-void PaintDvdColours(const RenderSettings& settings, QImage& keyed) {
+std::array<QRgb, 4> DvdClassColours(const RenderSettings& settings) {
     std::array<QRgb, 4> colours{};
     colours[static_cast<int>(DvdClass::Background)] = Pixel(settings.BkgColor);
     colours[static_cast<int>(DvdClass::TextBackground)] = Pixel(settings.TextBkgColor);
     colours[static_cast<int>(DvdClass::Text)] = Pixel(settings.TextColor);
     colours[static_cast<int>(DvdClass::Shade)] =
         0xFF000000u | DvdShade(settings.TextColor, settings.TextBkgColor);
+    return colours;
+}
+
+QImage DvdClassesOfKeyed(const QImage& keyed, bool antiAlias) {
+    const QImage rgb = keyed.convertToFormat(QImage::Format_RGB32);
+    QImage classes(rgb.size(), QImage::Format_Indexed8);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        std::uint8_t* out = classes.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            out[x] = static_cast<std::uint8_t>(ClassOfKeyed(in[x], antiAlias));
+        }
+    }
+    return classes;
+}
+
+void PaintDvdColours(const RenderSettings& settings, QImage& keyed) {
+    const std::array<QRgb, 4> colours = DvdClassColours(settings);
     if (keyed.format() != QImage::Format_RGB32) {
         keyed.convertTo(QImage::Format_RGB32);
     }

@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,6 +37,13 @@ RenderSettings KeyedLook(const RenderSettings& settings);
 // one on the background (the main font may reach past its outline) and every edge without
 // antialiasing, goes to whichever layer covers more of it.
 DvdClass ClassOfKeyed(QRgb pixel, bool antiAlias);
+
+// The colour of each class in the look, by class, as opaque pixels.
+std::array<QRgb, 4> DvdClassColours(const RenderSettings& settings);
+
+// The class of each pixel of a canvas drawn with KeyedLook, as an 8-bit indexed picture of the
+// canvas's size whose colour table is empty.
+QImage DvdClassesOfKeyed(const QImage& keyed, bool antiAlias);
 
 // Replaces every pixel of a canvas drawn with KeyedLook by its class's colour in the look.
 void PaintDvdColours(const RenderSettings& settings, QImage& keyed);

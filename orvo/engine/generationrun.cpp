@@ -4,8 +4,11 @@
 #include "dvdcolours.h"
 #include "imagename.h"
 #include "looksettings.h"
+#include "runoutput.h"
 #include "scriptfile.h"
+#include "spumuxoutput.h"
 #include "subtitlerenderer.h"
+#include "subtitletimes.h"
 #include "texts.h"
 #include "timecodecheck.h"
 
@@ -21,18 +24,48 @@ namespace {
 constexpr char kTab = '\t';
 constexpr int kFirstTextField = 3; // number, start and end come first
 
-std::string ImageFileName(const std::string& folder, const std::string& imgName, int number) {
-    return folder + imgName + "." + std::to_string(number) + ".bmp";
-}
+// The script file's run: each subtitle a 4-bit bitmap of the canvas.
+class BitmapOutput : public RunOutput {
+public:
+    BitmapOutput(const RenderSettings& settings, const SubtitleRenderer& renderer,
+                 std::string folder, std::string imgName)
+        : m_settings(settings)
+        , m_renderer(renderer)
+        , m_folder(std::move(folder))
+        , m_imgName(std::move(imgName)) {}
 
-bool SaveImage(const QImage& canvas, const std::string& fileName, kestrum::FileReplacer& replacer,
-               GenerationHost& host) {
-    const DibSaveOutcome outcome = SaveCanvasBitmapWithReason(&canvas, fileName, &replacer);
-    if (outcome.code != kDibWritten) {
-        host.WriteFailed(fileName, outcome.Reason());
-        return false;
+    std::string ImageFileName(int number) const override {
+        return m_folder + m_imgName + "." + std::to_string(number) + ".bmp";
     }
-    return true;
+
+    RenderResult Draw(const std::string& text, QImage& canvas) override {
+        return m_renderer.RenderSubtitle(m_settings, text, canvas);
+    }
+
+    Saved Save(const QImage& canvas, std::size_t /*index*/, int number,
+               GenerationHost& host) override {
+        if (host.IsTestMode()) {
+            return Saved::TestMode;
+        }
+        const std::string fileName = ImageFileName(number);
+        const DibSaveOutcome outcome = SaveCanvasBitmapWithReason(&canvas, fileName, &m_replacer);
+        if (outcome.code != kDibWritten) {
+            host.WriteFailed(fileName, outcome.Reason());
+            return Saved::Failed;
+        }
+        return Saved::Written;
+    }
+
+private:
+    const RenderSettings& m_settings;
+    const SubtitleRenderer& m_renderer;
+    std::string m_folder;
+    std::string m_imgName;
+    kestrum::FileReplacer m_replacer;
+};
+
+std::string ListFolder(const RunParameters& parameters) {
+    return kestrum::CStringHelper().GetFilePath(parameters.LastPath);
 }
 
 // Each finding on its own line, each kind under its heading; the first kind's heading is the
@@ -88,11 +121,12 @@ std::string FinalStatus(const RunOutcome& outcome) {
     return texts::kFinishedNoErrors;
 }
 
-void ReportRun(const RunOutcome& outcome, GenerationHost& host) {
+// stoppedNote: what a stopped run says of the images it wrote, with their count and the
+// subtitles'.
+void ReportRun(const RunOutcome& outcome, const char* stoppedNote, GenerationHost& host) {
     host.SetStatus(FinalStatus(outcome));
     if (outcome.stopped && !host.IsTestMode()) {
-        host.ShowNote(
-            texts::Format(texts::kImagesGenerated, outcome.imagesWritten, outcome.subtitles));
+        host.ShowNote(texts::Format(stoppedNote, outcome.imagesWritten, outcome.subtitles));
     }
     if (!outcome.wrapped.empty() || !outcome.cutOff.empty() || !outcome.timecodeWarnings.empty()) {
         ShowErrorLog(outcome, host);
@@ -148,41 +182,44 @@ bool SaveListConfiguration(kestrum::CPropDb& db, const std::string& listPath,
 }
 
 // A run that was killed leaves the temporary file it was writing; the next run of the list
-// clears those of its script and bitmaps away, once.
-void RemoveStaleTemporaries(const std::string& scriptPath, const std::string& imgName) {
+// clears those of its listing file (script or control file) and images away, once.
+void RemoveStaleTemporaries(const std::string& listingPath, const std::string& imgName,
+                            std::string_view imageExtension) {
     kestrum::CStringHelper helper;
-    const std::string folder = helper.GetFilePath(scriptPath);
-    const std::string scriptName = helper.GetFileTitle(scriptPath);
+    const std::string folder = helper.GetFilePath(listingPath);
+    const std::string listingName = helper.GetFileTitle(listingPath);
     const std::string imagePrefix = imgName + ".";
     kestrum::RemoveStaleTemporaries(folder.empty() ? "." : folder, [&](std::string_view base) {
-        return base == scriptName || (base.starts_with(imagePrefix) && base.ends_with(".bmp"));
+        return base == listingName ||
+               (base.starts_with(imagePrefix) && base.ends_with(imageExtension));
     });
 }
 
 // Draws and saves each subtitle until the end or until the user stops; written gets the
 // bitmaps that reached their files.
-void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters,
-                 const RenderSettings& settings, const SubtitleRenderer& renderer, QImage& canvas,
-                 GenerationHost& host, RunOutcome& outcome, std::vector<ScriptEntry>& written) {
+void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters, RunOutput& output,
+                 QImage& canvas, GenerationHost& host, RunOutcome& outcome,
+                 std::vector<ScriptEntry>& written) {
     outcome.subtitles = static_cast<int>(store.size());
     kestrum::CStringHelper helper;
     // The full count: a list longer than 65535 subtitles still fills the bar once.
     host.SetProgressRange(outcome.subtitles);
-    const std::string folder = helper.GetFilePath(parameters.LastPath);
-    kestrum::FileReplacer replacer;
     int number = parameters.StartIndex;
-    for (const std::string& line : store) {
+    for (std::size_t index = 0; index < store.size(); ++index) {
+        const std::string& line = store[index];
         host.StepProgress();
-        const RenderResult rendered =
-            renderer.RenderSubtitle(settings, JoinTextFields(line), canvas);
+        const RenderResult rendered = output.Draw(JoinTextFields(line), canvas);
         host.CanvasChanged();
-        const std::string fileName = ImageFileName(folder, parameters.ImgName, number);
-        if (!host.IsTestMode()) {
-            if (SaveImage(canvas, fileName, replacer, host)) {
-                written.push_back({&line, number});
-            } else {
-                ++outcome.filesNotWritten;
-            }
+        const std::string fileName = output.ImageFileName(number);
+        switch (output.Save(canvas, index, number, host)) {
+        case RunOutput::Saved::Written:
+            written.push_back({&line, number});
+            break;
+        case RunOutput::Saved::Failed:
+            ++outcome.filesNotWritten;
+            break;
+        case RunOutput::Saved::TestMode:
+            break;
         }
         if (rendered.lines > helper.GetSegmentCount(line, kTab) - kFirstTextField) {
             outcome.wrapped.push_back(helper.GetFileTitle(fileName));
@@ -203,24 +240,79 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters,
 
 // The preview shows the test text again, and the run says how it went.
 void FinishRun(const RunOutcome& outcome, const RenderSettings& settings,
-               const SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host) {
+               const SubtitleRenderer& renderer, QImage& canvas, const char* stoppedNote,
+               GenerationHost& host) {
     host.SetProgressPos(0);
     renderer.RenderSubtitle(settings, texts::kTestText, canvas);
     host.CanvasChanged();
-    ReportRun(outcome, host);
+    ReportRun(outcome, stoppedNote, host);
+}
+
+// The run of the script file and its bitmaps, after the list configuration file.
+void RunDvd1(kestrum::CPropDb& db, const SubtitleStore& store, const RunParameters& parameters,
+             const std::string& header, const RenderSettings& settings,
+             const SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host,
+             RunOutcome& outcome) {
+    kestrum::CStringHelper helper;
+    const ScriptTarget script{helper.ChangeFileExtension(parameters.LastPath, "sst"), header};
+    RemoveStaleTemporaries(script.path, parameters.ImgName, ".bmp");
+    if (!WriteScript(script, ScriptEntries(store, parameters.StartIndex), parameters, host)) {
+        ++outcome.filesNotWritten;
+    }
+    if (!SaveListConfiguration(db, parameters.LastPath, host)) {
+        ++outcome.filesNotWritten;
+    }
+    BitmapOutput output(settings, renderer, ListFolder(parameters), parameters.ImgName);
+    std::vector<ScriptEntry> written;
+    DrawAndSave(store, parameters, output, canvas, host, outcome, written);
+    // The script of a stopped run must not name bitmaps that were never written.
+    if (outcome.stopped && !host.IsTestMode() && !WriteScript(script, written, parameters, host)) {
+        ++outcome.filesNotWritten;
+    }
+    FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
+}
+
+// The run of the authoring tool's control file and its PNGs, after the list configuration file.
+// The control file is written at the end, also of a stopped run, and lists only the pictures
+// written.
+void RunSpumux(kestrum::CPropDb& db, const SubtitleStore& store, const RunParameters& parameters,
+               std::vector<SubtitleTimes> times, const RenderSettings& settings,
+               const SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host,
+               RunOutcome& outcome) {
+    kestrum::CStringHelper helper;
+    const std::string controlPath = helper.ChangeFileExtension(parameters.LastPath, "xml");
+    RemoveStaleTemporaries(controlPath, parameters.ImgName, ".png");
+    if (!SaveListConfiguration(db, parameters.LastPath, host)) {
+        ++outcome.filesNotWritten;
+    }
+    SpumuxOutput output(
+        settings, renderer,
+        {ListFolder(parameters), parameters.ImgName, controlPath, settings.PAL, host.IsTestMode()},
+        std::move(times));
+    std::vector<ScriptEntry> written;
+    DrawAndSave(store, parameters, output, canvas, host, outcome, written);
+    if (IsTheList(controlPath, parameters.LastPath)) {
+        host.WriteFailed(controlPath, "it is the subtitle list");
+        ++outcome.filesNotWritten;
+    } else if (!output.WriteControl(host)) {
+        ++outcome.filesNotWritten;
+    }
+    FinishRun(outcome, settings, renderer, canvas, texts::kPicturesListed, host);
 }
 
 } // namespace
 
 GenerationHost::~GenerationHost() = default;
+RunOutput::~RunOutput() = default;
 
 RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parameters,
                          const RenderSettings& settings, const SubtitleRenderer& renderer,
                          QImage& canvas, GenerationHost& host) {
     RunOutcome outcome;
+    BitmapOutput output(settings, renderer, ListFolder(parameters), parameters.ImgName);
     std::vector<ScriptEntry> written;
-    DrawAndSave(store, parameters, settings, renderer, canvas, host, outcome, written);
-    FinishRun(outcome, settings, renderer, canvas, host);
+    DrawAndSave(store, parameters, output, canvas, host, outcome, written);
+    FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
     return outcome;
 }
 
@@ -236,10 +328,23 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     // The stored list path is the one of the list last run; this run's list is in parameters.
     std::string storedLastPath;
     LoadLookSettings(db, settings, storedLastPath);
+    const bool spumux = parameters.outputType == OutputType::Spumux;
+    // A subpicture holds four colours: the tool's output is always drawn in them.
+    settings.DvdColors = settings.DvdColors || spumux;
     if (const auto problem = DvdColoursProblem(settings)) {
         host.ShowNote(*problem);
         outcome.refused = true;
         return outcome;
+    }
+    // Times the tool cannot be given stop the run before anything is written.
+    StoreTimes times;
+    if (spumux) {
+        times = ReadStoreTimes(store, parameters.frameRate);
+        if (!times.problem.empty()) {
+            host.ShowNote(times.problem);
+            outcome.refused = true;
+            return outcome;
+        }
     }
     // The configuration file then holds the whole look, also the keys that reading does not
     // create (the font): loaded later, it gives exactly this run's look.
@@ -249,29 +354,23 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     if (canvas.width() != kCanvasWidth || canvas.height() != height) {
         canvas = MakeCanvas(settings.PAL);
     }
-    kestrum::CStringHelper helper;
-    const ScriptTarget script{helper.ChangeFileExtension(parameters.LastPath, "sst"),
-                              db.ReadPropString("", "Header1", texts::kDefaultHeader, true)};
-    RemoveStaleTemporaries(script.path, parameters.ImgName);
-    if (!WriteScript(script, ScriptEntries(store, parameters.StartIndex), parameters, host)) {
-        ++outcome.filesNotWritten;
-    }
+    // Read (and stored when missing) before the run's keys, as the configuration file has always
+    // ordered them.
+    const std::string header =
+        spumux ? std::string() : db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
     db.WritePropString("", "ImgName", parameters.ImgName);
+    WriteOutputType(db, parameters.outputType);
     db.WritePropInt("", "StartIndex", parameters.StartIndex);
     db.WritePropString("", "FrameRate", parameters.frameRate.name);
     for (const TimecodeWarning& warning : CheckTimecodes(store, parameters.frameRate)) {
         outcome.timecodeWarnings.push_back(warning.Text());
     }
-    if (!SaveListConfiguration(db, parameters.LastPath, host)) {
-        ++outcome.filesNotWritten;
+    if (spumux) {
+        RunSpumux(db, store, parameters, std::move(times.times), settings, renderer, canvas, host,
+                  outcome);
+    } else {
+        RunDvd1(db, store, parameters, header, settings, renderer, canvas, host, outcome);
     }
-    std::vector<ScriptEntry> written;
-    DrawAndSave(store, parameters, settings, renderer, canvas, host, outcome, written);
-    // The script of a stopped run must not name bitmaps that were never written.
-    if (outcome.stopped && !host.IsTestMode() && !WriteScript(script, written, parameters, host)) {
-        ++outcome.filesNotWritten;
-    }
-    FinishRun(outcome, settings, renderer, canvas, host);
     return outcome;
 }
 

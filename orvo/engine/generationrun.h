@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framerate.h"
+#include "outputtype.h"
 #include "rendersettings.h"
 #include "subtitlelist.h"
 
@@ -61,6 +62,7 @@ struct RunParameters {
     std::string ImgName;
     int StartIndex = 1;
     FrameRate frameRate = DefaultFrameRate(true); // the list's times are checked at it
+    OutputType outputType = OutputType::Dvd1;
 };
 
 struct RunOutcome {
@@ -82,10 +84,13 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
 
 // Start of the Process dialog, after the list is loaded: the image name checked (a refused
 // name writes nothing), the look read back from the database (a look that the DVD colours
-// cannot show writes nothing either), the script file beside the list,
-// "ImgName", "StartIndex" and "FrameRate" stored, the times checked, the database saved as the list
-// configuration file, then the run. A run the user stops rewrites the script file to list only the
-// bitmaps written.
+// cannot show writes nothing either), for "DVD-1" the script file beside the list,
+// "ImgName", "OutputType", "StartIndex" and "FrameRate" stored, the times checked, the database
+// saved as the list configuration file, then the run. A run the user stops rewrites the script
+// file to list only the bitmaps written.
+// A spumux run is always drawn in the DVD colours and needs every subtitle's times at the rate
+// (else nothing is written); it writes no script file but PNGs and, at the end, the control
+// file LIST.xml that lists the pictures written.
 RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
                            const RunParameters& parameters, RenderSettings& settings,
                            SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host);

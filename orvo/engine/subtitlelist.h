@@ -37,6 +37,16 @@ struct ListLoadResult {
 // The same for a list already read: bytes are the whole file.
 [[nodiscard]] ListLoadResult ParseSubtitleList(std::string_view bytes, SubtitleStore& store);
 
+// Fields 0 to 2 of a list line: number, start and end, as written.
+struct ListTimes {
+    std::string_view number;
+    std::string_view start;
+    std::string_view end;
+};
+
+// The times of a list line; a field the line lacks is empty.
+ListTimes TimesOfLine(std::string_view line);
+
 // The text of a list line: fields 3 and on, one text line each, with CR LF between them.
 std::string JoinTextFields(const std::string& line);
 

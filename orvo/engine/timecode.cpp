@@ -39,6 +39,11 @@ std::int64_t FrameAtTime(std::int64_t microseconds, const FrameRate& rate) {
     return (2 * time * rate.numerator + perFrame) / (2 * perFrame);
 }
 
+std::int64_t TimeOfFrame(std::int64_t frame, const FrameRate& rate) {
+    const std::int64_t perFrame = std::int64_t{rate.denominator} * kMicrosecondsPerSecond;
+    return (2 * frame * perFrame + rate.numerator) / (2 * rate.numerator);
+}
+
 std::string FormatTimecode(std::int64_t frame, const FrameRate& rate) {
     const std::int64_t label = rate.dropFrame ? DropFrameLabel(frame) : frame;
     const std::int64_t seconds = label / rate.framesPerSecond;

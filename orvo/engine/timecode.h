@@ -17,6 +17,10 @@ constexpr std::int64_t kMaxTimeMicroseconds = std::int64_t{1000} * 3600 * 100000
 // frame 0 and times past kMaxTimeMicroseconds its frame.
 std::int64_t FrameAtTime(std::int64_t microseconds, const FrameRate& rate);
 
+// The real time at which a frame starts, rounded to the nearest microsecond: the inverse of
+// FrameAtTime for frames up to kMaxTimeMicroseconds.
+std::int64_t TimeOfFrame(std::int64_t frame, const FrameRate& rate);
+
 // HH:MM:SS:FF, or HH:MM:SS;FF at a drop-frame rate, for a frame count from 0. Hours past 99
 // take more digits.
 std::string FormatTimecode(std::int64_t frame, const FrameRate& rate);

@@ -9,28 +9,9 @@
 namespace orvo {
 namespace {
 
-constexpr char kTab = '\t';
-
-// Fields 0 to 2 of a list line: number, start and end.
-struct ListTimes {
-    std::string_view number;
-    std::string_view start;
-    std::string_view end;
-};
-
-ListTimes Times(std::string_view line) {
-    std::string_view fields[3];
-    for (std::string_view& field : fields) {
-        const std::size_t tab = line.find(kTab);
-        field = line.substr(0, tab);
-        line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
-    }
-    return {fields[0], fields[1], fields[2]};
-}
-
 bool AllInTimecodeForm(const SubtitleStore& store) {
     return std::all_of(store.begin(), store.end(), [](const std::string& line) {
-        const ListTimes times = Times(line);
+        const ListTimes times = TimesOfLine(line);
         return HasTimecodeForm(times.start) && HasTimecodeForm(times.end);
     });
 }
@@ -63,7 +44,7 @@ std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const Fr
     std::optional<std::int64_t> previousEnd;
     std::string_view previousNumber;
     for (std::size_t index = 0; index < store.size(); ++index) {
-        const ListTimes times = Times(store[index]);
+        const ListTimes times = TimesOfLine(store[index]);
         std::string problems;
         const auto start = Frame(times.start, "start", rate, problems);
         const auto end = Frame(times.end, "end", rate, problems);

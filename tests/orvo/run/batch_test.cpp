@@ -219,6 +219,42 @@ TEST_F(BatchTest, DvdColorsDrawsFourColoursAndIsStoredWithTheList) {
     EXPECT_EQ(identified.out, "4");
 }
 
+TEST_F(BatchTest, OutputTypeSpumuxWritesTheControlFileAndPngsAndIsStoredWithTheList) {
+    WriteText(Work("film.txt"), kShort);
+    ASSERT_EQ(Orvo({"--batch", "film.txt", "--output-type", "spumux"}).status, 0);
+    EXPECT_EQ(WorkFiles(),
+              (std::vector<std::string>{"OutputImg.1.png", "film.cfg", "film.txt", "film.xml"}));
+    EXPECT_NE(ReadText(Work("film.xml")).find("image=\"OutputImg.1.png\""), std::string::npos);
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(Work("film.cfg")));
+    EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 1);
+
+    // The list remembers its type; the option turns it back.
+    std::filesystem::remove(Work("OutputImg.1.png"));
+    ASSERT_EQ(Orvo({"--batch", "film.txt"}).status, 0);
+    EXPECT_TRUE(Exists(Work("OutputImg.1.png")));
+    ASSERT_EQ(Orvo({"--batch", "film.txt", "--output-type", "dvd-1"}).status, 0);
+    EXPECT_TRUE(Exists(Work("OutputImg.1.bmp")));
+    EXPECT_TRUE(Exists(Work("film.sst")));
+    ASSERT_TRUE(saved.Load(Work("film.cfg")));
+    EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 0);
+}
+
+TEST_F(BatchTest, ASpumuxRunOfUnreadableTimesFailsBeforeWritingAnything) {
+    WriteText(Work("film.txt"), "1\t00:00:01:00\t00:00:02:00\tOne\r\n"
+                                "2\t00:00:03:00\t00:00:03:29\tTwo\r\n");
+    const Result result = Orvo({"--batch", "film.txt", "--output-type", "spumux"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("Subtitle 2, line 2: the time \"00:00:03:29\" cannot be read at 25 "
+                              "fps (frame 29 at 25 fps)\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(WorkFiles(), std::vector<std::string>{"film.txt"});
+    // At 30 frames a second the same times are readable.
+    EXPECT_EQ(Orvo({"--batch", "film.txt", "--output-type", "spumux", "--fps", "30"}).status, 0);
+    EXPECT_TRUE(Exists(Work("film.xml")));
+}
+
 TEST_F(BatchTest, UsageErrorsExitWithTwo) {
     WriteText(Work("film.txt"), kShort);
     for (const std::vector<std::string>& arguments :
@@ -229,6 +265,10 @@ TEST_F(BatchTest, UsageErrorsExitWithTwo) {
                                                {"--batch", "film.txt", "extra"},
                                                {"--convert", "film.txt", "--dvd-colors"},
                                                {"--dvd-colors"},
+                                               {"--batch", "film.txt", "--output-type", "vobsub"},
+                                               {"--batch", "film.txt", "--output-type", "DVD-1"},
+                                               {"--convert", "film.txt", "--output-type", "spumux"},
+                                               {"--output-type", "spumux"},
                                                {"--batch"},
                                                {"--no-such-option"},
                                                {}}) {

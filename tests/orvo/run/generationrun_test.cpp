@@ -1,5 +1,7 @@
+#include "dvdcolours.h"
 #include "generationrun.h"
 #include "looksettings.h"
+#include "spumuxoutput.h"
 #include "subtitlerenderer.h"
 #include "texts.h"
 
@@ -7,10 +9,13 @@
 
 #include "common/imageprobes.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -401,17 +406,22 @@ TEST_F(StartGenerationTest, ARefusedImageNameWritesNothing) {
 }
 
 // The stored look is the one checked: two layers of one colour would be one of the DVD colours.
+// The tool's output is always in the DVD colours, whatever the stored look says of them.
 TEST_F(StartGenerationTest, ALookTheDvdColoursCannotShowWritesNothing) {
-    RenderSettings stored;
-    stored.DvdColors = true;
-    stored.TextBkgColor = stored.BkgColor;
-    SaveLookSettings(m_db, stored, "");
-    const RunOutcome outcome = Start({kShort});
+    for (const OutputType type : {OutputType::Dvd1, OutputType::Spumux}) {
+        m_host = FakeHost();
+        m_parameters.outputType = type;
+        RenderSettings stored;
+        stored.DvdColors = type == OutputType::Dvd1;
+        stored.TextBkgColor = stored.BkgColor;
+        SaveLookSettings(m_db, stored, "");
+        const RunOutcome outcome = Start({kShort});
 
-    EXPECT_TRUE(outcome.refused);
-    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
-    EXPECT_EQ(m_host.notes, std::vector<std::string>{texts::kDvdColoursClash});
-    EXPECT_EQ(m_host.steps, 0);
+        EXPECT_TRUE(outcome.refused);
+        EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+        EXPECT_EQ(m_host.notes, std::vector<std::string>{texts::kDvdColoursClash});
+        EXPECT_EQ(m_host.steps, 0);
+    }
 }
 
 TEST_F(StartGenerationTest, TheDvdColoursDrawFourColoursAndTravelWithTheList) {
@@ -462,6 +472,139 @@ TEST_F(StartGenerationTest, NeverWritesOverTheListItself) {
         ASSERT_EQ(m_host.failures.size(), 1u) << name;
         EXPECT_EQ(m_host.failures[0].first, m_dir.File(name));
     }
+}
+
+class SpumuxRunTest : public StartGenerationTest {
+protected:
+    void SetUp() override { m_parameters.outputType = OutputType::Spumux; }
+
+    std::string Png(int number) const {
+        return m_dir.File("OutputImg." + std::to_string(number) + ".png");
+    }
+
+    // The image names the control file lists, in its order.
+    std::vector<std::string> ListedImages() const {
+        std::vector<std::string> images;
+        const std::string control = ReadText(m_dir.File("film.xml"));
+        const std::string key = "image=\"";
+        for (std::size_t at = control.find(key); at != std::string::npos;
+             at = control.find(key, at + 1)) {
+            const std::size_t start = at + key.size();
+            images.push_back(control.substr(start, control.find('"', start) - start));
+        }
+        return images;
+    }
+};
+
+TEST_F(SpumuxRunTest, WritesPalettePngsAndTheControlFileButNoScript) {
+    m_parameters.StartIndex = 12;
+    const RunOutcome outcome = Start({kShort, kThree});
+
+    EXPECT_EQ(outcome.imagesWritten, 2);
+    EXPECT_FALSE(Exists(m_dir.File("film.sst")));
+    EXPECT_FALSE(Exists(m_dir.File("OutputImg.12.bmp")));
+    const std::string control = ReadText(m_dir.File("film.xml"));
+    EXPECT_TRUE(control.starts_with("<subpictures format=\"PAL\">\n <stream>\n")) << control;
+    EXPECT_NE(control.find("<spu start=\"00:00:01.00\" end=\"00:00:02.00\" "
+                           "image=\"OutputImg.12.png\""),
+              std::string::npos)
+        << control;
+    EXPECT_NE(control.find("<spu start=\"00:00:05.00\" end=\"00:00:06.00\" "
+                           "image=\"OutputImg.13.png\""),
+              std::string::npos)
+        << control;
+    for (const int number : {12, 13}) {
+        const QImage png(QString::fromStdString(Png(number)));
+        ASSERT_FALSE(png.isNull()) << number;
+        EXPECT_EQ(png.format(), QImage::Format_Indexed8);
+        EXPECT_LE(testsupport::Colours(png).size(), 4u);
+    }
+    // The preview showed the subtitle as the subpicture holds it.
+    EXPECT_TRUE(m_host.failures.empty());
+
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(m_dir.File("film.cfg")));
+    EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 1);
+    // The subpicture's four colours are the run's look, and the list keeps it.
+    EXPECT_EQ(saved.ReadPropBool("", "DvdColors", 0, false), 1);
+}
+
+// The preview shows each subtitle as the subpicture holds it, and the test text after the run.
+TEST_F(SpumuxRunTest, ThePreviewShowsTheSubtitleInTheColoursOfItsClasses) {
+    ASSERT_TRUE(m_settings.AntiAlias);
+    SpumuxOutput output(m_settings, m_renderer,
+                        {m_dir.Path().string() + "/", "OutputImg", m_dir.File("film.xml")},
+                        {{1000000, 2000000}});
+    output.Draw("Two\r\nlines", m_canvas);
+    const std::array<QRgb, 4> colours = DvdClassColours(m_settings);
+    const std::set<QRgb> shown = testsupport::Colours(m_canvas);
+    EXPECT_GE(shown.size(), 3u);
+    for (const QRgb colour : shown) {
+        EXPECT_NE(std::find(colours.begin(), colours.end(), colour), colours.end()) << colour;
+    }
+
+    Start({kTwoLines});
+    EXPECT_TRUE(CanvasShowsTheTestText());
+}
+
+TEST_F(SpumuxRunTest, TimesThatCannotBeReadAtTheRateWriteNothing) {
+    const RunOutcome outcome =
+        Start({kShort, "2	00:00:03:00	00:00:03:25	Two", kThree});
+
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+    EXPECT_EQ(m_host.notes,
+              std::vector<std::string>{"Subtitle 2, line 2: the time \"00:00:03:25\" cannot be "
+                                       "read at 25 fps (frame 25 at 25 fps)"});
+    EXPECT_EQ(m_host.steps, 0);
+}
+
+TEST_F(SpumuxRunTest, TestModeWritesTheControlFileButNoPicture) {
+    m_host.testMode = true;
+    const RunOutcome outcome = Start({kShort, kTwoLines});
+
+    EXPECT_EQ(outcome.imagesWritten, 0);
+    EXPECT_EQ(ListedImages(), (std::vector<std::string>{"OutputImg.1.png", "OutputImg.2.png"}));
+    EXPECT_FALSE(Exists(Png(1)));
+    EXPECT_FALSE(Exists(Png(2)));
+    EXPECT_TRUE(Exists(m_dir.File("film.cfg")));
+}
+
+TEST_F(SpumuxRunTest, AStoppedRunListsOnlyThePicturesWritten) {
+    m_host.escapeFromStep = 2;
+    m_host.answer = false;
+    const RunOutcome outcome = Start({kShort, kTwoLines, kThree});
+
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(ListedImages(), (std::vector<std::string>{"OutputImg.1.png", "OutputImg.2.png"}));
+    EXPECT_FALSE(Exists(Png(3)));
+    EXPECT_EQ(m_host.notes,
+              std::vector<std::string>{"2 of 3 images generated; the control file lists them."});
+}
+
+TEST_F(SpumuxRunTest, APictureThatCannotBeWrittenIsLeftOutOfTheControlFile) {
+    std::filesystem::create_directory(m_dir.File("OutputImg.2.png"));
+    const RunOutcome outcome = Start({kShort, kTwoLines, kThree});
+
+    EXPECT_EQ(outcome.filesNotWritten, 1);
+    EXPECT_EQ(ListedImages(), (std::vector<std::string>{"OutputImg.1.png", "OutputImg.3.png"}));
+    ASSERT_EQ(m_host.failures.size(), 1u);
+    EXPECT_EQ(m_host.failures[0].first, Png(2));
+    EXPECT_EQ(m_host.statuses.back(), "Finished! 1 files could not be written.");
+}
+
+// A list called "film.xml" is in memory only: the control file must not replace it.
+TEST_F(SpumuxRunTest, TheControlFileNeverReplacesTheList) {
+    const std::string list = "1\t00:00:01:00\t00:00:02:00\tOne\r\n";
+    WriteText(m_dir.File("film.xml"), list);
+    m_parameters.LastPath = m_dir.File("film.xml");
+    const RunOutcome outcome = Start({kShort});
+
+    EXPECT_EQ(ReadText(m_dir.File("film.xml")), list);
+    EXPECT_EQ(outcome.filesNotWritten, 1);
+    ASSERT_EQ(m_host.failures.size(), 1u);
+    EXPECT_EQ(m_host.failures[0],
+              std::make_pair(m_dir.File("film.xml"), std::string("it is the subtitle list")));
 }
 
 } // namespace

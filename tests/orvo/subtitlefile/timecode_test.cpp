@@ -105,6 +105,22 @@ TEST(Timecode, RealTimeRoundsToTheNearestFrame) {
     EXPECT_EQ(FrameAtTime(INT64_MAX, Rate("30")), kMaxTimeMicroseconds / 1000000 * 30);
 }
 
+TEST(Timecode, AFrameStartsAtTheTimeThatRoundsBackToIt) {
+    EXPECT_EQ(TimeOfFrame(110, Rate("25")), 4400000);
+    // One frame at 29.97 is 1001/30000 s = 33366.67 us: 17982 frames, the ten-minute timecode,
+    // start 0.6 ms before ten real minutes, nearer to them than to any other frame.
+    EXPECT_EQ(TimeOfFrame(17982, Rate("29.97")), 599999400);
+    EXPECT_EQ(TimeOfFrame(1, Rate("29.97")), 33367);
+    EXPECT_EQ(TimeOfFrame(24, Rate("23.976")), 1001000);
+    for (const FrameRate& rate : FrameRates()) {
+        for (const std::int64_t frame : {std::int64_t{0}, std::int64_t{1}, std::int64_t{12345},
+                                         std::int64_t{86314}, std::int64_t{86000000}}) {
+            // 86000000 frames are close to the latest time at 23.976.
+            EXPECT_EQ(FrameAtTime(TimeOfFrame(frame, rate), rate), frame) << rate.name;
+        }
+    }
+}
+
 TEST(Timecode, HoursPast99NeedMoreDigits) {
     const FrameRate pal = Rate("25");
     EXPECT_TRUE(HasTwoDigitHours(100 * 90000 - 1, pal));

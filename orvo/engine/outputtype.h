@@ -1,0 +1,32 @@
+#pragma once
+
+#include <kestrum/propstore/cpropdb.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvo {
+
+// What a run writes. The numbers are stored: never renumber them.
+enum class OutputType {
+    Dvd1 = 0,   // the script file and 4-bit bitmaps
+    Spumux = 1, // the authoring tool's control file and palette PNGs
+    VobSub = 2, // an index and its subpicture stream
+};
+
+// The run's output type as stored under "OutputType"; a number of a type that this program
+// cannot write yet is the default.
+OutputType ReadOutputType(kestrum::CPropDb& db);
+
+// Stores the type beside the image name. The default is written only over a stored value, so
+// that the files of a list that never had another type stay as they were.
+void WriteOutputType(kestrum::CPropDb& db, OutputType type);
+
+// The type of a name as the command line takes it: "dvd-1" or "spumux"; none for any other.
+std::optional<OutputType> FindOutputType(std::string_view name);
+
+// "dvd-1, spumux", for help and messages.
+std::string OutputTypeNames();
+
+} // namespace orvo

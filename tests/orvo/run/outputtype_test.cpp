@@ -1,0 +1,41 @@
+#include "outputtype.h"
+
+#include <gtest/gtest.h>
+
+namespace orvo {
+namespace {
+
+TEST(OutputType, TheDefaultIsNeverAddedToAFileThatLacksIt) {
+    kestrum::CPropDb db;
+    EXPECT_EQ(ReadOutputType(db), OutputType::Dvd1);
+    WriteOutputType(db, OutputType::Dvd1);
+    EXPECT_FALSE(db.IsKey("", "OutputType"));
+
+    WriteOutputType(db, OutputType::Spumux);
+    EXPECT_EQ(db.ReadPropInt("", "OutputType", -1, false), 1);
+    EXPECT_EQ(ReadOutputType(db), OutputType::Spumux);
+    // Once stored, going back to the default must be stored too.
+    WriteOutputType(db, OutputType::Dvd1);
+    EXPECT_EQ(db.ReadPropInt("", "OutputType", -1, false), 0);
+    EXPECT_EQ(ReadOutputType(db), OutputType::Dvd1);
+}
+
+TEST(OutputType, AStoredTypeThisProgramCannotWriteIsTheDefault) {
+    for (const int stored : {2, 3, -1, 1000}) {
+        kestrum::CPropDb db;
+        db.WritePropInt("", "OutputType", stored);
+        EXPECT_EQ(ReadOutputType(db), OutputType::Dvd1) << stored;
+    }
+}
+
+TEST(OutputType, OnlyTheTypesARunCanWriteHaveNames) {
+    EXPECT_EQ(FindOutputType("dvd-1"), OutputType::Dvd1);
+    EXPECT_EQ(FindOutputType("spumux"), OutputType::Spumux);
+    for (const char* other : {"vobsub", "DVD-1", "Spumux", "", "1", "spumux "}) {
+        EXPECT_FALSE(FindOutputType(other)) << other;
+    }
+    EXPECT_EQ(OutputTypeNames(), "dvd-1, spumux");
+}
+
+} // namespace
+} // namespace orvo
