@@ -577,8 +577,15 @@ void COrvoDlg::StartProcess() {
     // the run.
     LoadLookSettings();
     m_LastPath = dialog.GetInputFile();
-    RunGeneration(
-        {dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(), dialog.GetFrameRate()});
+    const OutputType type = dialog.GetOutputType();
+    // A subpicture holds four colours: the run draws in them whatever the button said, and the
+    // disabled window shows it.
+    if (type != OutputType::Dvd1) {
+        m_settings.DvdColors = true;
+        m_dvdColors->setChecked(true);
+    }
+    RunGeneration({dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(),
+                   dialog.GetFrameRate(), type});
 }
 
 void COrvoDlg::RunGeneration(const RunParameters& parameters) {

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QStringList>
 
 #include <algorithm>
@@ -92,6 +93,9 @@ CProcessDlg::CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* pa
     m_shownHeader = m_db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
     m_header->setPlainText(DisplayText(m_shownHeader));
     ShowFrameRate(m_db.ReadPropString("", "FrameRate", std::string(), false));
+    ShowOutputType(ReadOutputType(m_db));
+    connect(m_outputType, &QComboBox::currentIndexChanged, this,
+            [this] { m_header->setEnabled(GetOutputType() == OutputType::Dvd1); });
     connect(m_load, &QPushButton::clicked, this, &CProcessDlg::OnLoad);
     connect(m_frameRate, &QComboBox::currentIndexChanged, this, &CProcessDlg::OnFrameRateChanged);
     connect(m_start, &QPushButton::clicked, this, &CProcessDlg::accept);
@@ -108,8 +112,15 @@ void CProcessDlg::CreateControls() {
     m_startIndex->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(kMaxStartIndexDigits)), m_startIndex));
     m_outputType = Named(new QComboBox(this), "outputTypeCombo", "Export format.");
-    m_outputType->addItem(QStringLiteral("DVD-1"));
-    m_outputType->setEnabled(false);
+    // By their stored numbers; VobSub is listed for what is coming, but a run cannot write it
+    // yet.
+    for (const auto& [text, type] :
+         {std::pair{"DVD-1", OutputType::Dvd1}, std::pair{"spumux", OutputType::Spumux},
+          std::pair{"VobSub", OutputType::VobSub}}) {
+        m_outputType->addItem(QString::fromLatin1(text), static_cast<int>(type));
+    }
+    auto* types = qobject_cast<QStandardItemModel*>(m_outputType->model());
+    types->item(static_cast<int>(OutputType::VobSub))->setEnabled(false);
     m_frameRate = Named(new QComboBox(this), "frameRateCombo", "Frame rate of the timecodes.");
     for (const FrameRate& rate : FrameRates()) {
         m_frameRate->addItem(QString::fromLatin1(rate.name));
@@ -251,6 +262,16 @@ void CProcessDlg::ShowStoredRunKeys() {
         ShowFrameRate(rate);
         OnFrameRateChanged();
     }
+    ShowOutputType(ReadOutputType(m_db));
+}
+
+OutputType CProcessDlg::GetOutputType() const {
+    return static_cast<OutputType>(m_outputType->currentData().toInt());
+}
+
+void CProcessDlg::ShowOutputType(OutputType type) {
+    m_outputType->setCurrentIndex(m_outputType->findData(static_cast<int>(type)));
+    m_header->setEnabled(type == OutputType::Dvd1);
 }
 
 bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {

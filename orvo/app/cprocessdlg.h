@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framerate.h"
+#include "outputtype.h"
 #include "subtitlelist.h"
 
 #include <kestrum/propstore/cpropdb.h>
@@ -39,6 +40,9 @@ public:
     // The rate chosen in the "Frame rate" box: a subtitle file's times become timecodes at
     // it, and a list's are checked at it.
     FrameRate GetFrameRate() const;
+    // The type chosen in the "Output type" box; it opens on the stored one. Only DVD-1 writes
+    // the script file, so that the header field is disabled for the others.
+    OutputType GetOutputType() const;
 
     // Reads a subtitle file of any kind into the store at the chosen rate; shows the message
     // for an invalid line, and what the reader of another kind got past, itself.
@@ -68,6 +72,7 @@ private:
     // Selects a stored rate, or the picture size's default, without reading the file again.
     void ShowFrameRate(const std::string& name);
     void OnFrameRateChanged();
+    void ShowOutputType(OutputType type);
     // The input field's path as bytes, relative to the current folder made absolute.
     std::string TypedPath() const;
     bool IsNameAccepted(const std::string& name);

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -24,6 +25,7 @@
 #include <memory>
 
 using orvo::CProcessDlg;
+using orvo::OutputType;
 using orvo::SubtitleStore;
 using orvo::test::DialogScript;
 using orvo::test::Find;
@@ -148,13 +150,49 @@ private slots:
         QCOMPARE(Get<QLineEdit>("nameEdit").text(), QString("OutputImg"));
         QCOMPARE(Get<QPlainTextEdit>("headerEdit").toPlainText(), kDefaultHeader);
         QCOMPARE(Get<QComboBox>("outputTypeCombo").currentText(), QString("DVD-1"));
-        QCOMPARE(Get<QComboBox>("outputTypeCombo").count(), 1);
-        QVERIFY(!Get<QComboBox>("outputTypeCombo").isEnabled());
+        QVERIFY(Get<QComboBox>("outputTypeCombo").isEnabled());
+        QCOMPARE(m_dialog->GetOutputType(), OutputType::Dvd1);
+        QVERIFY(Get<QPlainTextEdit>("headerEdit").isEnabled());
         QCOMPARE(Status(), QString());
         // The header is read with its default written into the database.
         QCOMPARE(
             m_db.ReadPropString("", "Header1", "", false),
             std::string("st_format 2\r\n\r\ndirectory\r\n\r\nSP_NUMBER\tSTART\tEND\tFILENAME"));
+    }
+
+    // VobSub is listed but cannot be chosen until a run can write it.
+    void outputTypeBoxOpensOnTheStoredTypeAndTheHeaderServesOnlyDvd1() {
+        m_db.WritePropInt("", "OutputType", 1);
+        Open();
+        auto& box = Get<QComboBox>("outputTypeCombo");
+        QCOMPARE(box.count(), 3);
+        QCOMPARE(box.itemText(0), QString("DVD-1"));
+        QCOMPARE(box.itemText(1), QString("spumux"));
+        QCOMPARE(box.itemText(2), QString("VobSub"));
+        const auto* items = qobject_cast<QStandardItemModel*>(box.model());
+        QVERIFY(items->item(0)->isEnabled());
+        QVERIFY(items->item(1)->isEnabled());
+        QVERIFY(!items->item(2)->isEnabled());
+        QCOMPARE(box.currentText(), QString("spumux"));
+        QCOMPARE(m_dialog->GetOutputType(), OutputType::Spumux);
+        QVERIFY(!Get<QPlainTextEdit>("headerEdit").isEnabled());
+
+        box.setFocus();
+        QTest::keyClick(&box, Qt::Key_Up);
+        QCOMPARE(m_dialog->GetOutputType(), OutputType::Dvd1);
+        QVERIFY(Get<QPlainTextEdit>("headerEdit").isEnabled());
+        // The keys pass over the disabled type.
+        QTest::keyClick(&box, Qt::Key_Down);
+        QTest::keyClick(&box, Qt::Key_Down);
+        QCOMPARE(box.currentText(), QString("spumux"));
+    }
+
+    // A stored number of a type this program cannot write opens on the default.
+    void outputTypeOfAnUnwritableTypeOpensOnDvd1() {
+        m_db.WritePropInt("", "OutputType", 2);
+        Open();
+        QCOMPARE(Get<QComboBox>("outputTypeCombo").currentText(), QString("DVD-1"));
+        QVERIFY(Get<QPlainTextEdit>("headerEdit").isEnabled());
     }
 
     void storedHeaderIsShownWithItsLines() {
@@ -315,6 +353,25 @@ private slots:
         QCOMPARE(m_db.IsKey("", "Marker"), !loaded);
         QVERIFY(StartEnabled());
         QCOMPARE(Status(), QString("3 Subtitles loaded !"));
+    }
+
+    // The list's own type replaces the one the dialog opened on, also by its absence.
+    void listConfigurationBringsItsOutputType() {
+        WriteText(m_folder->File("film.txt"), kThreeLines);
+        for (const int stored : {1, -1}) {
+            WriteConfiguration(m_folder->File("film.cfg"), [stored](kestrum::CPropDb& db) {
+                if (stored >= 0) {
+                    db.WritePropInt("", "OutputType", stored);
+                }
+            });
+            m_db.DeleteAll();
+            m_db.WritePropInt("", "OutputType", stored >= 0 ? 0 : 1);
+            Open();
+            Load(m_folder->File("film.txt"), {Press(QMessageBox::Yes)});
+            const OutputType expected = stored >= 0 ? OutputType::Spumux : OutputType::Dvd1;
+            QCOMPARE(m_dialog->GetOutputType(), expected);
+            QCOMPARE(Get<QPlainTextEdit>("headerEdit").isEnabled(), expected == OutputType::Dvd1);
+        }
     }
 
     // Yes is the question's default button: Enter loads the file.

@@ -7,6 +7,7 @@
 #include "corvoapp.h"
 #include "corvodlg.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -318,6 +319,38 @@ private slots:
     }
 
     // Yes and Start: the run draws with the list's look, and the window shows it.
+    // The tool's output is drawn in the four colours: the button says so during the run and
+    // after it.
+    void spumuxRunTicksTheDvdColoursAndWritesNoScript() {
+        WriteText(List(), kThreeShort);
+        Open();
+        QVERIFY(!Get<QPushButton>("dvdColorsButton").isChecked());
+        bool headerEnabled = true;
+        DialogScript script({Process([&headerEnabled](QDialog& dialog) {
+                                 auto& box = Find<QComboBox>(dialog, "outputTypeCombo");
+                                 box.setCurrentIndex(box.findText("spumux"));
+                                 headerEnabled =
+                                     Find<QPlainTextEdit>(dialog, "headerEdit").isEnabled();
+                             }),
+                             ChooseList()});
+        PressProcess();
+        QCOMPARE(script.Count(), 2);
+        QVERIFY(!headerEnabled);
+        QCOMPARE(Status(), QString("Finished! No errors found."));
+        for (const char* image :
+             {"OutputImg.1.png", "OutputImg.2.png", "OutputImg.3.png", "film.xml", "film.cfg"}) {
+            QVERIFY2(Exists(InFolder(image)), image);
+        }
+        QVERIFY(!Exists(InFolder("film.sst")));
+        QVERIFY(!Exists(InFolder("OutputImg.1.bmp")));
+        QVERIFY(Get<QPushButton>("dvdColorsButton").isChecked());
+        QVERIFY(m_window->GetRenderSettings().DvdColors);
+        kestrum::CPropDb configuration;
+        QVERIFY(configuration.Load(InFolder("film.cfg")));
+        QCOMPARE(configuration.ReadPropInt("", "OutputType", -1, false), 1);
+        QCOMPARE(configuration.ReadPropBool("", "DvdColors", 0, false), 1);
+    }
+
     void listConfigurationLookIsUsedAndShown() {
         WriteText(List(), kThreeShort);
         kestrum::CPropDb listLook;
