@@ -240,6 +240,42 @@ TEST_F(BatchTest, OutputTypeSpumuxWritesTheControlFileAndPngsAndIsStoredWithTheL
     EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 0);
 }
 
+// The authoring tool itself on a whole run, PAL and NTSC: it must add every subtitle. It exits 0
+// also when it skips one, so that only its report tells.
+TEST_F(BatchTest, TheAuthoringToolAddsEverySubtitleOfASpumuxRun) {
+    // The tools run through the shell, which finds them on the path.
+    const auto tool = [this](const std::string& command) {
+        return RunProgram({{"/bin/sh", "-c", command},
+                           m_dir.File("work"),
+                           EnvironmentWithout({}),
+                           m_dir.File("stdout"),
+                           m_dir.File("stderr")});
+    };
+    if (tool("command -v spumux && command -v ffmpeg").status != 0) {
+        GTEST_SKIP() << "spumux or ffmpeg is not installed: the spumux run is not checked by the "
+                        "authoring tool (scripts/install-deps installs them)";
+    }
+    WriteText(Work("film.txt"), "1\t00:00:00:10\t00:00:01:12\tThe harbour lights\r\n"
+                                "2\t00:00:02:00\t00:00:03:20\tTwo lines:\tboats & gulls\r\n"
+                                "3\t00:00:04:05\t00:00:05:00\t<Late> \"quoted\"\r\n");
+    for (const bool pal : {true, false}) {
+        kestrum::CPropDb look;
+        look.WritePropBool("", "PAL", pal ? 1 : 0);
+        ASSERT_TRUE(look.Save(Work("look.cfg")));
+        ASSERT_EQ(Orvo({"--batch", "film.txt", "--settings", "look.cfg", "--output-type", "spumux"})
+                      .status,
+                  0);
+        const std::string video = pal ? "color=black:s=720x576:r=25 -target pal-dvd"
+                                      : "color=black:s=720x480:r=30000/1001 -target ntsc-dvd";
+        const Result muxed =
+            tool("ffmpeg -v error -y -f lavfi -i " + video +
+                 " -t 6 video.mpg && spumux -m dvd film.xml < video.mpg > out.mpg");
+        EXPECT_EQ(muxed.status, 0) << muxed.err;
+        EXPECT_NE(muxed.err.find("3 subtitles added, 0 subtitles skipped"), std::string::npos)
+            << (pal ? "PAL: " : "NTSC: ") << muxed.err;
+    }
+}
+
 TEST_F(BatchTest, ASpumuxRunOfUnreadableTimesFailsBeforeWritingAnything) {
     WriteText(Work("film.txt"), "1\t00:00:01:00\t00:00:02:00\tOne\r\n"
                                 "2\t00:00:03:00\t00:00:03:29\tTwo\r\n");
