@@ -91,11 +91,21 @@ std::array<QRgb, 4> DvdClassColours(const RenderSettings& settings) {
 QImage DvdClassesOfKeyed(const QImage& keyed, bool antiAlias) {
     const QImage rgb = keyed.convertToFormat(QImage::Format_RGB32);
     QImage classes(rgb.size(), QImage::Format_Indexed8);
-    for (int y = 0; y < rgb.height(); ++y) {
+    // The size is read once: a call per pixel would cost as much as the classing itself. Most
+    // of a subtitle is long runs of one key, which keep the class of the pixel before.
+    const int width = rgb.width();
+    const int height = rgb.height();
+    QRgb last = 0xFF000000u | kBackgroundKey;
+    auto lastClass = static_cast<std::uint8_t>(ClassOfKeyed(last, antiAlias));
+    for (int y = 0; y < height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
         std::uint8_t* out = classes.scanLine(y);
-        for (int x = 0; x < rgb.width(); ++x) {
-            out[x] = static_cast<std::uint8_t>(ClassOfKeyed(in[x], antiAlias));
+        for (int x = 0; x < width; ++x) {
+            if (in[x] != last) {
+                last = in[x];
+                lastClass = static_cast<std::uint8_t>(ClassOfKeyed(last, antiAlias));
+            }
+            out[x] = lastClass;
         }
     }
     return classes;
@@ -106,9 +116,11 @@ void PaintDvdColours(const RenderSettings& settings, QImage& keyed) {
     if (keyed.format() != QImage::Format_RGB32) {
         keyed.convertTo(QImage::Format_RGB32);
     }
-    for (int y = 0; y < keyed.height(); ++y) {
+    const int width = keyed.width();
+    const int height = keyed.height();
+    for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<QRgb*>(keyed.scanLine(y));
-        for (int x = 0; x < keyed.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             row[x] = colours[static_cast<int>(ClassOfKeyed(row[x], settings.AntiAlias))];
         }
     }

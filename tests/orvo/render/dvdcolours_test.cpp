@@ -62,6 +62,31 @@ TEST(DvdClassTest, EachKeyedPixelFallsIntoTheClassOfTheLayersThatMadeIt) {
     }
 }
 
+// A picture of the cases above in runs and single pixels, its first pixel not the background:
+// each pixel's class is the one of its key, whatever stands before it.
+TEST(DvdClassTest, APictureOfKeysBecomesThePictureOfTheirClasses) {
+    const QRgb keys[] = {0xFF8000FF, 0xFF000000, 0xFF000000, 0xFF0000FF, 0xFF8000FF,
+                         0xFF8000FF, 0xFFFF00FF, 0xFF400040, 0xFF000000, 0xFFC000C0};
+    QImage keyed(static_cast<int>(std::size(keys)), 2, QImage::Format_RGB32);
+    for (int y = 0; y < keyed.height(); ++y) {
+        for (int x = 0; x < keyed.width(); ++x) {
+            keyed.setPixel(x, y, keys[(x + y) % std::size(keys)]);
+        }
+    }
+    for (const bool antiAlias : {true, false}) {
+        const QImage classes = DvdClassesOfKeyed(keyed, antiAlias);
+        ASSERT_EQ(classes.format(), QImage::Format_Indexed8);
+        ASSERT_EQ(classes.size(), keyed.size());
+        for (int y = 0; y < keyed.height(); ++y) {
+            for (int x = 0; x < keyed.width(); ++x) {
+                EXPECT_EQ(classes.constScanLine(y)[x],
+                          static_cast<int>(ClassOfKeyed(keyed.pixel(x, y), antiAlias)))
+                    << x << "," << y << " antialiased " << antiAlias;
+            }
+        }
+    }
+}
+
 struct ShadeCase {
     COLORREF text;
     COLORREF textBackground;
