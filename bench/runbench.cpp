@@ -2,7 +2,8 @@
 // time, processor time, subtitles per second and peak memory. The child's own resource usage
 // comes from wait4, so the figures are the program's alone.
 //
-// Then two lists of one hostile megabyte-long line each.
+// Then the first count again for each other output type, and two lists of one hostile
+// megabyte-long line each.
 //
 //   orvo_run_bench ORVO [COUNT...]      (default counts: 1000 10000)
 #include "common/childprogram.h"
@@ -33,8 +34,9 @@ struct Figures {
     double peakMb = 0;
 };
 
-// Subtitles of usual length: one or two lines, some with accents, one in twenty long enough
-// to wrap.
+// Subtitles of usual length, two seconds apart: one or two lines, some with accents, one in
+// twenty long enough to wrap. Their times are timecodes at 25 frames, as outputs that carry
+// times need.
 void WriteList(const std::filesystem::path& path, int count) {
     static const char* const kLines[] = {
         "I told you the ferry would be late.",
@@ -46,7 +48,11 @@ void WriteList(const std::filesystem::path& path, int count) {
     };
     std::ofstream out(path, std::ios::binary);
     for (int i = 0; i < count; ++i) {
-        out << i + 1 << "\t00:00:" << i % 60 << ":00\t00:00:" << i % 60 << ":12\t" << kLines[i % 6];
+        const int second = 2 * i;
+        char times[32];
+        std::snprintf(times, sizeof times, "%02d:%02d:%02d:00\t%02d:%02d:%02d:12", second / 3600,
+                      second / 60 % 60, second % 60, second / 3600, second / 60 % 60, second % 60);
+        out << i + 1 << '\t' << times << '\t' << kLines[i % 6];
         if (i % 2 == 1) {
             out << '\t' << kLines[(i + 3) % 6];
         }
@@ -63,9 +69,20 @@ double Seconds(const timeval& time) {
 
 // Runs one batch in folder; false when the program did not finish its run with one of the
 // statuses a finished run has (0, 3 with wrapped subtitles, 4 with text cut off).
-bool RunOnce(const std::string& program, const std::filesystem::path& folder, Figures& figures) {
+// An output type other than the default, with the extension of its images.
+struct OutputCase {
+    const char* type;
+    const char* extension;
+};
+
+constexpr OutputCase kDvd1 = {"dvd-1", ".bmp"};
+constexpr OutputCase kOtherOutputs[] = {{"spumux", ".png"}};
+
+bool RunOnce(const std::string& program, const std::filesystem::path& folder,
+             const OutputCase& output, Figures& figures) {
     const testsupport::ProgramStart run{{program, "--batch", (folder / "list.txt").string(),
-                                         "--settings", (folder / "defaults.cfg").string()},
+                                         "--settings", (folder / "defaults.cfg").string(),
+                                         "--output-type", output.type},
                                         folder.string(),
                                         testsupport::EnvironmentWithout({}),
                                         "/dev/null",
@@ -90,11 +107,12 @@ bool RunOnce(const std::string& program, const std::filesystem::path& folder, Fi
 // the bitmaps, the others replace them, as a rerun of a list does. Nothing is deleted until
 // the end: creating files just after many were deleted costs the file system extra work.
 bool Measure(const std::string& program, const std::filesystem::path& folder, int count,
-             Figures& median) {
+             Figures& median, const OutputCase& output = kDvd1) {
     std::vector<Figures> runs(kRepeats);
     for (Figures& figures : runs) {
-        if (!RunOnce(program, folder, figures) ||
-            !std::filesystem::exists(folder / ("OutputImg." + std::to_string(count) + ".bmp"))) {
+        if (!RunOnce(program, folder, output, figures) ||
+            !std::filesystem::exists(folder /
+                                     ("OutputImg." + std::to_string(count) + output.extension))) {
             std::fprintf(stderr, "orvo did not finish the run; see %s\n",
                          (folder / "stderr.txt").c_str());
             return false;
@@ -187,6 +205,21 @@ int main(int argc, char** argv) {
         std::printf("%10d %10.2f %12.0f %12.3f %10.2f %16.0f %10.1f\n", count, figures.wallSeconds,
                     rate, figures.wallSeconds * 1000 / count, figures.cpuSeconds,
                     count / figures.cpuSeconds, figures.peakMb);
+        met = met && rate >= kTargetRate && figures.peakMb <= kTargetPeakMb;
+    }
+    for (const OutputCase& output : kOtherOutputs) {
+        Figures figures;
+        const int count = counts.front();
+        const auto folder = root / output.type;
+        std::filesystem::create_directories(folder);
+        WriteList(folder / "list.txt", count);
+        if (!Measure(program, folder, count, figures, output)) {
+            return 1;
+        }
+        const double rate = count / figures.wallSeconds;
+        std::printf("%10d %10.2f %12.0f %12.3f %10.2f %16.0f %10.1f   %s\n", count,
+                    figures.wallSeconds, rate, figures.wallSeconds * 1000 / count,
+                    figures.cpuSeconds, count / figures.cpuSeconds, figures.peakMb, output.type);
         met = met && rate >= kTargetRate && figures.peakMb <= kTargetPeakMb;
     }
     const bool hostileMet = MeasureHostile(program, root);
