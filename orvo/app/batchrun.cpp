@@ -86,6 +86,9 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
     if (options.header) {
         db.WritePropString("", "Header1", *options.header);
     }
+    if (options.language) {
+        WriteIndexLanguage(db, *options.language);
+    }
     // The run reads its look from the database, and the list configuration file keeps it.
     if (options.dvdColors) {
         db.WritePropBool("", "DvdColors", 1);

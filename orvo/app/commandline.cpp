@@ -2,6 +2,7 @@
 
 #include "generationrun.h"
 #include "imagename.h"
+#include "vobsubwriter.h"
 
 #include <kestrum/util/textnotation.h>
 
@@ -25,6 +26,7 @@ const char* const kConvert = "convert";
 const char* const kOutput = "output";
 const char* const kDvdColors = "dvd-colors";
 const char* const kOutputType = "output-type";
+const char* const kLang = "lang";
 
 // Latin-1 maps every byte to one character and back, so file names and texts that are not
 // valid UTF-8 pass through the parser unchanged.
@@ -92,9 +94,14 @@ CommandLine::CommandLine() {
         {kOutputType,
          QStringLiteral("What the run writes: %1. dvd-1 is the script file and bitmaps; spumux "
                         "is LIST.xml and PNGs in the DVD colours for the DVD authoring tool, "
-                        "with times from the timecodes (default: the stored one, else dvd-1).")
+                        "with times from the timecodes; vobsub is LIST.idx and LIST.sub for "
+                        "players, timed alike (default: the stored one, else dvd-1).")
              .arg(QString::fromStdString(OutputTypeNames())),
          "type"},
+        {kLang,
+         "Language code of the VobSub index: two or three lowercase letters (default: the "
+         "stored one, else en).",
+         "code"},
         {kFps,
          QStringLiteral("Frame rate of the timecodes: %1 (default: the stored one, else 25 for "
                         "PAL and 29.97 drop-frame for NTSC).")
@@ -139,7 +146,7 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
         parsed.error = "--output belongs to --convert.";
         return parsed;
     }
-    for (const char* batchOnly : {kDvdColors, kOutputType}) {
+    for (const char* batchOnly : {kDvdColors, kOutputType, kLang}) {
         if (m_parser.isSet(batchOnly) && !m_parser.isSet(kBatch)) {
             parsed.error = std::string("--") + batchOnly + " belongs to --batch.";
             return parsed;
@@ -173,6 +180,12 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
                 "Invalid output type '" + *text + "': give one of " + OutputTypeNames() + ".";
             return parsed;
         }
+    }
+    options.language = OptionalValue(m_parser, kLang);
+    if (options.language && !IsIndexLanguage(*options.language)) {
+        parsed.error = "Invalid language '" + *options.language +
+                       "': give two or three lowercase letters, as en or deu.";
+        return parsed;
     }
     options.imgName = OptionalValue(m_parser, kName);
     if (options.imgName) {

@@ -25,6 +25,7 @@ struct BatchOptions {
     std::optional<std::string> header;
     bool dvdColors = false; // switches the look's DVD colours on for this run and the list
     std::optional<OutputType> outputType;
+    std::optional<std::string> language; // of a VobSub index, stored with the list
 };
 
 enum class CommandLineRequest { Batch, Convert, Window, Help, Version, UsageError };

@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
-#include <QStandardItemModel>
 #include <QStringList>
 
 #include <algorithm>
@@ -112,15 +111,12 @@ void CProcessDlg::CreateControls() {
     m_startIndex->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(kMaxStartIndexDigits)), m_startIndex));
     m_outputType = Named(new QComboBox(this), "outputTypeCombo", "Export format.");
-    // By their stored numbers; VobSub is listed for what is coming, but a run cannot write it
-    // yet.
+    // By their stored numbers.
     for (const auto& [text, type] :
          {std::pair{"DVD-1", OutputType::Dvd1}, std::pair{"spumux", OutputType::Spumux},
           std::pair{"VobSub", OutputType::VobSub}}) {
         m_outputType->addItem(QString::fromLatin1(text), static_cast<int>(type));
     }
-    auto* types = qobject_cast<QStandardItemModel*>(m_outputType->model());
-    types->item(static_cast<int>(OutputType::VobSub))->setEnabled(false);
     m_frameRate = Named(new QComboBox(this), "frameRateCombo", "Frame rate of the timecodes.");
     for (const FrameRate& rate : FrameRates()) {
         m_frameRate->addItem(QString::fromLatin1(rate.name));

@@ -11,6 +11,7 @@
 #include "subtitletimes.h"
 #include "texts.h"
 #include "timecodecheck.h"
+#include "vobsuboutput.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/util/cstringhelper.h>
@@ -300,6 +301,49 @@ void RunSpumux(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     FinishRun(outcome, settings, renderer, canvas, texts::kPicturesListed, host);
 }
 
+// The run of the subtitle pair LIST.sub and LIST.idx, after the list configuration file. The
+// pair is written at the end, also of a stopped run, and holds only the subtitles coded.
+void RunVobSub(kestrum::CPropDb& db, const SubtitleStore& store, const RunParameters& parameters,
+               std::vector<SubtitleTimes> times, const VobSubSettings& vobSub,
+               const RenderSettings& settings, const SubtitleRenderer& renderer, QImage& canvas,
+               GenerationHost& host, RunOutcome& outcome) {
+    kestrum::CStringHelper helper;
+    std::string base = helper.ChangeFileExtension(parameters.LastPath, "");
+    base.pop_back();
+    const std::string folder = helper.GetFilePath(base);
+    const std::string name = helper.GetFileTitle(base);
+    kestrum::RemoveStaleTemporaries(folder.empty() ? "." : folder, [&](std::string_view stale) {
+        return stale == name + ".idx" || stale == name + ".sub";
+    });
+    if (!SaveListConfiguration(db, parameters.LastPath, host)) {
+        ++outcome.filesNotWritten;
+    }
+    VobSubOutput output(settings, renderer, vobSub, std::move(times), base, parameters.StartIndex);
+    std::vector<ScriptEntry> written;
+    DrawAndSave(store, parameters, output, canvas, host, outcome, written);
+    if (!output.WritePair(host)) {
+        ++outcome.filesNotWritten;
+    }
+    FinishRun(outcome, settings, renderer, canvas, texts::kSubtitlesCoded, host);
+}
+
+// Why a VobSub run of the list cannot start; none when it can. Its packs would replace a list
+// that has their name (a MicroDVD film.sub), and a language the index cannot hold or a missing
+// encoder would leave the run with nothing to write.
+std::optional<std::string> VobSubProblem(const RunParameters& parameters,
+                                         const VobSubSettings& vobSub) {
+    kestrum::CStringHelper helper;
+    const std::string packs = helper.ChangeFileExtension(parameters.LastPath, "sub");
+    if (IsTheList(packs, parameters.LastPath)) {
+        return "The subtitles cannot be written to " + packs + ": it is the subtitle list.";
+    }
+    const std::string problem = VobSubWriter(vobSub).Problem();
+    if (!problem.empty()) {
+        return "The subtitles cannot be written: " + problem + ".";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 GenerationHost::~GenerationHost() = default;
@@ -329,8 +373,10 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     std::string storedLastPath;
     LoadLookSettings(db, settings, storedLastPath);
     const bool spumux = parameters.outputType == OutputType::Spumux;
-    // A subpicture holds four colours: the tool's output is always drawn in them.
-    settings.DvdColors = settings.DvdColors || spumux;
+    const bool vobSub = parameters.outputType == OutputType::VobSub;
+    const bool subpictures = spumux || vobSub;
+    // A subpicture holds four colours: its outputs are always drawn in them.
+    settings.DvdColors = settings.DvdColors || subpictures;
     if (const auto problem = DvdColoursProblem(settings)) {
         host.ShowNote(*problem);
         outcome.refused = true;
@@ -338,10 +384,20 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     }
     // Times the tool cannot be given stop the run before anything is written.
     StoreTimes times;
-    if (spumux) {
+    if (subpictures) {
         times = ReadStoreTimes(store, parameters.frameRate);
         if (!times.problem.empty()) {
             host.ShowNote(times.problem);
+            outcome.refused = true;
+            return outcome;
+        }
+    }
+    const VobSubSettings vobSubSettings{settings.PAL ? QSize(kCanvasWidth, kPalHeight)
+                                                     : QSize(kCanvasWidth, kNtscHeight),
+                                        DvdClassColours(settings), ReadIndexLanguage(db)};
+    if (vobSub) {
+        if (const auto problem = VobSubProblem(parameters, vobSubSettings)) {
+            host.ShowNote(*problem);
             outcome.refused = true;
             return outcome;
         }
@@ -357,7 +413,7 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     // Read (and stored when missing) before the run's keys, as the configuration file has always
     // ordered them.
     const std::string header =
-        spumux ? std::string() : db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
+        subpictures ? std::string() : db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
     db.WritePropString("", "ImgName", parameters.ImgName);
     WriteOutputType(db, parameters.outputType);
     db.WritePropInt("", "StartIndex", parameters.StartIndex);
@@ -368,6 +424,9 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     if (spumux) {
         RunSpumux(db, store, parameters, std::move(times.times), settings, renderer, canvas, host,
                   outcome);
+    } else if (vobSub) {
+        RunVobSub(db, store, parameters, std::move(times.times), vobSubSettings, settings, renderer,
+                  canvas, host, outcome);
     } else {
         RunDvd1(db, store, parameters, header, settings, renderer, canvas, host, outcome);
     }

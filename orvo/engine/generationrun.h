@@ -90,7 +90,9 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
 // file to list only the bitmaps written.
 // A spumux run is always drawn in the DVD colours and needs every subtitle's times at the rate
 // (else nothing is written); it writes no script file but PNGs and, at the end, the control
-// file LIST.xml that lists the pictures written.
+// file LIST.xml that lists the pictures written. A VobSub run is drawn and timed alike and writes
+// no images but, at the end, LIST.sub and LIST.idx with the subtitles coded; a list that LIST.sub
+// would replace, or a stored "Language" the index cannot hold, writes nothing.
 RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
                            const RunParameters& parameters, RenderSettings& settings,
                            SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host);

@@ -8,11 +8,14 @@ namespace {
 
 constexpr const char* kKey = "OutputType";
 constexpr int kAbsent = -1;
+constexpr const char* kLanguageKey = "Language";
+constexpr const char* kDefaultLanguage = "en";
 
-// The types a run can write so far, by their command line names.
-constexpr std::array<std::pair<std::string_view, OutputType>, 2> kNames{{
+// The types a run can write, by their command line names.
+constexpr std::array<std::pair<std::string_view, OutputType>, 3> kNames{{
     {"dvd-1", OutputType::Dvd1},
     {"spumux", OutputType::Spumux},
+    {"vobsub", OutputType::VobSub},
 }};
 
 } // namespace
@@ -32,6 +35,17 @@ void WriteOutputType(kestrum::CPropDb& db, OutputType type) {
         return;
     }
     db.WritePropInt("", kKey, static_cast<int>(type));
+}
+
+std::string ReadIndexLanguage(kestrum::CPropDb& db) {
+    return db.ReadPropString("", kLanguageKey, kDefaultLanguage, false);
+}
+
+void WriteIndexLanguage(kestrum::CPropDb& db, const std::string& language) {
+    if (language == kDefaultLanguage && !db.IsKey("", kLanguageKey)) {
+        return;
+    }
+    db.WritePropString("", kLanguageKey, language);
 }
 
 std::optional<OutputType> FindOutputType(std::string_view name) {

@@ -23,10 +23,17 @@ OutputType ReadOutputType(kestrum::CPropDb& db);
 // that the files of a list that never had another type stay as they were.
 void WriteOutputType(kestrum::CPropDb& db, OutputType type);
 
-// The type of a name as the command line takes it: "dvd-1" or "spumux"; none for any other.
+// The language of a VobSub index as stored under "Language": "en" when none is.
+std::string ReadIndexLanguage(kestrum::CPropDb& db);
+
+// Stores the language; "en" only over a stored value, as the type.
+void WriteIndexLanguage(kestrum::CPropDb& db, const std::string& language);
+
+// The type of a name as the command line takes it: "dvd-1", "spumux" or "vobsub"; none for any
+// other.
 std::optional<OutputType> FindOutputType(std::string_view name);
 
-// "dvd-1, spumux", for help and messages.
+// "dvd-1, spumux, vobsub", for help and messages.
 std::string OutputTypeNames();
 
 } // namespace orvo

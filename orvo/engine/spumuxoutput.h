@@ -1,8 +1,7 @@
 #pragma once
 
-#include "runoutput.h"
 #include "spumuxwriter.h"
-#include "subtitletimes.h"
+#include "subpictureoutput.h"
 
 #include <vector>
 
@@ -10,14 +9,13 @@ namespace orvo {
 
 // A run's output for the authoring tool: each subtitle drawn in its four classes, written as a
 // palette PNG at its times, and the control file that lists the pictures written.
-class SpumuxOutput : public RunOutput {
+class SpumuxOutput : public SubpictureOutput {
 public:
     // times: one per subtitle of the store, as ReadStoreTimes gives them.
     SpumuxOutput(const RenderSettings& settings, const SubtitleRenderer& renderer,
                  SpumuxWriter::Options options, std::vector<SubtitleTimes> times);
 
     std::string ImageFileName(int number) const override;
-    RenderResult Draw(const std::string& text, QImage& canvas) override;
     Saved Save(const QImage& canvas, std::size_t index, int number, GenerationHost& host) override;
 
     // Replaces the control file with the pictures written so far. False, told to the host, when
@@ -25,14 +23,10 @@ public:
     bool WriteControl(GenerationHost& host) const;
 
 private:
-    const RenderSettings& m_settings;
-    const SubtitleRenderer& m_renderer;
     std::string m_folder;
     std::string m_imageName;
     std::string m_controlPath;
     SpumuxWriter m_writer;
-    std::vector<SubtitleTimes> m_times;
-    Subpicture m_subpicture; // the classes of the subtitle drawn last
 };
 
 } // namespace orvo

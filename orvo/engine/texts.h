@@ -32,6 +32,7 @@ constexpr const char* kFinishedLineBreaks = "Finished! Additional line breaks in
 constexpr const char* kFinishedTextCutOff = "Finished! Text cut off in %d bitmaps.";
 constexpr const char* kFinishedNotWritten = "Finished! %d files could not be written.";
 constexpr const char* kImagesGenerated = "%d of %d images generated; the script file lists them.";
+constexpr const char* kSubtitlesCoded = "%d of %d subtitles coded; the index lists them.";
 constexpr const char* kPicturesListed = "%d of %d images generated; the control file lists them.";
 constexpr const char* kMoreNotWritten = "... and %d more files could not be written";
 constexpr const char* kTimecodeWarnings = "Timecode warnings in %d subtitles:";

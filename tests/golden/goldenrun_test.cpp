@@ -44,6 +44,11 @@ std::string ListName() {
     const std::set<std::string> extensions = {".txt", ".srt", ".vtt", ".ass", ".ssa", ".sub"};
     std::string list;
     for (const auto& entry : fs::directory_iterator(g_case)) {
+        // A .sub beside its .idx is the packs a VobSub run wrote, not a list.
+        const fs::path index = fs::path(entry.path()).replace_extension(".idx");
+        if (entry.path().extension() == ".sub" && fs::exists(index)) {
+            continue;
+        }
         if (extensions.contains(entry.path().extension().string())) {
             EXPECT_TRUE(list.empty()) << "more than one list in " << g_case;
             list = entry.path().filename().string();

@@ -74,6 +74,15 @@ protected:
 
     std::string Work(const std::string& name) const { return m_dir.File("work/" + name); }
 
+    // Another program in the work folder, through the shell, which finds it on the path.
+    Result Tool(const std::string& command) const {
+        return RunProgram({{"/bin/sh", "-c", command},
+                           m_dir.File("work"),
+                           EnvironmentWithout({}),
+                           m_dir.File("stdout"),
+                           m_dir.File("stderr")});
+    }
+
     std::vector<std::string> WorkFiles() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path() / "work")) {
@@ -243,15 +252,7 @@ TEST_F(BatchTest, OutputTypeSpumuxWritesTheControlFileAndPngsAndIsStoredWithTheL
 // The authoring tool itself on a whole run, PAL and NTSC: it must add every subtitle. It exits 0
 // also when it skips one, so that only its report tells.
 TEST_F(BatchTest, TheAuthoringToolAddsEverySubtitleOfASpumuxRun) {
-    // The tools run through the shell, which finds them on the path.
-    const auto tool = [this](const std::string& command) {
-        return RunProgram({{"/bin/sh", "-c", command},
-                           m_dir.File("work"),
-                           EnvironmentWithout({}),
-                           m_dir.File("stdout"),
-                           m_dir.File("stderr")});
-    };
-    if (tool("command -v spumux && command -v ffmpeg").status != 0) {
+    if (Tool("command -v spumux && command -v ffmpeg").status != 0) {
         GTEST_SKIP() << "spumux or ffmpeg is not installed: the spumux run is not checked by the "
                         "authoring tool (scripts/install-deps installs them)";
     }
@@ -268,12 +269,52 @@ TEST_F(BatchTest, TheAuthoringToolAddsEverySubtitleOfASpumuxRun) {
         const std::string video = pal ? "color=black:s=720x576:r=25 -target pal-dvd"
                                       : "color=black:s=720x480:r=30000/1001 -target ntsc-dvd";
         const Result muxed =
-            tool("ffmpeg -v error -y -f lavfi -i " + video +
+            Tool("ffmpeg -v error -y -f lavfi -i " + video +
                  " -t 6 video.mpg && spumux -m dvd film.xml < video.mpg > out.mpg");
         EXPECT_EQ(muxed.status, 0) << muxed.err;
         EXPECT_NE(muxed.err.find("3 subtitles added, 0 subtitles skipped"), std::string::npos)
             << (pal ? "PAL: " : "NTSC: ") << muxed.err;
     }
+}
+
+// The players' tools on a whole run: one subtitle packet per subtitle, at its start to the
+// millisecond, and the index accepted for a Matroska file. The language is stored with the list.
+TEST_F(BatchTest, TheToolsOfPlayersReadAVobSubRun) {
+    if (Tool("command -v ffprobe && command -v mkvmerge").status != 0) {
+        GTEST_SKIP() << "ffprobe or mkvmerge is not installed: the VobSub run is not checked by "
+                        "them (scripts/install-deps installs them)";
+    }
+    WriteText(Work("film.txt"), "1\t00:00:00:10\t00:00:01:12\tThe harbour lights\r\n"
+                                "2\t00:00:02:00\t00:00:03:20\tTwo lines:\tboats & gulls\r\n"
+                                "3\t00:01:04:05\t00:01:05:00\t<Late> \"quoted\"\r\n");
+    ASSERT_EQ(Orvo({"--batch", "film.txt", "--output-type", "vobsub", "--lang", "de"}).status, 0);
+    EXPECT_EQ(WorkFiles(),
+              (std::vector<std::string>{"film.cfg", "film.idx", "film.sub", "film.txt"}));
+
+    const Result probed = Tool("ffprobe -v error -select_streams s:0 -show_entries "
+                               "stream=codec_name:stream_tags=language:packet=pts_time "
+                               "-of default=noprint_wrappers=1 film.idx");
+    ASSERT_EQ(probed.status, 0) << probed.err;
+    EXPECT_EQ(probed.out, "pts_time=0.400000\npts_time=2.000000\npts_time=64.200000\n"
+                          "codec_name=dvd_subtitle\nTAG:language=de\n");
+    const Result muxed = Tool("mkvmerge -o film.mks film.idx");
+    EXPECT_EQ(muxed.status, 0) << muxed.out;
+
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(Work("film.cfg")));
+    EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 2);
+    EXPECT_EQ(saved.ReadPropString("", "Language", "", false), "de");
+}
+
+// A list called film.sub (as MicroDVD lists are) would be replaced by the packs.
+TEST_F(BatchTest, AVobSubRunNeverReplacesItsList) {
+    const std::string list = "1\t00:00:01:00\t00:00:02:00\tOne\r\n";
+    WriteText(Work("film.sub"), list);
+    const Result result = Orvo({"--batch", "film.sub", "--output-type", "vobsub"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("it is the subtitle list"), std::string::npos) << result.out;
+    EXPECT_EQ(WorkFiles(), std::vector<std::string>{"film.sub"});
+    EXPECT_EQ(ReadText(Work("film.sub")), list);
 }
 
 TEST_F(BatchTest, ASpumuxRunOfUnreadableTimesFailsBeforeWritingAnything) {
@@ -301,7 +342,10 @@ TEST_F(BatchTest, UsageErrorsExitWithTwo) {
                                                {"--batch", "film.txt", "extra"},
                                                {"--convert", "film.txt", "--dvd-colors"},
                                                {"--dvd-colors"},
-                                               {"--batch", "film.txt", "--output-type", "vobsub"},
+                                               {"--batch", "film.txt", "--output-type", "VobSub"},
+                                               {"--batch", "film.txt", "--lang", "EN"},
+                                               {"--batch", "film.txt", "--lang", "en, index"},
+                                               {"--convert", "film.txt", "--lang", "de"},
                                                {"--batch", "film.txt", "--output-type", "DVD-1"},
                                                {"--convert", "film.txt", "--output-type", "spumux"},
                                                {"--output-type", "spumux"},

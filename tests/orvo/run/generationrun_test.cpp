@@ -4,6 +4,7 @@
 #include "spumuxoutput.h"
 #include "subtitlerenderer.h"
 #include "texts.h"
+#include "vobsuboutput.h"
 
 #include "runtestsupport.h"
 
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <set>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -605,6 +607,135 @@ TEST_F(SpumuxRunTest, TheControlFileNeverReplacesTheList) {
     ASSERT_EQ(m_host.failures.size(), 1u);
     EXPECT_EQ(m_host.failures[0],
               std::make_pair(m_dir.File("film.xml"), std::string("it is the subtitle list")));
+}
+
+class VobSubRunTest : public StartGenerationTest {
+protected:
+    void SetUp() override { m_parameters.outputType = OutputType::VobSub; }
+
+    // The index's timestamp lines, in its order.
+    std::vector<std::string> Timestamps() const {
+        std::vector<std::string> lines;
+        std::istringstream index(ReadText(m_dir.File("film.idx")));
+        for (std::string line; std::getline(index, line);) {
+            if (line.starts_with("timestamp: ")) {
+                lines.push_back(line.substr(11, 12));
+            }
+        }
+        return lines;
+    }
+};
+
+TEST_F(VobSubRunTest, WritesTheIndexAndItsPacksButNoScriptNorImages) {
+    m_parameters.StartIndex = 12;
+    const RunOutcome outcome = Start({kShort, kThree});
+
+    EXPECT_EQ(outcome.imagesWritten, 2);
+    EXPECT_EQ(Timestamps(), (std::vector<std::string>{"00:00:01:000", "00:00:05:000"}));
+    const std::string index = ReadText(m_dir.File("film.idx"));
+    EXPECT_TRUE(index.find("size: 720x576\n") != std::string::npos) << index;
+    EXPECT_TRUE(index.find("id: en, index: 0\n") != std::string::npos) << index;
+    // Two subtitles of one pack each: the packs are 2048 bytes.
+    EXPECT_EQ(std::filesystem::file_size(m_dir.File("film.sub")), 2u * 2048u);
+    EXPECT_FALSE(Exists(m_dir.File("film.sst")));
+    EXPECT_FALSE(Exists(m_dir.File("OutputImg.12.bmp")));
+    EXPECT_TRUE(m_host.failures.empty());
+    EXPECT_EQ(m_host.statuses.back(), "Finished! No errors found.");
+
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(m_dir.File("film.cfg")));
+    EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 2);
+    EXPECT_EQ(saved.ReadPropBool("", "DvdColors", 0, false), 1);
+    // The default language is not stored, so that the file stays as it was.
+    EXPECT_FALSE(saved.IsKey("", "Language"));
+    EXPECT_FALSE(saved.IsKey("", "Header1"));
+}
+
+TEST_F(VobSubRunTest, TheStoredLanguageNamesTheIndexAndABadOneWritesNothing) {
+    m_db.WritePropString("", "Language", "deu");
+    Start({kShort});
+    EXPECT_NE(ReadText(m_dir.File("film.idx")).find("id: deu, index: 0\n"), std::string::npos);
+
+    std::filesystem::remove_all(m_dir.Path());
+    std::filesystem::create_directory(m_dir.Path());
+    m_host = FakeHost();
+    m_db.WritePropString("", "Language", "en\nid: xx");
+    const RunOutcome outcome = Start({kShort});
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+    ASSERT_EQ(m_host.notes.size(), 1u);
+    EXPECT_NE(m_host.notes[0].find("two or three lowercase letters"), std::string::npos);
+}
+
+// A MicroDVD list is called film.sub: the packs would replace it.
+TEST_F(VobSubRunTest, AListThePacksWouldReplaceWritesNothing) {
+    const std::string list = "{25}{50}One\n";
+    WriteText(m_dir.File("film.sub"), list);
+    m_parameters.LastPath = m_dir.File("film.sub");
+    const RunOutcome outcome = Start({kShort});
+
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_EQ(ReadText(m_dir.File("film.sub")), list);
+    EXPECT_FALSE(Exists(m_dir.File("film.idx")));
+    EXPECT_FALSE(Exists(m_dir.File("film.cfg")));
+    EXPECT_EQ(m_host.notes,
+              std::vector<std::string>{"The subtitles cannot be written to " +
+                                       m_dir.File("film.sub") + ": it is the subtitle list."});
+    EXPECT_EQ(m_host.steps, 0);
+}
+
+TEST_F(VobSubRunTest, TimesThatCannotBeReadAtTheRateWriteNothing) {
+    const RunOutcome outcome = Start({kShort, "2\t00:00:03:00\t00:00:03:25\tTwo"});
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+}
+
+TEST_F(VobSubRunTest, TestModeWritesOnlyTheConfigurationFile) {
+    m_host.testMode = true;
+    const RunOutcome outcome = Start({kShort, kTwoLines});
+
+    EXPECT_EQ(outcome.imagesWritten, 0);
+    EXPECT_FALSE(Exists(m_dir.File("film.idx")));
+    EXPECT_FALSE(Exists(m_dir.File("film.sub")));
+    EXPECT_TRUE(Exists(m_dir.File("film.cfg")));
+}
+
+TEST_F(VobSubRunTest, AStoppedRunWritesTheSubtitlesCodedSoFar) {
+    m_host.escapeFromStep = 2;
+    m_host.answer = false;
+    const RunOutcome outcome = Start({kShort, kTwoLines, kThree});
+
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(Timestamps(), (std::vector<std::string>{"00:00:01:000", "00:00:03:000"}));
+    EXPECT_EQ(m_host.notes,
+              std::vector<std::string>{"2 of 3 subtitles coded; the index lists them."});
+}
+
+TEST_F(VobSubRunTest, APairThatCannotBeWrittenIsReported) {
+    std::filesystem::create_directory(m_dir.File("film.sub"));
+    const RunOutcome outcome = Start({kShort});
+
+    EXPECT_EQ(outcome.filesNotWritten, 1);
+    ASSERT_EQ(m_host.failures.size(), 1u);
+    EXPECT_EQ(m_host.failures[0].first, m_dir.File("film.idx"));
+    EXPECT_FALSE(Exists(m_dir.File("film.idx")));
+}
+
+// There is no image file: the Error Log names the subtitle by its number and start.
+TEST_F(VobSubRunTest, ASubtitleThatCannotBeCodedIsNamedByNumberAndStart) {
+    const VobSubSettings vobSub{QSize(720, 576), DvdClassColours(m_settings), "en"};
+    VobSubOutput output(m_settings, m_renderer, vobSub, {{1000000, 2000000}, {61500000, 62000000}},
+                        m_dir.File("film"), 7);
+    EXPECT_EQ(output.ImageFileName(8), "subtitle 8 (00:01:01:500)");
+    // Nothing drawn: no picture of the index's size to code.
+    EXPECT_EQ(output.Save(m_canvas, 1, 8, m_host), RunOutput::Saved::Failed);
+    ASSERT_EQ(m_host.failures.size(), 1u);
+    EXPECT_EQ(m_host.failures[0].first, "subtitle 8 (00:01:01:500)");
+
+    output.Draw("One", m_canvas);
+    EXPECT_EQ(output.Save(m_canvas, 0, 7, m_host), RunOutput::Saved::Written);
+    ASSERT_TRUE(output.WritePair(m_host));
+    EXPECT_EQ(Timestamps(), std::vector<std::string>{"00:00:01:000"});
 }
 
 } // namespace

@@ -21,7 +21,12 @@ TEST(OutputType, TheDefaultIsNeverAddedToAFileThatLacksIt) {
 }
 
 TEST(OutputType, AStoredTypeThisProgramCannotWriteIsTheDefault) {
-    for (const int stored : {2, 3, -1, 1000}) {
+    {
+        kestrum::CPropDb db;
+        db.WritePropInt("", "OutputType", 2);
+        EXPECT_EQ(ReadOutputType(db), OutputType::VobSub);
+    }
+    for (const int stored : {3, -1, 1000}) {
         kestrum::CPropDb db;
         db.WritePropInt("", "OutputType", stored);
         EXPECT_EQ(ReadOutputType(db), OutputType::Dvd1) << stored;
@@ -31,10 +36,24 @@ TEST(OutputType, AStoredTypeThisProgramCannotWriteIsTheDefault) {
 TEST(OutputType, OnlyTheTypesARunCanWriteHaveNames) {
     EXPECT_EQ(FindOutputType("dvd-1"), OutputType::Dvd1);
     EXPECT_EQ(FindOutputType("spumux"), OutputType::Spumux);
-    for (const char* other : {"vobsub", "DVD-1", "Spumux", "", "1", "spumux "}) {
+    EXPECT_EQ(FindOutputType("vobsub"), OutputType::VobSub);
+    for (const char* other : {"VobSub", "DVD-1", "Spumux", "", "1", "spumux ", "vobsub\n"}) {
         EXPECT_FALSE(FindOutputType(other)) << other;
     }
-    EXPECT_EQ(OutputTypeNames(), "dvd-1, spumux");
+    EXPECT_EQ(OutputTypeNames(), "dvd-1, spumux, vobsub");
+}
+
+TEST(OutputType, TheDefaultLanguageIsNeverAddedToAFileThatLacksIt) {
+    kestrum::CPropDb db;
+    EXPECT_EQ(ReadIndexLanguage(db), "en");
+    EXPECT_FALSE(db.IsKey("", "Language"));
+    WriteIndexLanguage(db, "en");
+    EXPECT_FALSE(db.IsKey("", "Language"));
+
+    WriteIndexLanguage(db, "fra");
+    EXPECT_EQ(ReadIndexLanguage(db), "fra");
+    WriteIndexLanguage(db, "en");
+    EXPECT_EQ(db.ReadPropString("", "Language", "", false), "en");
 }
 
 } // namespace

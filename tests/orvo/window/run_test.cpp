@@ -351,6 +351,30 @@ private slots:
         QCOMPARE(configuration.ReadPropBool("", "DvdColors", 0, false), 1);
     }
 
+    // The players' pair: no image files, and the four colours ticked as for the tool.
+    void vobSubRunTicksTheDvdColoursAndWritesThePair() {
+        WriteText(List(), kThreeShort);
+        Open();
+        DialogScript script({Process([](QDialog& dialog) {
+                                 auto& box = Find<QComboBox>(dialog, "outputTypeCombo");
+                                 box.setCurrentIndex(box.findText("VobSub"));
+                             }),
+                             ChooseList()});
+        PressProcess();
+        QCOMPARE(script.Count(), 2);
+        QCOMPARE(Status(), QString("Finished! No errors found."));
+        for (const char* file : {"film.idx", "film.sub", "film.cfg"}) {
+            QVERIFY2(Exists(InFolder(file)), file);
+        }
+        QVERIFY(!Exists(InFolder("film.sst")));
+        QVERIFY(!Exists(InFolder("OutputImg.1.png")));
+        QVERIFY(!Exists(InFolder("OutputImg.1.bmp")));
+        QVERIFY(Get<QPushButton>("dvdColorsButton").isChecked());
+        kestrum::CPropDb configuration;
+        QVERIFY(configuration.Load(InFolder("film.cfg")));
+        QCOMPARE(configuration.ReadPropInt("", "OutputType", -1, false), 2);
+    }
+
     void listConfigurationLookIsUsedAndShown() {
         WriteText(List(), kThreeShort);
         kestrum::CPropDb listLook;
