@@ -69,14 +69,20 @@ double Seconds(const timeval& time) {
 
 // Runs one batch in folder; false when the program did not finish its run with one of the
 // statuses a finished run has (0, 3 with wrapped subtitles, 4 with text cut off).
-// An output type other than the default, with the extension of its images.
+// An output type, with the extension of its images; one without images names the file that
+// its finished run leaves instead.
 struct OutputCase {
     const char* type;
     const char* extension;
+    const char* finishedFile = nullptr;
+
+    std::string Finished(int count) const {
+        return finishedFile ? finishedFile : "OutputImg." + std::to_string(count) + extension;
+    }
 };
 
 constexpr OutputCase kDvd1 = {"dvd-1", ".bmp"};
-constexpr OutputCase kOtherOutputs[] = {{"spumux", ".png"}};
+constexpr OutputCase kOtherOutputs[] = {{"spumux", ".png"}, {"vobsub", "", "list.idx"}};
 
 bool RunOnce(const std::string& program, const std::filesystem::path& folder,
              const OutputCase& output, Figures& figures) {
@@ -111,8 +117,7 @@ bool Measure(const std::string& program, const std::filesystem::path& folder, in
     std::vector<Figures> runs(kRepeats);
     for (Figures& figures : runs) {
         if (!RunOnce(program, folder, output, figures) ||
-            !std::filesystem::exists(folder /
-                                     ("OutputImg." + std::to_string(count) + output.extension))) {
+            !std::filesystem::exists(folder / output.Finished(count))) {
             std::fprintf(stderr, "orvo did not finish the run; see %s\n",
                          (folder / "stderr.txt").c_str());
             return false;
