@@ -93,8 +93,7 @@ CProcessDlg::CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* pa
     m_header->setPlainText(DisplayText(m_shownHeader));
     ShowFrameRate(m_db.ReadPropString("", "FrameRate", std::string(), false));
     ShowOutputType(ReadOutputType(m_db));
-    connect(m_outputType, &QComboBox::currentIndexChanged, this,
-            [this] { m_header->setEnabled(GetOutputType() == OutputType::Dvd1); });
+    connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::EnableHeader);
     connect(m_load, &QPushButton::clicked, this, &CProcessDlg::OnLoad);
     connect(m_frameRate, &QComboBox::currentIndexChanged, this, &CProcessDlg::OnFrameRateChanged);
     connect(m_start, &QPushButton::clicked, this, &CProcessDlg::accept);
@@ -161,7 +160,9 @@ void CProcessDlg::PlaceControls() {
     outputLayout->addWidget(m_startIndex, 0, 3);
     outputLayout->addWidget(new QLabel(QStringLiteral("Name:"), output), 1, 0);
     outputLayout->addWidget(m_name, 1, 1, 1, 3);
-    outputLayout->addWidget(new QLabel(QStringLiteral("Header:"), output), 2, 0, Qt::AlignTop);
+    m_headerLabel = new QLabel(QStringLiteral("Header:"), output);
+    m_headerLabel->setObjectName(QStringLiteral("headerLabel"));
+    outputLayout->addWidget(m_headerLabel, 2, 0, Qt::AlignTop);
     outputLayout->addWidget(m_header, 2, 1, 1, 3);
     outputLayout->setColumnStretch(1, 1);
 
@@ -267,7 +268,14 @@ OutputType CProcessDlg::GetOutputType() const {
 
 void CProcessDlg::ShowOutputType(OutputType type) {
     m_outputType->setCurrentIndex(m_outputType->findData(static_cast<int>(type)));
-    m_header->setEnabled(type == OutputType::Dvd1);
+    EnableHeader();
+}
+
+// Only DVD-1 writes a script file, so only it has a header to edit.
+void CProcessDlg::EnableHeader() {
+    const bool script = GetOutputType() == OutputType::Dvd1;
+    m_header->setEnabled(script);
+    m_headerLabel->setEnabled(script);
 }
 
 bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {

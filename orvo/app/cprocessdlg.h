@@ -73,6 +73,7 @@ private:
     void ShowFrameRate(const std::string& name);
     void OnFrameRateChanged();
     void ShowOutputType(OutputType type);
+    void EnableHeader();
     // The input field's path as bytes, relative to the current folder made absolute.
     std::string TypedPath() const;
     bool IsNameAccepted(const std::string& name);
@@ -101,6 +102,7 @@ private:
     QComboBox* m_frameRate = nullptr;
     QLineEdit* m_name = nullptr;
     QPlainTextEdit* m_header = nullptr;
+    QLabel* m_headerLabel = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_start = nullptr;
     QPushButton* m_cancel = nullptr;

@@ -175,11 +175,13 @@ private slots:
         QCOMPARE(box.currentText(), QString("spumux"));
         QCOMPARE(m_dialog->GetOutputType(), OutputType::Spumux);
         QVERIFY(!Get<QPlainTextEdit>("headerEdit").isEnabled());
+        QVERIFY(!Get<QLabel>("headerLabel").isEnabled());
 
         box.setFocus();
         QTest::keyClick(&box, Qt::Key_Up);
         QCOMPARE(m_dialog->GetOutputType(), OutputType::Dvd1);
         QVERIFY(Get<QPlainTextEdit>("headerEdit").isEnabled());
+        QVERIFY(Get<QLabel>("headerLabel").isEnabled());
         QTest::keyClick(&box, Qt::Key_Down);
         QTest::keyClick(&box, Qt::Key_Down);
         QCOMPARE(box.currentText(), QString("VobSub"));
