@@ -54,6 +54,23 @@ std::optional<std::string> OptionalValue(const QCommandLineParser& parser, const
     return parser.isSet(name) ? std::optional(ToBytes(parser.value(name))) : std::nullopt;
 }
 
+// The value of an option that names one of a few choices, found by find: none when the option
+// is not given, and false with the message in error for a name that is none of them.
+template <class T>
+bool TakeChoice(const QCommandLineParser& parser, const char* name, const char* what,
+                std::optional<T> (*find)(std::string_view), const std::string& names,
+                std::optional<T>& value, std::string& error) {
+    const auto text = OptionalValue(parser, name);
+    if (!text) {
+        return true;
+    }
+    value = find(*text);
+    if (!value) {
+        error = std::string("Invalid ") + what + " '" + *text + "': give one of " + names + ".";
+    }
+    return value.has_value();
+}
+
 } // namespace
 
 CommandLine::CommandLine() {
@@ -161,25 +178,17 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
     const bool convert = m_parser.isSet(kConvert);
     options.listPath = ToBytes(m_parser.value(convert ? kConvert : kBatch));
     options.outputPath = OptionalValue(m_parser, kOutput);
-    if (const auto text = OptionalValue(m_parser, kFps)) {
-        options.frameRate = FindFrameRate(*text);
-        if (!options.frameRate) {
-            parsed.error =
-                "Invalid frame rate '" + *text + "': give one of " + FrameRateNames() + ".";
-            return parsed;
-        }
+    if (!TakeChoice(m_parser, kFps, "frame rate", FindFrameRate, FrameRateNames(),
+                    options.frameRate, parsed.error)) {
+        return parsed;
     }
     options.settingsFile = OptionalValue(m_parser, kSettings);
     options.ignoreListConfig = m_parser.isSet(kIgnoreListConfig);
     options.testMode = m_parser.isSet(kTestMode);
     options.dvdColors = m_parser.isSet(kDvdColors);
-    if (const auto text = OptionalValue(m_parser, kOutputType)) {
-        options.outputType = FindOutputType(*text);
-        if (!options.outputType) {
-            parsed.error =
-                "Invalid output type '" + *text + "': give one of " + OutputTypeNames() + ".";
-            return parsed;
-        }
+    if (!TakeChoice(m_parser, kOutputType, "output type", FindOutputType, OutputTypeNames(),
+                    options.outputType, parsed.error)) {
+        return parsed;
     }
     options.language = OptionalValue(m_parser, kLang);
     if (options.language && !IsIndexLanguage(*options.language)) {

@@ -177,11 +177,15 @@ TEST_F(SubtitleFileBatchTest, ConvertWritesTheListAndNeverTheSubtitleFile) {
     EXPECT_EQ(ReadText(File("film.srt")), kSrt);
 }
 
-TEST_F(SubtitleFileBatchTest, AnUnknownRateIsAUsageError) {
+TEST_F(SubtitleFileBatchTest, AnUnknownRateOrOutputTypeIsAUsageError) {
     const Result result = Run({"--batch", "film.srt", "--fps", "25fps"});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "orvo: Invalid frame rate '25fps': give one of 23.976, 24, 25, 29.97, "
                           "29.97ndf, 30.\nTry 'orvo --help' for the options.\n");
+    const Result type = Run({"--batch", "film.srt", "--output-type", "png"});
+    EXPECT_EQ(type.status, 2);
+    EXPECT_EQ(type.err, "orvo: Invalid output type 'png': give one of dvd-1, spumux, vobsub.\n"
+                        "Try 'orvo --help' for the options.\n");
     EXPECT_EQ(Run({"-o", "x.txt"}).status, 2);
     EXPECT_EQ(Run({"--batch", "a.srt", "--convert", "a.srt"}).status, 2);
 }
