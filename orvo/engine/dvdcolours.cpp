@@ -5,7 +5,10 @@
 
 #include <kestrum-gui/colorref.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <vector>
 
 namespace orvo {
 
@@ -16,6 +19,8 @@ namespace {
 constexpr COLORREF kBackgroundKey = 0x00000000;
 constexpr COLORREF kTextBackgroundKey = 0x00FF0000;
 constexpr COLORREF kTextKey = 0x00FF00FF;
+
+constexpr QRgb kBackgroundPixel = 0xFF000000u | kBackgroundKey;
 
 constexpr int kFull = 0xFF;
 constexpr int kQuarter = 0x40;
@@ -88,40 +93,46 @@ std::array<QRgb, 4> DvdClassColours(const RenderSettings& settings) {
     return colours;
 }
 
-QImage DvdClassesOfKeyed(const QImage& keyed, bool antiAlias) {
-    const QImage rgb = keyed.convertToFormat(QImage::Format_RGB32);
-    QImage classes(rgb.size(), QImage::Format_Indexed8);
-    // The size is read once: a call per pixel would cost as much as the classing itself. Most
-    // of a subtitle is long runs of one key, which keep the class of the pixel before.
-    const int width = rgb.width();
-    const int height = rgb.height();
-    QRgb last = 0xFF000000u | kBackgroundKey;
-    auto lastClass = static_cast<std::uint8_t>(ClassOfKeyed(last, antiAlias));
-    for (int y = 0; y < height; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        std::uint8_t* out = classes.scanLine(y);
-        for (int x = 0; x < width; ++x) {
-            if (in[x] != last) {
-                last = in[x];
-                lastClass = static_cast<std::uint8_t>(ClassOfKeyed(last, antiAlias));
-            }
-            out[x] = lastClass;
-        }
-    }
-    return classes;
-}
-
-void PaintDvdColours(const RenderSettings& settings, QImage& keyed) {
-    const std::array<QRgb, 4> colours = DvdClassColours(settings);
+void PaintDvdClasses(QImage& keyed, bool antiAlias, const std::array<QRgb, 4>& colours,
+                     QImage* classes) {
     if (keyed.format() != QImage::Format_RGB32) {
         keyed.convertTo(QImage::Format_RGB32);
     }
+    if (classes != nullptr &&
+        (classes->size() != keyed.size() || classes->format() != QImage::Format_Indexed8 ||
+         !classes->isDetached())) {
+        *classes = QImage(keyed.size(), QImage::Format_Indexed8);
+    }
+    // The size is read once: a call per pixel would cost as much as the classing itself.
     const int width = keyed.width();
     const int height = keyed.height();
+    // Most rows of a subtitle hold no text: they are found and painted a row at a time by the C
+    // library, which compares and copies many pixels at once.
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(QRgb);
+    const std::vector<QRgb> backgroundKeys(static_cast<std::size_t>(width), kBackgroundPixel);
+    const std::vector<QRgb> background(static_cast<std::size_t>(width), colours[0]);
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+        std::uint8_t* out = classes != nullptr ? classes->scanLine(y) : nullptr;
+        if (std::memcmp(row, backgroundKeys.data(), rowBytes) == 0) {
+            std::memcpy(row, background.data(), rowBytes);
+            if (out != nullptr) {
+                std::memset(out, 0, static_cast<std::size_t>(width));
+            }
+            continue;
+        }
+        // Most of a text row is long runs of one key, which keep the class of the pixel before.
+        QRgb last = kBackgroundPixel;
+        auto lastClass = static_cast<std::uint8_t>(DvdClass::Background);
         for (int x = 0; x < width; ++x) {
-            row[x] = colours[static_cast<int>(ClassOfKeyed(row[x], settings.AntiAlias))];
+            if (row[x] != last) {
+                last = row[x];
+                lastClass = static_cast<std::uint8_t>(ClassOfKeyed(last, antiAlias));
+            }
+            row[x] = colours[lastClass];
+            if (out != nullptr) {
+                out[x] = lastClass;
+            }
         }
     }
 }

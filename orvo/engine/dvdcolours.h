@@ -41,11 +41,11 @@ DvdClass ClassOfKeyed(QRgb pixel, bool antiAlias);
 // The colour of each class in the look, by class, as opaque pixels.
 std::array<QRgb, 4> DvdClassColours(const RenderSettings& settings);
 
-// The class of each pixel of a canvas drawn with KeyedLook, as an 8-bit indexed picture of the
-// canvas's size whose colour table is empty.
-QImage DvdClassesOfKeyed(const QImage& keyed, bool antiAlias);
-
-// Replaces every pixel of a canvas drawn with KeyedLook by its class's colour in the look.
-void PaintDvdColours(const RenderSettings& settings, QImage& keyed);
+// Replaces every pixel of a canvas drawn with KeyedLook by the colour of its class, by class as
+// DvdClassColours gives them. classes, when given, receives each pixel's class as an 8-bit
+// indexed picture of the canvas's size without a colour table; a picture of that size that no
+// one else holds is written over, so that a run does not allocate a frame per subtitle.
+void PaintDvdClasses(QImage& keyed, bool antiAlias, const std::array<QRgb, 4>& colours,
+                     QImage* classes = nullptr);
 
 } // namespace orvo

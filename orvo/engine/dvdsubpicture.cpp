@@ -13,23 +13,17 @@ extern "C" {
 namespace orvo {
 namespace {
 
-// Every byte of the line ORed together, eight at a time: a run's frames are mostly background,
-// and a byte at a time would cost more than encoding the picture.
-uchar LineBits(const uchar* line, int width) {
-    std::uint64_t bits = 0;
-    int x = 0;
-    for (; x + 8 <= width; x += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, line + x, sizeof word);
-        bits |= word;
+// Every byte of the line ORed together; a line of background alone is found by the C
+// library's memcmp, which compares many bytes at once, as most lines of a subtitle are.
+uchar LineBits(const uchar* line, const std::vector<uchar>& background) {
+    if (std::memcmp(line, background.data(), background.size()) == 0) {
+        return 0;
     }
-    for (; x < width; ++x) {
+    uchar bits = 0;
+    for (std::size_t x = 0; x < background.size(); ++x) {
         bits |= line[x];
     }
-    for (int shift = 32; shift >= 8; shift /= 2) {
-        bits |= bits >> shift;
-    }
-    return static_cast<uchar>(bits);
+    return bits;
 }
 
 // The largest unit: its size field has 16 bits.
@@ -78,10 +72,11 @@ std::optional<QRect> SubpictureBounds(const QImage& classes) {
         return std::nullopt;
     }
     const int width = classes.width();
+    const std::vector<uchar> background(static_cast<std::size_t>(width), 0);
     QRect bounds;
     for (int y = 0; y < classes.height(); ++y) {
         const uchar* line = classes.constScanLine(y);
-        const uchar bits = LineBits(line, width);
+        const uchar bits = LineBits(line, background);
         if (bits >= kDvdClassCount) {
             return std::nullopt;
         }

@@ -28,6 +28,20 @@ std::string DvdPaletteText(const DvdColourSet& colours);
 // How many colour indices a subpicture has.
 constexpr int kDvdClassCount = 4;
 
+// One subtitle as a DVD subpicture: which of the four classes each pixel is, the colour of each
+// class, and when it shows.
+struct Subpicture {
+    // Format_Indexed8, the whole picture (720 x 576 or 720 x 480): 0 background, 1 text
+    // background, 2 text, 3 shade, as DvdClass counts them.
+    QImage classes;
+    // The colours by class. The background's colour is kept in the palette but never seen: its
+    // pixels are fully transparent.
+    DvdColourSet colours{};
+    // Real time from the start of the video, as timecode.h counts it.
+    std::int64_t startMicroseconds = 0;
+    std::int64_t endMicroseconds = 0;
+};
+
 // The part of the picture that holds anything but background: the picture carries its own
 // position, so that the rest need not be encoded (a whole frame costs the encoder several times
 // as much). A picture of background only keeps its top left pixel, as the tool wants an image.

@@ -1,7 +1,6 @@
 #include "spumuxwriter.h"
 
-#include <QBuffer>
-#include <QImageWriter>
+#include "subpicturepng.h"
 
 #include <algorithm>
 #include <array>
@@ -16,20 +15,9 @@ namespace {
 constexpr int kFrameWidth = 720;
 constexpr int kPalHeight = 576;
 constexpr int kNtscHeight = 480;
-constexpr int kFastDeflateQuality = 80;
 
 std::span<const std::uint8_t> AsBytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-QList<QRgb> ClassColourTable(const std::array<std::uint32_t, 4>& colours) {
-    QList<QRgb> table;
-    table.reserve(kDvdClassCount);
-    table.append(colours[0] & RGB_MASK); // alpha 0: the video shows through
-    for (int index = 1; index < kDvdClassCount; ++index) {
-        table.append(colours[static_cast<std::size_t>(index)] | 0xFF000000U);
-    }
-    return table;
 }
 
 std::int64_t Hundredths(std::int64_t microseconds) {
@@ -66,25 +54,6 @@ std::string EscapeXmlAttribute(std::string_view text) {
         }
     }
     return escaped;
-}
-
-std::vector<std::uint8_t> EncodeSubpicturePng(const Subpicture& subpicture, const QRect& bounds) {
-    QImage image = subpicture.classes.copy(bounds);
-    if (image.isNull()) {
-        return {};
-    }
-    image.setColorTable(ClassColourTable(subpicture.colours));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    // The PNG quality sets the deflate level: 80 to 89 give the fastest level that still
-    // compresses, at over twice the speed of the default and a few bytes more per picture.
-    writer.setQuality(kFastDeflateQuality);
-    if (!writer.write(image)) {
-        return {};
-    }
-    return {bytes.cbegin(), bytes.cend()};
 }
 
 std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, bool pal) {

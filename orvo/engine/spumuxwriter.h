@@ -18,20 +18,6 @@
 
 namespace orvo {
 
-// One subtitle as a DVD subpicture: which of the four classes each pixel is, the colour of each
-// class, and when it shows.
-struct Subpicture {
-    // Format_Indexed8, the whole picture (720 x 576 or 720 x 480): 0 background, 1 text
-    // background, 2 text, 3 shade, as DvdClass counts them.
-    QImage classes;
-    // The colours by class as 0x00RRGGBB. The background's colour is kept in the palette but
-    // never seen: its pixels are fully transparent.
-    std::array<std::uint32_t, 4> colours{};
-    // Real time from the start of the video, as timecode.h counts it.
-    std::int64_t startMicroseconds = 0;
-    std::int64_t endMicroseconds = 0;
-};
-
 // HH:MM:SS.hh, rounded to the nearest hundredth: the authoring tool reads the last field after a
 // colon as seconds, so that hundredths after a colon would shift the time by minutes. Hours past
 // 99 take more digits; times before 0 are 0.
@@ -39,10 +25,6 @@ std::string SpumuxTime(std::int64_t microseconds);
 
 // Text as it may stand in an XML attribute value in double quotes.
 std::string EscapeXmlAttribute(std::string_view text);
-
-// The part of the subpicture within bounds as a PNG file: a palette image of the four class
-// colours whose background entry is fully transparent. Empty when it cannot be encoded.
-std::vector<std::uint8_t> EncodeSubpicturePng(const Subpicture& subpicture, const QRect& bounds);
 
 // One subpicture that the control file lists.
 struct SpumuxEntry {

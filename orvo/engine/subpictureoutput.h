@@ -1,7 +1,7 @@
 #pragma once
 
+#include "dvdsubpicture.h"
 #include "runoutput.h"
-#include "spumuxwriter.h"
 #include "subtitletimes.h"
 
 #include <cstddef>
@@ -26,8 +26,8 @@ protected:
     const SubtitleTimes& TimesAt(std::size_t index) const { return m_times.at(index); }
 
 private:
-    const RenderSettings& m_settings;
     const SubtitleRenderer& m_renderer;
+    RenderSettings m_keyedLook;
     std::vector<SubtitleTimes> m_times;
     Subpicture m_subpicture;
 };

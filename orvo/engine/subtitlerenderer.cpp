@@ -173,7 +173,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
                                               const std::string& text, QImage& canvas) const {
     if (settings.DvdColors) {
         const RenderResult result = RenderSubtitle(KeyedLook(settings), text, canvas);
-        PaintDvdColours(settings, canvas);
+        PaintDvdClasses(canvas, settings.AntiAlias, DvdClassColours(settings));
         return result;
     }
     QString decoded = kestrum::DecodeText(text);

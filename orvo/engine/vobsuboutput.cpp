@@ -24,9 +24,7 @@ RunOutput::Saved VobSubOutput::Save(const QImage& /*canvas*/, std::size_t index,
     if (host.IsTestMode()) {
         return Saved::TestMode;
     }
-    const Subpicture& drawn = DrawnAt(index);
-    if (!m_writer.Add(drawn.classes, drawn.startMicroseconds / 1000,
-                      drawn.endMicroseconds / 1000)) {
+    if (!m_writer.Add(DrawnAt(index))) {
         host.WriteFailed(ImageFileName(number), "it does not fit in a subpicture");
         return Saved::Failed;
     }

@@ -4,6 +4,7 @@
 
 #include <kestrum/util/fileio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <span>
@@ -13,6 +14,11 @@ namespace {
 
 std::error_code ReplaceWith(const std::string& path, std::span<const std::uint8_t> bytes) {
     return kestrum::ReplaceFile(path, [bytes](int fd) { return kestrum::WriteAll(fd, bytes); });
+}
+
+bool SameColours(const DvdColourSet& a, const DvdColourSet& b) {
+    return std::equal(a.begin(), a.end(), b.begin(),
+                      [](QRgb x, QRgb y) { return (x & RGB_MASK) == (y & RGB_MASK); });
 }
 
 } // namespace
@@ -64,12 +70,15 @@ VobSubWriter::VobSubWriter(const VobSubSettings& settings)
     }
 }
 
-bool VobSubWriter::Add(const QImage& indexed, std::int64_t startMs, std::int64_t endMs) {
-    if (!m_problem.empty()) {
+bool VobSubWriter::Add(const Subpicture& subpicture) {
+    // The palette is the index's, one for every subtitle: a picture meant for other colours
+    // would show in the wrong ones.
+    if (!m_problem.empty() || !SameColours(subpicture.colours, m_settings.colours)) {
         return false;
     }
-    const std::int64_t start = std::max<std::int64_t>(startMs, 0);
-    const auto unit = m_encoder.Encode(indexed, endMs - start);
+    const std::int64_t start = std::max<std::int64_t>(subpicture.startMicroseconds / 1000, 0);
+    const auto unit =
+        m_encoder.Encode(subpicture.classes, subpicture.endMicroseconds / 1000 - start);
     if (!unit) {
         return false;
     }

@@ -44,9 +44,10 @@ public:
     // Why nothing can be written (an unusable language code, no encoder); empty when ready.
     const std::string& Problem() const { return m_problem; }
 
-    // Adds a picture of the four colour indices shown from startMs to endMs; false, and the
-    // subtitle left out, when it has another size or its coding is too large for a subpicture.
-    [[nodiscard]] bool Add(const QImage& indexed, std::int64_t startMs, std::int64_t endMs);
+    // Adds a subpicture at its times, to the millisecond; false, and the subtitle left out, when
+    // it has another size or other colours than the index lists, or its coding is too large for
+    // a subpicture.
+    [[nodiscard]] bool Add(const Subpicture& subpicture);
 
     int Count() const { return static_cast<int>(m_index.size()); }
 

@@ -62,25 +62,34 @@ TEST(DvdClassTest, EachKeyedPixelFallsIntoTheClassOfTheLayersThatMadeIt) {
     }
 }
 
-// A picture of the cases above in runs and single pixels, its first pixel not the background:
-// each pixel's class is the one of its key, whatever stands before it.
+// A picture of the cases above in runs and single pixels, its first pixel not the background,
+// then a row of background only and one whose last pixel alone is text: each pixel's class is
+// the one of its key, whatever stands before it, and is painted in its class's colour.
 TEST(DvdClassTest, APictureOfKeysBecomesThePictureOfTheirClasses) {
     const QRgb keys[] = {0xFF8000FF, 0xFF000000, 0xFF000000, 0xFF0000FF, 0xFF8000FF,
                          0xFF8000FF, 0xFFFF00FF, 0xFF400040, 0xFF000000, 0xFFC000C0};
-    QImage keyed(static_cast<int>(std::size(keys)), 2, QImage::Format_RGB32);
-    for (int y = 0; y < keyed.height(); ++y) {
-        for (int x = 0; x < keyed.width(); ++x) {
-            keyed.setPixel(x, y, keys[(x + y) % std::size(keys)]);
+    const int width = static_cast<int>(std::size(keys)) * 4;
+    QImage keyed(width, 4, QImage::Format_RGB32);
+    keyed.fill(0xFF000000);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < width; ++x) {
+            keyed.setPixel(x, y, keys[static_cast<std::size_t>(x + y) % std::size(keys)]);
         }
     }
+    keyed.setPixel(width - 1, 3, 0xFFFF00FF);
+    const std::array<QRgb, 4> colours = {0xFF102030, 0xFF000080, 0xFFFFFFFF, 0xFF808080};
     for (const bool antiAlias : {true, false}) {
-        const QImage classes = DvdClassesOfKeyed(keyed, antiAlias);
+        QImage painted = keyed;
+        QImage classes;
+        PaintDvdClasses(painted, antiAlias, colours, &classes);
         ASSERT_EQ(classes.format(), QImage::Format_Indexed8);
         ASSERT_EQ(classes.size(), keyed.size());
         for (int y = 0; y < keyed.height(); ++y) {
             for (int x = 0; x < keyed.width(); ++x) {
-                EXPECT_EQ(classes.constScanLine(y)[x],
-                          static_cast<int>(ClassOfKeyed(keyed.pixel(x, y), antiAlias)))
+                const auto expected = ClassOfKeyed(keyed.pixel(x, y), antiAlias);
+                EXPECT_EQ(classes.constScanLine(y)[x], static_cast<int>(expected))
+                    << x << "," << y << " antialiased " << antiAlias;
+                EXPECT_EQ(painted.pixel(x, y), colours[static_cast<std::size_t>(expected)])
                     << x << "," << y << " antialiased " << antiAlias;
             }
         }

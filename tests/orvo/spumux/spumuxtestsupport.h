@@ -10,7 +10,7 @@ namespace orvo::spumuxtest {
 
 // Colours by class that a test can tell apart in any picture: background, text background,
 // text, shade.
-constexpr std::array<std::uint32_t, 4> kColours = {0x102030, 0x000080, 0xFFFFFF, 0x808080};
+constexpr DvdColourSet kColours = {0x102030, 0x000080, 0xFFFFFF, 0x808080};
 
 // A whole frame of classes as a rendered subtitle holds them: the text background over band,
 // the text inside it with a one-pixel shade around it.

@@ -1,5 +1,6 @@
 #include "spumuxtestsupport.h"
 #include "spumuxwriter.h"
+#include "subpicturepng.h"
 
 #include "common/childprogram.h"
 #include "common/filecontent.h"
@@ -118,6 +119,9 @@ TEST(EncodeSubpicturePng, PaletteOfTheFourColoursWithATransparentBackground) {
                 << x << "," << y;
         }
     }
+    // A box that leaves the picture would read past its rows.
+    EXPECT_TRUE(EncodeSubpicturePng(subpicture, QRect(600, 500, 121, 10)).empty());
+    EXPECT_TRUE(EncodeSubpicturePng(subpicture, QRect(0, 570, 10, 7)).empty());
 }
 
 // Another program must read the picture as a palette PNG of at most four colours whose

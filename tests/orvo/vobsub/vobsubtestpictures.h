@@ -32,4 +32,9 @@ inline QImage BandPicture(const QRect& band) {
     return picture;
 }
 
+// That picture as a subpicture in the test colours, shown from startMs to endMs.
+inline Subpicture ShownBand(const QRect& band, std::int64_t startMs, std::int64_t endMs) {
+    return {BandPicture(band), kTestColours, startMs * 1000, endMs * 1000};
+}
+
 } // namespace orvo
