@@ -193,6 +193,62 @@ void AppendPackedRow(std::span<const std::uint8_t> indices, std::size_t rowSize,
     out.resize(start + rowSize, 0);
 }
 
+constexpr std::size_t kFourBitPixelStart = kInfoHeaderSize + kStandardPalette.size() * 4;
+
+// The header and the standard colour table of a 4-bit DIB; the rows follow.
+Dib FourBitHeader(std::size_t width, std::size_t height, bool rle) {
+    Dib out = InfoHeader(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 4,
+                         rle ? kBiRle4 : kBiRgb, 0);
+    // Enough for a typical subtitle canvas; more text grows it.
+    out.reserve(kFourBitPixelStart + height * (rle ? 32 : RowSize(4, width)) + 2);
+    for (const std::uint32_t colour : kStandardPalette) {
+        const std::array<std::uint8_t, 4> entry{static_cast<std::uint8_t>(colour),
+                                                static_cast<std::uint8_t>(colour >> 8),
+                                                static_cast<std::uint8_t>(colour >> 16), 0};
+        out.insert(out.end(), entry.begin(), entry.end());
+    }
+    return out;
+}
+
+// The end of the bitmap's runs and the size of its pixel data.
+void FinishFourBit(bool rle, Dib& out) {
+    if (rle) {
+        out.push_back(0); // end of bitmap
+        out.push_back(1);
+    }
+    WriteLe32(out, info::kImageSize, static_cast<std::uint32_t>(out.size() - kFourBitPixelStart));
+}
+
+// Appends captured 24-bit rows to a 4-bit DIB, each pixel its nearest standard colour.
+class FourBitRows {
+public:
+    FourBitRows(std::size_t width, bool rle)
+        : m_width(width)
+        , m_rle(rle)
+        , m_rowSize(static_cast<std::size_t>(RowSize(4, width)))
+        , m_indices(width) {}
+
+    void Append(const std::uint8_t* bgr, NearestIndexCache& nearest, Dib& out) {
+        // Most rows of a subtitle canvas are one colour.
+        if (m_rle && IsOneColour(bgr, m_width)) {
+            EncodeRle4OneColourLine(nearest(Rgb(bgr)), m_width, out);
+            return;
+        }
+        QuantiseRow(bgr, m_width, m_indices.data(), nearest);
+        if (m_rle) {
+            EncodeRle4Line(m_indices, out);
+        } else {
+            AppendPackedRow(m_indices, m_rowSize, out);
+        }
+    }
+
+private:
+    std::size_t m_width;
+    bool m_rle;
+    std::size_t m_rowSize;
+    std::vector<std::uint8_t> m_indices;
+};
+
 // The bytes a DIB occupies and what SaveDib writes of it; none when the block holds no DIB
 // that can be written.
 struct DibExtent {
@@ -367,41 +423,13 @@ std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression
     if (!capture) {
         return std::nullopt;
     }
-    const auto rowSize = static_cast<std::size_t>(RowSize(4, capture->width));
-    Dib out = InfoHeader(static_cast<std::uint32_t>(capture->width),
-                         static_cast<std::uint32_t>(capture->height), 4,
-                         static_cast<std::uint32_t>(compression), 0);
-    const std::size_t pixelStart = kInfoHeaderSize + kStandardPalette.size() * 4;
-    // Enough for a typical subtitle canvas; more text grows it.
-    out.reserve(pixelStart + capture->height * (rle ? 32 : rowSize) + 2);
-    for (const std::uint32_t colour : kStandardPalette) {
-        const std::array<std::uint8_t, 4> entry{static_cast<std::uint8_t>(colour),
-                                                static_cast<std::uint8_t>(colour >> 8),
-                                                static_cast<std::uint8_t>(colour >> 16), 0};
-        out.insert(out.end(), entry.begin(), entry.end());
-    }
-
-    std::vector<std::uint8_t> indices(capture->width);
+    FourBitRows rows(capture->width, rle);
+    Dib out = FourBitHeader(capture->width, capture->height, rle);
     NearestIndexCache nearest;
     for (std::size_t row = 0; row < capture->height; ++row) {
-        const std::uint8_t* bgr = capture->rows + row * capture->rowSize;
-        // Most rows of a subtitle canvas are one colour.
-        if (rle && IsOneColour(bgr, capture->width)) {
-            EncodeRle4OneColourLine(nearest(Rgb(bgr)), capture->width, out);
-            continue;
-        }
-        QuantiseRow(bgr, capture->width, indices.data(), nearest);
-        if (rle) {
-            EncodeRle4Line(indices, out);
-        } else {
-            AppendPackedRow(indices, rowSize, out);
-        }
+        rows.Append(capture->rows + row * capture->rowSize, nearest, out);
     }
-    if (rle) {
-        out.push_back(0); // end of bitmap
-        out.push_back(1);
-    }
-    WriteLe32(out, info::kImageSize, static_cast<std::uint32_t>(out.size() - pixelStart));
+    FinishFourBit(rle, out);
     return out;
 }
 
@@ -508,6 +536,59 @@ DibSaveOutcome SaveCanvasBitmapWithReason(const QImage* bitmap, const std::strin
         converted = ChangeDibFormat(*capture, 4, static_cast<int>(kBiRle4));
     }
     return SaveDibWithReason(converted ? &*converted : nullptr, fileName, replacer);
+}
+
+CanvasBitmapEncoder::CanvasBitmapEncoder(QRgb background)
+    : m_background(0xFF000000u | background) {}
+
+void CanvasBitmapEncoder::Prepare(std::size_t width) {
+    if (m_backgroundRow.size() == width) {
+        return;
+    }
+    m_backgroundRow.assign(width, m_background);
+    m_backgroundLine.clear();
+    EncodeRle4OneColourLine(m_nearest(m_background & 0xFFFFFFu), width, m_backgroundLine);
+    // QuantiseRow reads a byte beyond the last pixel but one.
+    m_bgr.resize(width * 3 + 1);
+}
+
+std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas) {
+    if (canvas.isNull()) {
+        return std::nullopt;
+    }
+    const QImage image = canvas.format() == QImage::Format_RGB32
+                             ? canvas
+                             : canvas.convertToFormat(QImage::Format_RGB32);
+    const auto width = static_cast<std::size_t>(image.width());
+    const auto height = static_cast<std::size_t>(image.height());
+    Prepare(width);
+    const auto isBackground = [&](std::size_t y) {
+        return std::memcmp(image.constScanLine(static_cast<int>(y)), m_backgroundRow.data(),
+                           width * sizeof(QRgb)) == 0;
+    };
+    // The text's band: the rows outside it are the background throughout.
+    std::size_t top = 0;
+    while (top < height && isBackground(top)) {
+        ++top;
+    }
+    std::size_t bottom = height;
+    while (bottom > top && isBackground(bottom - 1)) {
+        --bottom;
+    }
+    FourBitRows rows(width, true);
+    Dib out = FourBitHeader(width, height, true);
+    // Bottom-up, as run-length data has to be.
+    for (std::size_t y = height; y-- > 0;) {
+        if (y < top || y >= bottom) {
+            out.insert(out.end(), m_backgroundLine.begin(), m_backgroundLine.end());
+            continue;
+        }
+        CaptureRow(reinterpret_cast<const std::uint32_t*>(image.constScanLine(static_cast<int>(y))),
+                   width, m_bgr.data());
+        rows.Append(m_bgr.data(), m_nearest, out);
+    }
+    FinishFourBit(true, out);
+    return out;
 }
 
 } // namespace orvo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "palette.h"
+
 #include <QImage>
 
 #include <cstddef>
@@ -65,5 +67,28 @@ struct DibSaveOutcome {
 [[nodiscard]] DibSaveOutcome SaveCanvasBitmapWithReason(const QImage* bitmap,
                                                         const std::string& fileName,
                                                         kestrum::FileReplacer* replacer = nullptr);
+
+// The bitmaps of a run, the same bytes as SaveCanvasBitmap's: the rows of the background colour
+// above and below the text, most of every canvas, are compared with it at the speed of memcmp
+// and take one line of runs encoded once per run, rather than being captured and converted one
+// by one. Each encoder serves one thread.
+class CanvasBitmapEncoder {
+public:
+    // background: the colour that the renderer fills the canvas with, as a pixel.
+    explicit CanvasBitmapEncoder(QRgb background);
+
+    // The canvas as a 4-bit BI_RLE4 DIB, as BitmapToDib and ChangeDibFormat make it; none for
+    // a null canvas.
+    std::optional<Dib> Encode(const QImage& canvas);
+
+private:
+    void Prepare(std::size_t width);
+
+    QRgb m_background;
+    std::vector<QRgb> m_backgroundRow;          // the canvas width of background pixels
+    std::vector<std::uint8_t> m_backgroundLine; // its runs
+    std::vector<std::uint8_t> m_bgr;            // one row captured
+    NearestIndexCache m_nearest;
+};
 
 } // namespace orvo

@@ -13,6 +13,7 @@
 #include "timecodecheck.h"
 #include "vobsuboutput.h"
 
+#include <kestrum-gui/colorref.h>
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/util/cstringhelper.h>
 #include <kestrum/util/fileio.h>
@@ -33,7 +34,8 @@ public:
         : m_settings(settings)
         , m_renderer(renderer)
         , m_folder(std::move(folder))
-        , m_imgName(std::move(imgName)) {}
+        , m_imgName(std::move(imgName))
+        , m_encoder(kestrum::ToQColor(settings.BkgColor).rgb()) {}
 
     std::string ImageFileName(int number) const override {
         return m_folder + m_imgName + "." + std::to_string(number) + ".bmp";
@@ -49,7 +51,9 @@ public:
             return Saved::TestMode;
         }
         const std::string fileName = ImageFileName(number);
-        const DibSaveOutcome outcome = SaveCanvasBitmapWithReason(&canvas, fileName, &m_replacer);
+        const std::optional<Dib> dib = m_encoder.Encode(canvas);
+        const DibSaveOutcome outcome =
+            SaveDibWithReason(dib ? &*dib : nullptr, fileName, &m_replacer);
         if (outcome.code != kDibWritten) {
             host.WriteFailed(fileName, outcome.Reason());
             return Saved::Failed;
@@ -62,6 +66,7 @@ private:
     const SubtitleRenderer& m_renderer;
     std::string m_folder;
     std::string m_imgName;
+    CanvasBitmapEncoder m_encoder;
     kestrum::FileReplacer m_replacer;
 };
 
