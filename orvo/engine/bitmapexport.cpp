@@ -162,7 +162,7 @@ std::uint32_t Rgb(const std::uint8_t* bgr) {
 }
 
 void QuantiseRow(const std::uint8_t* bgr, std::size_t width, std::uint8_t* indices,
-                 NearestIndexCache& nearest) {
+                 const NearestIndexTable& nearest) {
     std::uint32_t previous = Rgb(bgr);
     std::uint8_t index = nearest(previous);
     // A four-byte read is much faster than three single ones; only the row's last pixel may
@@ -228,7 +228,7 @@ public:
         , m_rowSize(static_cast<std::size_t>(RowSize(4, width)))
         , m_indices(width) {}
 
-    void Append(const std::uint8_t* bgr, NearestIndexCache& nearest, Dib& out) {
+    void Append(const std::uint8_t* bgr, const NearestIndexTable& nearest, Dib& out) {
         // Most rows of a subtitle canvas are one colour.
         if (m_rle && IsOneColour(bgr, m_width)) {
             EncodeRle4OneColourLine(nearest(Rgb(bgr)), m_width, out);
@@ -425,7 +425,7 @@ std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression
     }
     FourBitRows rows(capture->width, rle);
     Dib out = FourBitHeader(capture->width, capture->height, rle);
-    NearestIndexCache nearest;
+    const NearestIndexTable& nearest = NearestIndexTable::Get();
     for (std::size_t row = 0; row < capture->height; ++row) {
         rows.Append(capture->rows + row * capture->rowSize, nearest, out);
     }
@@ -438,7 +438,7 @@ QImage InStandardColours(const QImage& canvas) {
                               ? canvas
                               : canvas.convertToFormat(QImage::Format_RGB32);
     QImage shown(source.size(), QImage::Format_RGB32);
-    NearestIndexCache nearest;
+    const NearestIndexTable& nearest = NearestIndexTable::Get();
     const auto standard = [&nearest](std::uint32_t rgb) {
         return 0xFF000000u | kStandardPalette[nearest(rgb & 0xFFFFFFu)];
     };

@@ -88,7 +88,7 @@ private:
     std::vector<QRgb> m_backgroundRow;          // the canvas width of background pixels
     std::vector<std::uint8_t> m_backgroundLine; // its runs
     std::vector<std::uint8_t> m_bgr;            // one row captured
-    NearestIndexCache m_nearest;
+    const NearestIndexTable& m_nearest = NearestIndexTable::Get();
 };
 
 } // namespace orvo

@@ -1,5 +1,10 @@
 #include "palette.h"
 
+#include <algorithm>
+#include <bit>
+#include <limits>
+#include <span>
+
 namespace orvo {
 
 const std::array<std::uint32_t, 16> kStandardPalette = {
@@ -13,25 +18,113 @@ int Channel(std::uint32_t rgb, int shift) {
     return static_cast<int>((rgb >> shift) & 0xFF);
 }
 
+int SquaredDistance(std::uint32_t a, std::uint32_t b) {
+    const int dr = Channel(a, 16) - Channel(b, 16);
+    const int dg = Channel(a, 8) - Channel(b, 8);
+    const int db = Channel(a, 0) - Channel(b, 0);
+    return dr * dr + dg * dg + db * db;
+}
+
+// The squared distances from a colour to the nearest and to the farthest colour of a cube of
+// colours.
+struct Reach {
+    int nearest = 0;
+    int farthest = 0;
+};
+
+Reach ReachOfCube(std::uint32_t colour, std::uint32_t lowCorner, int width) {
+    Reach reach;
+    for (const int shift : {16, 8, 0}) {
+        const int value = Channel(colour, shift);
+        const int low = Channel(lowCorner, shift);
+        const int high = low + width - 1;
+        const int nearest = value < low ? low - value : value > high ? value - high : 0;
+        const int farthest = std::max(value - low, high - value);
+        reach.nearest += nearest * nearest;
+        reach.farthest += farthest * farthest;
+    }
+    return reach;
+}
+
+// A palette colour can be nearest (or tie) somewhere in the cube only if it comes as close as
+// the farthest reach of the palette colour that reaches least far.
+std::uint16_t CandidatesForCube(std::uint32_t lowCorner, int width) {
+    std::array<Reach, kStandardPalette.size()> reach{};
+    int leastFarthest = std::numeric_limits<int>::max();
+    for (std::size_t i = 0; i < reach.size(); ++i) {
+        reach[i] = ReachOfCube(kStandardPalette[i], lowCorner, width);
+        leastFarthest = std::min(leastFarthest, reach[i].farthest);
+    }
+    std::uint16_t candidates = 0;
+    for (std::size_t i = 0; i < reach.size(); ++i) {
+        if (reach[i].nearest <= leastFarthest) {
+            candidates |= static_cast<std::uint16_t>(1u << i);
+        }
+    }
+    return candidates;
+}
+
 } // namespace
 
 std::uint8_t NearestPaletteIndex(std::uint32_t rgb) {
-    const int r = Channel(rgb, 16);
-    const int g = Channel(rgb, 8);
-    const int b = Channel(rgb, 0);
     // All distances first, then the smallest: the first loop runs in vector registers.
     std::array<int, kStandardPalette.size()> distance{};
     for (std::size_t i = 0; i < distance.size(); ++i) {
-        const int dr = r - Channel(kStandardPalette[i], 16);
-        const int dg = g - Channel(kStandardPalette[i], 8);
-        const int db = b - Channel(kStandardPalette[i], 0);
-        distance[i] = dr * dr + dg * dg + db * db;
+        distance[i] = SquaredDistance(rgb, kStandardPalette[i]);
     }
     std::uint8_t nearest = 0;
     for (std::uint8_t i = 1; i < distance.size(); ++i) {
         // Strictly smaller, so that a tie keeps the lower index.
         if (distance[i] < distance[nearest]) {
             nearest = i;
+        }
+    }
+    return nearest;
+}
+
+const NearestIndexTable& NearestIndexTable::Get() {
+    // Built on first use; C++ makes the initialisation of a local static thread-safe.
+    static const NearestIndexTable table;
+    return table;
+}
+
+NearestIndexTable::NearestIndexTable() {
+    constexpr int kWidth = 256 >> kCellBits;
+    for (std::uint32_t r = 0; r < 256; r += kWidth) {
+        for (std::uint32_t g = 0; g < 256; g += kWidth) {
+            for (std::uint32_t b = 0; b < 256; b += kWidth) {
+                const std::uint32_t corner = r << 16 | g << 8 | b;
+                m_cells[Cell(corner)] = CellEntry(CandidatesForCube(corner, kWidth));
+            }
+        }
+    }
+}
+
+std::uint8_t NearestIndexTable::CellEntry(std::uint16_t candidates) {
+    if ((candidates & (candidates - 1)) == 0) {
+        return static_cast<std::uint8_t>(std::countr_zero(candidates));
+    }
+    const auto sets = std::span(m_candidateSets).first(m_candidateSetCount);
+    const auto position =
+        static_cast<std::size_t>(std::ranges::find(sets, candidates) - sets.begin());
+    if (position == m_candidateSetCount) {
+        // at() throws rather than overrun if a palette ever needed more sets than an entry
+        // can name.
+        m_candidateSets.at(m_candidateSetCount++) = candidates;
+    }
+    return static_cast<std::uint8_t>(kPaletteSize + position);
+}
+
+std::uint8_t NearestIndexTable::Resolve(std::uint32_t rgb, std::uint16_t candidates) {
+    auto nearest = static_cast<std::uint8_t>(std::countr_zero(candidates));
+    int least = SquaredDistance(rgb, kStandardPalette[nearest]);
+    // In rising index order and strictly smaller, so that a tie keeps the lower index.
+    for (candidates &= candidates - 1; candidates != 0; candidates &= candidates - 1) {
+        const auto index = static_cast<std::uint8_t>(std::countr_zero(candidates));
+        const int distance = SquaredDistance(rgb, kStandardPalette[index]);
+        if (distance < least) {
+            least = distance;
+            nearest = index;
         }
     }
     return nearest;
