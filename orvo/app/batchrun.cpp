@@ -83,6 +83,7 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
         return std::nullopt;
     }
     parameters.outputType = options.outputType.value_or(ReadOutputType(db));
+    parameters.jobs = options.jobs.value_or(0);
     if (options.header) {
         db.WritePropString("", "Header1", *options.header);
     }

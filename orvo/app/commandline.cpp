@@ -2,6 +2,7 @@
 
 #include "generationrun.h"
 #include "imagename.h"
+#include "subtitlepipeline.h"
 #include "vobsubwriter.h"
 
 #include <kestrum/util/textnotation.h>
@@ -27,6 +28,7 @@ const char* const kOutput = "output";
 const char* const kDvdColors = "dvd-colors";
 const char* const kOutputType = "output-type";
 const char* const kLang = "lang";
+const char* const kJobs = "jobs";
 
 // Latin-1 maps every byte to one character and back, so file names and texts that are not
 // valid UTF-8 pass through the parser unchanged.
@@ -38,16 +40,16 @@ std::string ToBytes(const QString& text) {
     return text.toLatin1().toStdString();
 }
 
-std::optional<int> ParseStartIndex(const std::string& text) {
+// A number from low to high in decimal digits only: no sign, no spaces.
+std::optional<int> ParseNumber(const std::string& text, int low, int high) {
     const bool digitsOnly = std::all_of(text.begin(), text.end(),
                                         [](unsigned char ch) { return std::isdigit(ch) != 0; });
     // The length is checked first so that the conversion cannot overflow.
-    if (text.empty() || text.size() > static_cast<std::size_t>(kMaxStartIndexDigits) ||
-        !digitsOnly) {
+    if (text.empty() || text.size() > std::to_string(high).size() || !digitsOnly) {
         return std::nullopt;
     }
-    const int index = std::stoi(text);
-    return IsValidStartIndex(index) ? std::optional(index) : std::nullopt;
+    const int number = std::stoi(text);
+    return number >= low && number <= high ? std::optional(number) : std::nullopt;
 }
 
 std::optional<std::string> OptionalValue(const QCommandLineParser& parser, const char* name) {
@@ -119,6 +121,11 @@ CommandLine::CommandLine() {
          "Language code of the VobSub index: two or three lowercase letters (default: the "
          "stored one, else en).",
          "code"},
+        {kJobs,
+         QStringLiteral("Subtitles drawn at once, 1-%1: 1 draws one after the other (default: "
+                        "one per processor core). The files are the same either way.")
+             .arg(kMaxJobs),
+         "n"},
         {kFps,
          QStringLiteral("Frame rate of the timecodes: %1 (default: the stored one, else 25 for "
                         "PAL and 29.97 drop-frame for NTSC).")
@@ -163,7 +170,7 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
         parsed.error = "--output belongs to --convert.";
         return parsed;
     }
-    for (const char* batchOnly : {kDvdColors, kOutputType, kLang}) {
+    for (const char* batchOnly : {kDvdColors, kOutputType, kLang, kJobs}) {
         if (m_parser.isSet(batchOnly) && !m_parser.isSet(kBatch)) {
             parsed.error = std::string("--") + batchOnly + " belongs to --batch.";
             return parsed;
@@ -204,10 +211,18 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
         }
     }
     if (const auto text = OptionalValue(m_parser, kStartIndex)) {
-        options.startIndex = ParseStartIndex(*text);
+        options.startIndex = ParseNumber(*text, 0, kMaxStartIndex);
         if (!options.startIndex) {
             parsed.error = "Invalid start index '" + *text + "': give a number from 0 to " +
                            std::to_string(kMaxStartIndex) + ".";
+            return parsed;
+        }
+    }
+    if (const auto text = OptionalValue(m_parser, kJobs)) {
+        options.jobs = ParseNumber(*text, 1, kMaxJobs);
+        if (!options.jobs) {
+            parsed.error = "Invalid number of jobs '" + *text + "': give a number from 1 to " +
+                           std::to_string(kMaxJobs) + ".";
             return parsed;
         }
     }

@@ -26,6 +26,7 @@ struct BatchOptions {
     bool dvdColors = false; // switches the look's DVD colours on for this run and the list
     std::optional<OutputType> outputType;
     std::optional<std::string> language; // of a VobSub index, stored with the list
+    std::optional<int> jobs;             // subtitles drawn at once; one per core without
 };
 
 enum class CommandLineRequest { Batch, Convert, Window, Help, Version, UsageError };

@@ -37,6 +37,7 @@ public:
     void ShowNote(const std::string& text) override;
     // A terminal has no preview to repaint.
     void CanvasChanged() override {}
+    bool ShowsCanvas() const override { return false; }
 
     const std::string& Status() const { return m_status; }
     // "... and N more files could not be written" when more failed than were printed.

@@ -7,6 +7,7 @@
 #include "runoutput.h"
 #include "scriptfile.h"
 #include "spumuxoutput.h"
+#include "subtitlepipeline.h"
 #include "subtitlerenderer.h"
 #include "subtitletimes.h"
 #include "texts.h"
@@ -26,34 +27,61 @@ namespace {
 constexpr char kTab = '\t';
 constexpr int kFirstTextField = 3; // number, start and end come first
 
+// Draws a subtitle and encodes it as its bitmap, on one thread.
+class BitmapEncoder : public SubtitleEncoder {
+public:
+    BitmapEncoder(const RenderSettings& settings, const SubtitleRenderer& renderer, bool testMode)
+        : m_settings(settings)
+        , m_renderer(renderer)
+        , m_encoder(kestrum::ToQColor(settings.BkgColor).rgb())
+        , m_testMode(testMode) {}
+
+    EncodedSubtitle Encode(const std::string& text, std::size_t /*index*/,
+                           QImage& canvas) override {
+        EncodedSubtitle encoded;
+        encoded.rendered = m_renderer.RenderSubtitle(m_settings, text, canvas);
+        if (!m_testMode) {
+            if (std::optional<Dib> dib = m_encoder.Encode(canvas)) {
+                encoded.bytes = std::move(*dib);
+            }
+        }
+        return encoded;
+    }
+
+private:
+    const RenderSettings& m_settings;
+    const SubtitleRenderer& m_renderer;
+    CanvasBitmapEncoder m_encoder;
+    bool m_testMode;
+};
+
 // The script file's run: each subtitle a 4-bit bitmap of the canvas.
 class BitmapOutput : public RunOutput {
 public:
-    BitmapOutput(const RenderSettings& settings, const SubtitleRenderer& renderer,
-                 std::string folder, std::string imgName)
+    BitmapOutput(const RenderSettings& settings, std::string folder, std::string imgName,
+                 bool testMode)
         : m_settings(settings)
-        , m_renderer(renderer)
         , m_folder(std::move(folder))
         , m_imgName(std::move(imgName))
-        , m_encoder(kestrum::ToQColor(settings.BkgColor).rgb()) {}
+        , m_testMode(testMode) {}
 
     std::string ImageFileName(int number) const override {
         return m_folder + m_imgName + "." + std::to_string(number) + ".bmp";
     }
 
-    RenderResult Draw(const std::string& text, QImage& canvas) override {
-        return m_renderer.RenderSubtitle(m_settings, text, canvas);
+    std::unique_ptr<SubtitleEncoder> MakeEncoder(const SubtitleRenderer& renderer) const override {
+        return std::make_unique<BitmapEncoder>(m_settings, renderer, m_testMode);
     }
 
-    Saved Save(const QImage& canvas, std::size_t /*index*/, int number,
+    Saved Save(const EncodedSubtitle& encoded, std::size_t /*index*/, int number,
                GenerationHost& host) override {
-        if (host.IsTestMode()) {
+        if (m_testMode) {
             return Saved::TestMode;
         }
         const std::string fileName = ImageFileName(number);
-        const std::optional<Dib> dib = m_encoder.Encode(canvas);
-        const DibSaveOutcome outcome =
-            SaveDibWithReason(dib ? &*dib : nullptr, fileName, &m_replacer);
+        // No bytes: the canvas could not be captured, and SaveDib says so.
+        const DibSaveOutcome outcome = SaveDibWithReason(
+            encoded.bytes.empty() ? nullptr : &encoded.bytes, fileName, &m_replacer);
         if (outcome.code != kDibWritten) {
             host.WriteFailed(fileName, outcome.Reason());
             return Saved::Failed;
@@ -63,10 +91,9 @@ public:
 
 private:
     const RenderSettings& m_settings;
-    const SubtitleRenderer& m_renderer;
     std::string m_folder;
     std::string m_imgName;
-    CanvasBitmapEncoder m_encoder;
+    bool m_testMode;
     kestrum::FileReplacer m_replacer;
 };
 
@@ -201,23 +228,38 @@ void RemoveStaleTemporaries(const std::string& listingPath, const std::string& i
     });
 }
 
+// How a run draws: its look, and the renderer and canvas of the run's thread.
+struct RunDrawing {
+    const RenderSettings& settings;
+    const SubtitleRenderer& renderer;
+    QImage& canvas;
+};
+
 // Draws and saves each subtitle until the end or until the user stops; written gets the
-// bitmaps that reached their files.
+// bitmaps that reached their files. The subtitles are drawn on the run's jobs, and written,
+// counted and reported here in the order of the store, so that a stopped run leaves the first
+// subtitles of the list.
 void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters, RunOutput& output,
-                 QImage& canvas, GenerationHost& host, RunOutcome& outcome,
+                 const RunDrawing& drawing, GenerationHost& host, RunOutcome& outcome,
                  std::vector<ScriptEntry>& written) {
     outcome.subtitles = static_cast<int>(store.size());
     kestrum::CStringHelper helper;
     // The full count: a list longer than 65535 subtitles still fills the bar once.
     host.SetProgressRange(outcome.subtitles);
+    SubtitlePipeline pipeline(
+        store, output, {drawing.settings, drawing.renderer, drawing.canvas, host.ShowsCanvas()},
+        parameters.jobs);
     int number = parameters.StartIndex;
     for (std::size_t index = 0; index < store.size(); ++index) {
         const std::string& line = store[index];
         host.StepProgress();
-        const RenderResult rendered = output.Draw(JoinTextFields(line), canvas);
+        EncodedSubtitle encoded = pipeline.Next();
+        if (!encoded.shown.isNull()) {
+            drawing.canvas.swap(encoded.shown);
+        }
         host.CanvasChanged();
         const std::string fileName = output.ImageFileName(number);
-        switch (output.Save(canvas, index, number, host)) {
+        switch (output.Save(encoded, index, number, host)) {
         case RunOutput::Saved::Written:
             written.push_back({&line, number});
             break;
@@ -227,11 +269,11 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters, Ru
         case RunOutput::Saved::TestMode:
             break;
         }
-        if (rendered.lines > helper.GetSegmentCount(line, kTab) - kFirstTextField) {
+        if (encoded.rendered.lines > helper.GetSegmentCount(line, kTab) - kFirstTextField) {
             outcome.wrapped.push_back(helper.GetFileTitle(fileName));
             host.WrappedFound(outcome.wrapped.back());
         }
-        if (rendered.cutOff) {
+        if (encoded.rendered.cutOff) {
             outcome.cutOff.push_back(helper.GetFileTitle(fileName));
         }
         host.SetStatus(fileName + texts::kEscapeHint);
@@ -268,9 +310,9 @@ void RunDvd1(kestrum::CPropDb& db, const SubtitleStore& store, const RunParamete
     if (!SaveListConfiguration(db, parameters.LastPath, host)) {
         ++outcome.filesNotWritten;
     }
-    BitmapOutput output(settings, renderer, ListFolder(parameters), parameters.ImgName);
+    BitmapOutput output(settings, ListFolder(parameters), parameters.ImgName, host.IsTestMode());
     std::vector<ScriptEntry> written;
-    DrawAndSave(store, parameters, output, canvas, host, outcome, written);
+    DrawAndSave(store, parameters, output, {settings, renderer, canvas}, host, outcome, written);
     // The script of a stopped run must not name bitmaps that were never written.
     if (outcome.stopped && !host.IsTestMode() && !WriteScript(script, written, parameters, host)) {
         ++outcome.filesNotWritten;
@@ -292,11 +334,11 @@ void RunSpumux(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
         ++outcome.filesNotWritten;
     }
     SpumuxOutput output(
-        settings, renderer,
+        settings,
         {ListFolder(parameters), parameters.ImgName, controlPath, settings.PAL, host.IsTestMode()},
         std::move(times));
     std::vector<ScriptEntry> written;
-    DrawAndSave(store, parameters, output, canvas, host, outcome, written);
+    DrawAndSave(store, parameters, output, {settings, renderer, canvas}, host, outcome, written);
     if (IsTheList(controlPath, parameters.LastPath)) {
         host.WriteFailed(controlPath, "it is the subtitle list");
         ++outcome.filesNotWritten;
@@ -323,9 +365,10 @@ void RunVobSub(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     if (!SaveListConfiguration(db, parameters.LastPath, host)) {
         ++outcome.filesNotWritten;
     }
-    VobSubOutput output(settings, renderer, vobSub, std::move(times), base, parameters.StartIndex);
+    VobSubOutput output(settings, vobSub, std::move(times), base, parameters.StartIndex,
+                        host.IsTestMode());
     std::vector<ScriptEntry> written;
-    DrawAndSave(store, parameters, output, canvas, host, outcome, written);
+    DrawAndSave(store, parameters, output, {settings, renderer, canvas}, host, outcome, written);
     if (!output.WritePair(host)) {
         ++outcome.filesNotWritten;
     }
@@ -358,9 +401,9 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
                          const RenderSettings& settings, const SubtitleRenderer& renderer,
                          QImage& canvas, GenerationHost& host) {
     RunOutcome outcome;
-    BitmapOutput output(settings, renderer, ListFolder(parameters), parameters.ImgName);
+    BitmapOutput output(settings, ListFolder(parameters), parameters.ImgName, host.IsTestMode());
     std::vector<ScriptEntry> written;
-    DrawAndSave(store, parameters, output, canvas, host, outcome, written);
+    DrawAndSave(store, parameters, output, {settings, renderer, canvas}, host, outcome, written);
     FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
     return outcome;
 }

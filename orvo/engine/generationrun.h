@@ -40,6 +40,9 @@ public:
     virtual void ShowNote(const std::string& text) = 0;
     // The canvas holds a new picture (each subtitle, then the test text again).
     virtual void CanvasChanged() = 0;
+    // Whether the canvas is shown during a run: the subtitles drawn on other threads are then
+    // copied to it.
+    virtual bool ShowsCanvas() const { return true; }
 };
 
 // The first image's number: the window's field takes five digits, and a larger number would
@@ -63,6 +66,7 @@ struct RunParameters {
     int StartIndex = 1;
     FrameRate frameRate = DefaultFrameRate(true); // the list's times are checked at it
     OutputType outputType = OutputType::Dvd1;
+    int jobs = 0; // subtitles drawn at once; 0 is one per core
 };
 
 struct RunOutcome {

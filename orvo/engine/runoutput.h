@@ -4,13 +4,40 @@
 #include "subtitlerenderer.h"
 
 #include <QImage>
+#include <QPoint>
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace orvo {
 
-// What a run writes for each subtitle, by output type.
+// One subtitle drawn and encoded, ready to be written in its turn.
+struct EncodedSubtitle {
+    RenderResult rendered;
+    // What the output writes of it: the bitmap, the PNG or the subpicture unit; empty in test
+    // mode.
+    std::vector<std::uint8_t> bytes;
+    QPoint offset;      // where a cropped picture stands in the frame
+    std::string reason; // why it could not be encoded; empty when it could
+    // The canvas as drawn, when the host shows each subtitle and the drawing was not on its
+    // own canvas.
+    QImage shown;
+};
+
+// Draws and encodes subtitles on one thread: its own canvas, fonts and encoder state.
+class SubtitleEncoder {
+public:
+    virtual ~SubtitleEncoder();
+
+    // The subtitle at index in the store, whose text is text, drawn on canvas and encoded.
+    virtual EncodedSubtitle Encode(const std::string& text, std::size_t index, QImage& canvas) = 0;
+};
+
+// What a run writes for each subtitle, by output type. Encoders may work on several threads at
+// once; the output writes their results on the run's thread, in the order of the store.
 class RunOutput {
 public:
     virtual ~RunOutput();
@@ -18,8 +45,9 @@ public:
     // The file of subtitle number, as the run names it in its messages.
     virtual std::string ImageFileName(int number) const = 0;
 
-    // Draws the subtitle's text on the canvas as its file will hold it.
-    virtual RenderResult Draw(const std::string& text, QImage& canvas) = 0;
+    // An encoder for one thread that draws with renderer. Safe to call from any thread.
+    virtual std::unique_ptr<SubtitleEncoder>
+    MakeEncoder(const SubtitleRenderer& renderer) const = 0;
 
     enum class Saved {
         Written,
@@ -27,8 +55,8 @@ public:
         TestMode, // nothing written; the picture may still be listed
     };
 
-    // Writes the picture just drawn of the subtitle at index in the store.
-    virtual Saved Save(const QImage& canvas, std::size_t index, int number,
+    // Writes the subtitle at index in the store, as number.
+    virtual Saved Save(const EncodedSubtitle& encoded, std::size_t index, int number,
                        GenerationHost& host) = 0;
 };
 

@@ -12,11 +12,13 @@ namespace orvo {
 class SpumuxOutput : public SubpictureOutput {
 public:
     // times: one per subtitle of the store, as ReadStoreTimes gives them.
-    SpumuxOutput(const RenderSettings& settings, const SubtitleRenderer& renderer,
-                 SpumuxWriter::Options options, std::vector<SubtitleTimes> times);
+    SpumuxOutput(const RenderSettings& settings, SpumuxWriter::Options options,
+                 std::vector<SubtitleTimes> times);
 
     std::string ImageFileName(int number) const override;
-    Saved Save(const QImage& canvas, std::size_t index, int number, GenerationHost& host) override;
+    std::unique_ptr<SubtitleEncoder> MakeEncoder(const SubtitleRenderer& renderer) const override;
+    Saved Save(const EncodedSubtitle& encoded, std::size_t index, int number,
+               GenerationHost& host) override;
 
     // Replaces the control file with the pictures written so far. False, told to the host, when
     // it could not be written.

@@ -74,7 +74,7 @@ std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, bool pa
 SpumuxWriter::SpumuxWriter(Options options)
     : m_options(std::move(options)) {}
 
-std::error_code SpumuxWriter::Add(const Subpicture& subpicture, int number) {
+std::error_code SpumuxWriter::Encode(const Subpicture& subpicture, SpumuxPicture& picture) const {
     const QImage& classes = subpicture.classes;
     if (classes.width() != kFrameWidth ||
         classes.height() != (m_options.pal ? kPalHeight : kNtscHeight)) {
@@ -87,21 +87,38 @@ std::error_code SpumuxWriter::Add(const Subpicture& subpicture, int number) {
         Hundredths(subpicture.endMicroseconds) <= Hundredths(subpicture.startMicroseconds)) {
         return std::make_error_code(std::errc::invalid_argument);
     }
-    const std::string image = m_options.imageName + "." + std::to_string(number) + ".png";
+    picture.offset = bounds->topLeft();
+    picture.startMicroseconds = subpicture.startMicroseconds;
+    picture.endMicroseconds = subpicture.endMicroseconds;
+    picture.png.clear();
     if (!m_options.testMode) {
-        const std::vector<std::uint8_t> png = EncodeSubpicturePng(subpicture, *bounds);
-        if (png.empty()) {
+        picture.png = EncodeSubpicturePng(subpicture, *bounds);
+        if (picture.png.empty()) {
             return std::make_error_code(std::errc::invalid_argument);
         }
-        const std::error_code error = m_replacer.Replace(
-            m_options.folder + image, [&png](int fd) { return kestrum::WriteAll(fd, png); });
+    }
+    return {};
+}
+
+std::error_code SpumuxWriter::Add(const SpumuxPicture& picture, int number) {
+    const std::string image = m_options.imageName + "." + std::to_string(number) + ".png";
+    if (!m_options.testMode) {
+        const std::error_code error =
+            m_replacer.Replace(m_options.folder + image,
+                               [&picture](int fd) { return kestrum::WriteAll(fd, picture.png); });
         if (error) {
             return error;
         }
     }
     m_entries.push_back(
-        {image, bounds->topLeft(), subpicture.startMicroseconds, subpicture.endMicroseconds});
+        {image, picture.offset, picture.startMicroseconds, picture.endMicroseconds});
     return {};
+}
+
+std::error_code SpumuxWriter::Add(const Subpicture& subpicture, int number) {
+    SpumuxPicture picture;
+    const std::error_code error = Encode(subpicture, picture);
+    return error ? error : Add(picture, number);
 }
 
 std::error_code SpumuxWriter::WriteControl() const {

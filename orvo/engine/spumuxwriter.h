@@ -37,6 +37,14 @@ struct SpumuxEntry {
 // The control file: one stream, one spu per entry, in the given order.
 std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, bool pal);
 
+// A subpicture as the control file lists it and its PNG holds it.
+struct SpumuxPicture {
+    std::vector<std::uint8_t> png;
+    QPoint offset; // where the PNG's top left pixel stands in the frame
+    std::int64_t startMicroseconds = 0;
+    std::int64_t endMicroseconds = 0;
+};
+
 // Writes a run's subpictures as NAME.N.png in a folder and, at the end, the control file that
 // lists them. Only the pictures written are listed: a stopped run, or one whose picture could
 // not be written, leaves a control file that the tool accepts whole.
@@ -52,9 +60,17 @@ public:
 
     explicit SpumuxWriter(Options options);
 
-    // Writes subpicture number as NAME.number.png, cropped to its bounds, and lists it.
-    // invalid_argument for a picture that is not a whole frame of classes or that does not end
-    // after its start in hundredths of a second; the file's error when it could not be written.
+    // The subpicture cropped to its bounds and encoded, without a PNG in test mode; safe on
+    // any thread. invalid_argument for a picture that is not a whole frame of classes or that
+    // does not end after its start in hundredths of a second.
+    [[nodiscard]] std::error_code Encode(const Subpicture& subpicture,
+                                         SpumuxPicture& picture) const;
+
+    // Writes an encoded picture as NAME.number.png and lists it; the file's error when it could
+    // not be written.
+    [[nodiscard]] std::error_code Add(const SpumuxPicture& picture, int number);
+
+    // Encode, then Add.
     [[nodiscard]] std::error_code Add(const Subpicture& subpicture, int number);
 
     // Replaces the control file whole with the pictures listed so far.

@@ -9,27 +9,37 @@
 
 namespace orvo {
 
-// The part that both DVD subpicture outputs share: each subtitle drawn in its four classes and
-// shown in their colours, and the times of the subtitles of the store.
-class SubpictureOutput : public RunOutput {
+// Draws subtitles of one thread in their four classes, shown on the canvas in their colours as
+// a player will show them.
+class SubpictureDrawer {
 public:
-    // times: one per subtitle of the store, as ReadStoreTimes gives them.
-    SubpictureOutput(const RenderSettings& settings, const SubtitleRenderer& renderer,
-                     std::vector<SubtitleTimes> times);
+    SubpictureDrawer(const RenderSettings& settings, const SubtitleRenderer& renderer);
 
-    // The preview shows the classes in their colours, as a player will.
-    RenderResult Draw(const std::string& text, QImage& canvas) override;
-
-protected:
-    // The subtitle drawn last, at the times of the subtitle at index in the store.
-    const Subpicture& DrawnAt(std::size_t index);
-    const SubtitleTimes& TimesAt(std::size_t index) const { return m_times.at(index); }
+    // The subtitle drawn, at times; it stays valid until the next call.
+    const Subpicture& Draw(const std::string& text, const SubtitleTimes& times, QImage& canvas,
+                           RenderResult& rendered);
 
 private:
     const SubtitleRenderer& m_renderer;
     RenderSettings m_keyedLook;
-    std::vector<SubtitleTimes> m_times;
     Subpicture m_subpicture;
+};
+
+// The part that both DVD subpicture outputs share: the look and the times of the subtitles of
+// the store.
+class SubpictureOutput : public RunOutput {
+public:
+    // times: one per subtitle of the store, as ReadStoreTimes gives them.
+    SubpictureOutput(const RenderSettings& settings, std::vector<SubtitleTimes> times);
+
+protected:
+    const RenderSettings& Settings() const { return m_settings; }
+    const SubtitleTimes& TimesAt(std::size_t index) const { return m_times.at(index); }
+    const std::vector<SubtitleTimes>& Times() const { return m_times; }
+
+private:
+    const RenderSettings& m_settings;
+    std::vector<SubtitleTimes> m_times;
 };
 
 } // namespace orvo

@@ -4,14 +4,55 @@
 #include <utility>
 
 namespace orvo {
+namespace {
 
-VobSubOutput::VobSubOutput(const RenderSettings& settings, const SubtitleRenderer& renderer,
-                           const VobSubSettings& vobSub, std::vector<SubtitleTimes> times,
-                           std::string base, int firstNumber)
-    : SubpictureOutput(settings, renderer, std::move(times))
+constexpr const char* kDoesNotFit = "it does not fit in a subpicture";
+
+// The codec's state is its thread's own.
+class VobSubEncoder : public SubtitleEncoder {
+public:
+    VobSubEncoder(const RenderSettings& settings, const SubtitleRenderer& renderer,
+                  const VobSubSettings& vobSub, const std::vector<SubtitleTimes>& times,
+                  bool testMode)
+        : m_drawer(settings, renderer)
+        , m_encoder(vobSub.size, vobSub.colours)
+        , m_palette(vobSub.colours)
+        , m_times(times)
+        , m_testMode(testMode) {}
+
+    EncodedSubtitle Encode(const std::string& text, std::size_t index, QImage& canvas) override {
+        EncodedSubtitle encoded;
+        const Subpicture& drawn = m_drawer.Draw(text, m_times.at(index), canvas, encoded.rendered);
+        if (m_testMode) {
+            return encoded;
+        }
+        if (auto unit = EncodeVobSubUnit(m_encoder, drawn, m_palette)) {
+            encoded.bytes = std::move(*unit);
+        } else {
+            encoded.reason = kDoesNotFit;
+        }
+        return encoded;
+    }
+
+private:
+    SubpictureDrawer m_drawer;
+    DvdSubpictureEncoder m_encoder;
+    DvdColourSet m_palette;
+    const std::vector<SubtitleTimes>& m_times;
+    bool m_testMode;
+};
+
+} // namespace
+
+VobSubOutput::VobSubOutput(const RenderSettings& settings, const VobSubSettings& vobSub,
+                           std::vector<SubtitleTimes> times, std::string base, int firstNumber,
+                           bool testMode)
+    : SubpictureOutput(settings, std::move(times))
+    , m_settings(vobSub)
     , m_writer(vobSub)
     , m_base(std::move(base))
-    , m_firstNumber(firstNumber) {}
+    , m_firstNumber(firstNumber)
+    , m_testMode(testMode) {}
 
 std::string VobSubOutput::ImageFileName(int number) const {
     const auto index = static_cast<std::size_t>(number - m_firstNumber);
@@ -19,20 +60,28 @@ std::string VobSubOutput::ImageFileName(int number) const {
            FormatIndexTime(TimesAt(index).startMicroseconds / 1000) + ")";
 }
 
-RunOutput::Saved VobSubOutput::Save(const QImage& /*canvas*/, std::size_t index, int number,
+std::unique_ptr<SubtitleEncoder> VobSubOutput::MakeEncoder(const SubtitleRenderer& renderer) const {
+    return std::make_unique<VobSubEncoder>(Settings(), renderer, m_settings, Times(), m_testMode);
+}
+
+RunOutput::Saved VobSubOutput::Save(const EncodedSubtitle& encoded, std::size_t index, int number,
                                     GenerationHost& host) {
-    if (host.IsTestMode()) {
+    if (m_testMode) {
         return Saved::TestMode;
     }
-    if (!m_writer.Add(DrawnAt(index))) {
-        host.WriteFailed(ImageFileName(number), "it does not fit in a subpicture");
+    if (!encoded.reason.empty()) {
+        host.WriteFailed(ImageFileName(number), encoded.reason);
+        return Saved::Failed;
+    }
+    if (!m_writer.Add(encoded.bytes, TimesAt(index).startMicroseconds)) {
+        host.WriteFailed(ImageFileName(number), m_writer.Problem());
         return Saved::Failed;
     }
     return Saved::Written;
 }
 
 bool VobSubOutput::WritePair(GenerationHost& host) const {
-    if (host.IsTestMode()) {
+    if (m_testMode) {
         return true;
     }
     if (const std::error_code error = m_writer.Write(m_base)) {

@@ -14,23 +14,27 @@ namespace orvo {
 class VobSubOutput : public SubpictureOutput {
 public:
     // base: the pair's path without extension; firstNumber: the number of the store's first
-    // subtitle.
-    VobSubOutput(const RenderSettings& settings, const SubtitleRenderer& renderer,
-                 const VobSubSettings& vobSub, std::vector<SubtitleTimes> times, std::string base,
-                 int firstNumber);
+    // subtitle; testMode: nothing is coded or written.
+    VobSubOutput(const RenderSettings& settings, const VobSubSettings& vobSub,
+                 std::vector<SubtitleTimes> times, std::string base, int firstNumber,
+                 bool testMode);
 
     // "subtitle N (HH:MM:SS:mmm)".
     std::string ImageFileName(int number) const override;
-    Saved Save(const QImage& canvas, std::size_t index, int number, GenerationHost& host) override;
+    std::unique_ptr<SubtitleEncoder> MakeEncoder(const SubtitleRenderer& renderer) const override;
+    Saved Save(const EncodedSubtitle& encoded, std::size_t index, int number,
+               GenerationHost& host) override;
 
     // Replaces the pair with the subtitles coded so far; nothing in test mode. False, told to
     // the host, when it could not be written.
     bool WritePair(GenerationHost& host) const;
 
 private:
+    VobSubSettings m_settings;
     VobSubWriter m_writer;
     std::string m_base;
     int m_firstNumber;
+    bool m_testMode;
 };
 
 } // namespace orvo

@@ -21,6 +21,11 @@ bool SameColours(const DvdColourSet& a, const DvdColourSet& b) {
                       [](QRgb x, QRgb y) { return (x & RGB_MASK) == (y & RGB_MASK); });
 }
 
+// Times before the video's start are its start.
+std::int64_t StartMs(std::int64_t startMicroseconds) {
+    return std::max<std::int64_t>(startMicroseconds / 1000, 0);
+}
+
 } // namespace
 
 bool IsIndexLanguage(std::string_view code) {
@@ -70,21 +75,34 @@ VobSubWriter::VobSubWriter(const VobSubSettings& settings)
     }
 }
 
-bool VobSubWriter::Add(const Subpicture& subpicture) {
+std::optional<std::vector<std::uint8_t>> EncodeVobSubUnit(DvdSubpictureEncoder& encoder,
+                                                          const Subpicture& subpicture,
+                                                          const DvdColourSet& palette) {
     // The palette is the index's, one for every subtitle: a picture meant for other colours
     // would show in the wrong ones.
-    if (!m_problem.empty() || !SameColours(subpicture.colours, m_settings.colours)) {
+    if (!SameColours(subpicture.colours, palette)) {
+        return std::nullopt;
+    }
+    return encoder.Encode(subpicture.classes, subpicture.endMicroseconds / 1000 -
+                                                  StartMs(subpicture.startMicroseconds));
+}
+
+bool VobSubWriter::Add(std::span<const std::uint8_t> unit, std::int64_t startMicroseconds) {
+    if (!m_problem.empty()) {
         return false;
     }
-    const std::int64_t start = std::max<std::int64_t>(subpicture.startMicroseconds / 1000, 0);
-    const auto unit =
-        m_encoder.Encode(subpicture.classes, subpicture.endMicroseconds / 1000 - start);
-    if (!unit) {
-        return false;
-    }
+    const std::int64_t start = StartMs(startMicroseconds);
     m_index.push_back({start, m_packs.size()});
-    AppendSubpicturePacks(m_packs, *unit, start * (kProgramStreamClock / 1000));
+    AppendSubpicturePacks(m_packs, unit, start * (kProgramStreamClock / 1000));
     return true;
+}
+
+bool VobSubWriter::Add(const Subpicture& subpicture) {
+    if (!m_problem.empty()) {
+        return false;
+    }
+    const auto unit = EncodeVobSubUnit(m_encoder, subpicture, m_settings.colours);
+    return unit && Add(*unit, subpicture.startMicroseconds);
 }
 
 std::error_code VobSubWriter::Write(const std::string& base) const {

@@ -6,6 +6,8 @@
 #include <QSize>
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -32,6 +34,12 @@ std::string IndexHeader(QSize size, const DvdColourSet& colours, const std::stri
 // One timestamp line: the time a subtitle is shown and where its first pack starts.
 std::string IndexEntry(std::int64_t milliseconds, std::uint64_t filePosition);
 
+// The unit of a subpicture, coded by an encoder of one thread, that shows it from its start to
+// its end; none when its colours are not the palette's or it cannot be coded.
+std::optional<std::vector<std::uint8_t>> EncodeVobSubUnit(DvdSubpictureEncoder& encoder,
+                                                          const Subpicture& subpicture,
+                                                          const DvdColourSet& palette);
+
 // Builds a DVD subtitle pair, the index (.idx) and the packs (.sub), subtitle by subtitle in
 // memory, and writes both at the end: each file is replaced whole, the packs first, so that a
 // killed run leaves the old files or an index that lists only packs that are there, and an
@@ -48,6 +56,10 @@ public:
     // it has another size or other colours than the index lists, or its coding is too large for
     // a subpicture.
     [[nodiscard]] bool Add(const Subpicture& subpicture);
+
+    // Adds a unit that EncodeVobSubUnit coded, shown from startMicroseconds; false when the
+    // writer cannot write.
+    [[nodiscard]] bool Add(std::span<const std::uint8_t> unit, std::int64_t startMicroseconds);
 
     int Count() const { return static_cast<int>(m_index.size()); }
 

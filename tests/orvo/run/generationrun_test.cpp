@@ -15,7 +15,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <sys/wait.h>
@@ -534,10 +537,10 @@ TEST_F(SpumuxRunTest, WritesPalettePngsAndTheControlFileButNoScript) {
 // The preview shows each subtitle as the subpicture holds it, and the test text after the run.
 TEST_F(SpumuxRunTest, ThePreviewShowsTheSubtitleInTheColoursOfItsClasses) {
     ASSERT_TRUE(m_settings.AntiAlias);
-    SpumuxOutput output(m_settings, m_renderer,
-                        {m_dir.Path().string() + "/", "OutputImg", m_dir.File("film.xml")},
-                        {{1000000, 2000000}});
-    output.Draw("Two\r\nlines", m_canvas);
+    const SpumuxOutput output(m_settings,
+                              {m_dir.Path().string() + "/", "OutputImg", m_dir.File("film.xml")},
+                              {{1000000, 2000000}});
+    output.MakeEncoder(m_renderer)->Encode("Two\r\nlines", 0, m_canvas);
     const std::array<QRgb, 4> colours = DvdClassColours(m_settings);
     const std::set<QRgb> shown = testsupport::Colours(m_canvas);
     EXPECT_GE(shown.size(), 3u);
@@ -724,19 +727,101 @@ TEST_F(VobSubRunTest, APairThatCannotBeWrittenIsReported) {
 // There is no image file: the Error Log names the subtitle by its number and start.
 TEST_F(VobSubRunTest, ASubtitleThatCannotBeCodedIsNamedByNumberAndStart) {
     const VobSubSettings vobSub{QSize(720, 576), DvdClassColours(m_settings), "en"};
-    VobSubOutput output(m_settings, m_renderer, vobSub, {{1000000, 2000000}, {61500000, 62000000}},
-                        m_dir.File("film"), 7);
+    VobSubOutput output(m_settings, vobSub, {{1000000, 2000000}, {61500000, 62000000}},
+                        m_dir.File("film"), 7, false);
     EXPECT_EQ(output.ImageFileName(8), "subtitle 8 (00:01:01:500)");
-    // Nothing drawn: no picture of the index's size to code.
-    EXPECT_EQ(output.Save(m_canvas, 1, 8, m_host), RunOutput::Saved::Failed);
+    EncodedSubtitle uncoded;
+    uncoded.reason = "it does not fit in a subpicture";
+    EXPECT_EQ(output.Save(uncoded, 1, 8, m_host), RunOutput::Saved::Failed);
     ASSERT_EQ(m_host.failures.size(), 1u);
     EXPECT_EQ(m_host.failures[0].first, "subtitle 8 (00:01:01:500)");
 
-    output.Draw("One", m_canvas);
-    EXPECT_EQ(output.Save(m_canvas, 0, 7, m_host), RunOutput::Saved::Written);
+    const EncodedSubtitle one = output.MakeEncoder(m_renderer)->Encode("One", 0, m_canvas);
+    EXPECT_EQ(output.Save(one, 0, 7, m_host), RunOutput::Saved::Written);
     ASSERT_TRUE(output.WritePair(m_host));
     EXPECT_EQ(Timestamps(), std::vector<std::string>{"00:00:01:000"});
 }
+
+} // namespace
+} // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+// Everything a run leaves: its files by name, and what it told its driver in order.
+struct RunRecord {
+    std::map<std::string, std::string> files;
+    std::vector<std::string> statuses;
+    std::vector<std::string> wrapped;
+    std::vector<std::pair<std::string, std::string>> failures;
+    std::vector<std::string> notes;
+    int imagesWritten = 0;
+
+    bool operator==(const RunRecord&) const = default;
+};
+
+// Subtitles of one to three lines, some wrapping and one empty, a second apart.
+SubtitleStore ManySubtitles() {
+    const char* const texts[] = {"One", "Two\tlines", "", "Caf\xc3\xa9 au lait",
+                                 "This subtitle is much too long to fit on one line of a "
+                                 "standard definition picture at all"};
+    SubtitleStore store;
+    for (int i = 0; i < 23; ++i) {
+        char times[40];
+        std::snprintf(times, sizeof times, "00:%02d:%02d:00\t00:%02d:%02d:12", i / 60, i % 60,
+                      i / 60, i % 60);
+        store.push_back(std::to_string(i + 1) + "\t" + times + "\t" + texts[i % 5]);
+    }
+    return store;
+}
+
+class JobsTest : public StartGenerationTest, public ::testing::WithParamInterface<OutputType> {
+protected:
+    // A fresh run of the store on jobs, stopped at stopAtStep when it is given.
+    RunRecord RunWith(int jobs, int stopAtStep = INT_MAX) {
+        std::filesystem::remove_all(m_dir.Path());
+        std::filesystem::create_directories(m_dir.Path());
+        m_host = FakeHost();
+        m_host.escapeFromStep = stopAtStep;
+        m_host.answer = false;
+        m_db = kestrum::CPropDb();
+        m_parameters.outputType = GetParam();
+        m_parameters.jobs = jobs;
+        const RunOutcome outcome = Start(ManySubtitles());
+        RunRecord record{{},           m_host.statuses,      m_host.wrapped, m_host.failures,
+                         m_host.notes, outcome.imagesWritten};
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
+            record.files[entry.path().filename().string()] = ReadText(entry.path().string());
+        }
+        return record;
+    }
+};
+
+TEST_P(JobsTest, ManyJobsWriteTheFilesAndTheReportOfOne) {
+    const RunRecord one = RunWith(1);
+    ASSERT_GE(one.files.size(), 3u);
+    ASSERT_EQ(one.imagesWritten, 23);
+    ASSERT_FALSE(one.wrapped.empty());
+    EXPECT_TRUE(RunWith(2) == one);
+    EXPECT_TRUE(RunWith(5) == one);
+}
+
+// The subtitles drawn ahead of a stop are dropped: the files are those of the first subtitles.
+TEST_P(JobsTest, AStopLeavesTheFilesOfTheFirstSubtitles) {
+    const RunRecord one = RunWith(1, 9);
+    ASSERT_EQ(one.imagesWritten, 9);
+    EXPECT_TRUE(RunWith(4, 9) == one);
+    if (GetParam() != OutputType::VobSub) {
+        const std::string last =
+            GetParam() == OutputType::Dvd1 ? "OutputImg.9.bmp" : "OutputImg.9.png";
+        EXPECT_EQ(one.files.count(last), 1u);
+        EXPECT_EQ(one.files.count(last.substr(0, 10) + "10" + last.substr(11)), 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryOutputType, JobsTest,
+                         ::testing::Values(OutputType::Dvd1, OutputType::Spumux,
+                                           OutputType::VobSub));
 
 } // namespace
 } // namespace orvo::test

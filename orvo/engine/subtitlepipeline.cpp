@@ -1,0 +1,99 @@
+#include "subtitlepipeline.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace orvo {
+namespace {
+
+// Subtitles drawn ahead per worker: enough that no worker waits for the writing, few enough
+// that memory does not grow with the list.
+constexpr std::size_t kAheadPerWorker = 4;
+
+} // namespace
+
+int RunJobs(int requested) {
+    if (requested > 0) {
+        return std::min(requested, kMaxJobs);
+    }
+    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxJobs);
+}
+
+SubtitleEncoder::~SubtitleEncoder() = default;
+
+SubtitlePipeline::SubtitlePipeline(const SubtitleStore& store, const RunOutput& output,
+                                   Drawing drawing, int jobs)
+    : m_store(store)
+    , m_output(output)
+    , m_drawing(drawing) {
+    const int workers = RunJobs(jobs);
+    if (workers == 1 || store.size() < 2) {
+        m_ownEncoder = output.MakeEncoder(drawing.renderer);
+        return;
+    }
+    m_ring.resize(static_cast<std::size_t>(workers) * kAheadPerWorker);
+    m_workers.reserve(static_cast<std::size_t>(workers));
+    for (int i = 0; i < workers; ++i) {
+        m_workers.emplace_back([this] { Work(); });
+    }
+}
+
+SubtitlePipeline::~SubtitlePipeline() {
+    Stop();
+}
+
+void SubtitlePipeline::Stop() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_workReady.notify_all();
+    for (std::thread& worker : m_workers) {
+        worker.join();
+    }
+    m_workers.clear();
+}
+
+// Each worker makes its fonts and canvas on its own thread: fonts are not shared between
+// threads.
+void SubtitlePipeline::Work() {
+    const SubtitleRenderer renderer(m_drawing.settings);
+    QImage canvas = MakeCanvas(m_drawing.settings.PAL);
+    const std::unique_ptr<SubtitleEncoder> encoder = m_output.MakeEncoder(renderer);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_workReady.wait(lock, [this] {
+            return m_stopping || m_taken >= m_store.size() || m_taken < m_handed + m_ring.size();
+        });
+        if (m_stopping || m_taken >= m_store.size()) {
+            return;
+        }
+        const std::size_t index = m_taken++;
+        lock.unlock();
+        EncodedSubtitle encoded = encoder->Encode(JoinTextFields(m_store[index]), index, canvas);
+        if (m_drawing.keepCanvas) {
+            encoded.shown = canvas.copy();
+        }
+        lock.lock();
+        m_ring[index % m_ring.size()] = std::move(encoded);
+        m_resultReady.notify_all();
+    }
+}
+
+EncodedSubtitle SubtitlePipeline::Next() {
+    if (m_ownEncoder) {
+        const std::size_t index = m_handed++;
+        return m_ownEncoder->Encode(JoinTextFields(m_store.at(index)), index, m_drawing.canvas);
+    }
+    std::unique_lock lock(m_mutex);
+    std::optional<EncodedSubtitle>& slot = m_ring[m_handed % m_ring.size()];
+    m_resultReady.wait(lock, [&slot] { return slot.has_value(); });
+    EncodedSubtitle encoded = std::move(*slot);
+    slot.reset();
+    ++m_handed;
+    lock.unlock();
+    m_workReady.notify_all();
+    return encoded;
+}
+
+} // namespace orvo

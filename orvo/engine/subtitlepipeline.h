@@ -1,0 +1,68 @@
+#pragma once
+
+#include "runoutput.h"
+#include "subtitlelist.h"
+
+#include <QImage>
+
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace orvo {
+
+// A worker costs a canvas and a set of fonts; more than this would only cost memory.
+constexpr int kMaxJobs = 64;
+
+// How many subtitles a run draws at once: jobs asked for, or one per core when 0.
+int RunJobs(int requested);
+
+// Hands a run's subtitles to encoders and gives the results back in the order of the store.
+// With one job each subtitle is drawn when Next asks for it, on the calling thread, with the
+// run's renderer on the run's canvas. With more, that many workers each draw with their own
+// fonts on their own canvas, a few subtitles at most ahead of the one Next gives, so that the
+// results waiting stay few whatever the length of the list.
+class SubtitlePipeline {
+public:
+    struct Drawing {
+        const RenderSettings& settings;
+        const SubtitleRenderer& renderer; // the run's, for one job
+        QImage& canvas;                   // the run's, for one job
+        bool keepCanvas;                  // workers hand a copy of their canvas with each result
+    };
+
+    SubtitlePipeline(const SubtitleStore& store, const RunOutput& output, Drawing drawing,
+                     int jobs);
+    // Stops the workers after the subtitles they are drawing.
+    ~SubtitlePipeline();
+    SubtitlePipeline(const SubtitlePipeline&) = delete;
+    SubtitlePipeline& operator=(const SubtitlePipeline&) = delete;
+
+    // The next subtitle of the store, drawn and encoded; call it once per subtitle.
+    EncodedSubtitle Next();
+
+private:
+    void Work();
+    void Stop();
+
+    const SubtitleStore& m_store;
+    const RunOutput& m_output;
+    Drawing m_drawing;
+    std::unique_ptr<SubtitleEncoder> m_ownEncoder; // one job: on the calling thread
+
+    // Shared with the workers, under m_mutex.
+    std::mutex m_mutex;
+    std::size_t m_handed = 0; // subtitles given by Next
+    std::condition_variable m_workReady;
+    std::condition_variable m_resultReady;
+    std::size_t m_taken = 0; // subtitles a worker has started
+    bool m_stopping = false;
+    std::vector<std::optional<EncodedSubtitle>> m_ring; // by index modulo its size
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace orvo
