@@ -276,6 +276,11 @@ TEST_F(BatchTest, UsageErrorsExitWithTwo) {
                                                {"--batch", "film.txt", "--output-type", "DVD-1"},
                                                {"--convert", "film.txt", "--output-type", "spumux"},
                                                {"--output-type", "spumux"},
+                                               {"--batch", "film.txt", "--jobs", "0"},
+                                               {"--batch", "film.txt", "--jobs", "65"},
+                                               {"--batch", "film.txt", "--jobs", "99999999999"},
+                                               {"--batch", "film.txt", "--jobs", "+2"},
+                                               {"--convert", "film.txt", "--jobs", "2"},
                                                {"--batch"},
                                                {"--no-such-option"},
                                                {}}) {
