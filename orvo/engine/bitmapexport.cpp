@@ -552,7 +552,7 @@ void CanvasBitmapEncoder::Prepare(std::size_t width) {
     m_bgr.resize(width * 3 + 1);
 }
 
-std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas) {
+std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, CanvasRows* band) {
     if (canvas.isNull()) {
         return std::nullopt;
     }
@@ -574,6 +574,9 @@ std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas) {
     std::size_t bottom = height;
     while (bottom > top && isBackground(bottom - 1)) {
         --bottom;
+    }
+    if (band != nullptr) {
+        *band = {static_cast<int>(top), static_cast<int>(bottom)};
     }
     FourBitRows rows(width, true);
     Dib out = FourBitHeader(width, height, true);

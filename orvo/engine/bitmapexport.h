@@ -1,6 +1,7 @@
 #pragma once
 
 #include "palette.h"
+#include "subtitlerenderer.h"
 
 #include <QImage>
 
@@ -78,8 +79,9 @@ public:
     explicit CanvasBitmapEncoder(QRgb background);
 
     // The canvas as a 4-bit BI_RLE4 DIB, as BitmapToDib and ChangeDibFormat make it; none for
-    // a null canvas.
-    std::optional<Dib> Encode(const QImage& canvas);
+    // a null canvas. band, when given, gets the rows from the first to the last that is not
+    // the background throughout.
+    std::optional<Dib> Encode(const QImage& canvas, CanvasRows* band = nullptr);
 
 private:
     void Prepare(std::size_t width);

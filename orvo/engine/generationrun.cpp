@@ -39,10 +39,18 @@ public:
     EncodedSubtitle Encode(const std::string& text, std::size_t /*index*/,
                            QImage& canvas) override {
         EncodedSubtitle encoded;
-        encoded.rendered = m_renderer.RenderSubtitle(m_settings, text, canvas);
+        // The canvas is this encoder's alone: after a subtitle encoded, the rows outside its
+        // band are known to hold the background.
+        const bool known = m_band && canvas.size() == m_bandCanvas;
+        encoded.rendered =
+            m_renderer.RenderSubtitle(m_settings, text, canvas, known ? &*m_band : nullptr);
+        m_band.reset();
         if (!m_testMode) {
-            if (std::optional<Dib> dib = m_encoder.Encode(canvas)) {
+            CanvasRows band;
+            if (std::optional<Dib> dib = m_encoder.Encode(canvas, &band)) {
                 encoded.bytes = std::move(*dib);
+                m_band = band;
+                m_bandCanvas = canvas.size();
             }
         }
         return encoded;
@@ -53,6 +61,8 @@ private:
     const SubtitleRenderer& m_renderer;
     CanvasBitmapEncoder m_encoder;
     bool m_testMode;
+    std::optional<CanvasRows> m_band; // of the canvas as last encoded
+    QSize m_bandCanvas;
 };
 
 // The script file's run: each subtitle a 4-bit bitmap of the canvas.

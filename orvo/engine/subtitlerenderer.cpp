@@ -148,6 +148,21 @@ QString ReachableLines(const QString& text, int maxLines, int& hidden) {
     return text.mid(at + 1);
 }
 
+// Most of a canvas is the background of the subtitle before: filling only the rows that held
+// its text spares writing the whole frame for every subtitle.
+void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* stale) {
+    if (stale == nullptr || canvas.format() != QImage::Format_RGB32) {
+        canvas.fill(background);
+        return;
+    }
+    const QRgb pixel = background.rgb();
+    const int bottom = std::min(stale->bottom, canvas.height());
+    for (int y = std::max(stale->top, 0); y < bottom; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(canvas.scanLine(y));
+        std::fill(row, row + canvas.width(), pixel);
+    }
+}
+
 } // namespace
 
 QImage MakeCanvas(bool pal) {
@@ -170,7 +185,8 @@ void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
 // The block is anchored at the canvas bottom and grows upward to hold every line it draws; a
 // block that reaches above the canvas top is reported as cut off.
 RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
-                                              const std::string& text, QImage& canvas) const {
+                                              const std::string& text, QImage& canvas,
+                                              const CanvasRows* stale) const {
     if (settings.DvdColors) {
         const RenderResult result = RenderSubtitle(KeyedLook(settings), text, canvas);
         PaintDvdClasses(canvas, settings.AntiAlias, DvdClassColours(settings));
@@ -179,7 +195,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     QString decoded = kestrum::DecodeText(text);
     decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 
-    canvas.fill(kestrum::ToQColor(settings.BkgColor));
+    FillBackground(canvas, kestrum::ToQColor(settings.BkgColor), stale);
     QPainter painter(&canvas);
     painter.setFont(m_mainFont);
     painter.setBackground(kestrum::ToQColor(settings.TextBkgColor));

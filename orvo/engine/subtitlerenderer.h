@@ -17,6 +17,12 @@ constexpr int kNtscHeight = 480;
 // A blank canvas of the standard's size, every pixel white.
 QImage MakeCanvas(bool pal);
 
+// Rows top to bottom - 1 of a canvas.
+struct CanvasRows {
+    int top = 0;
+    int bottom = 0;
+};
+
 struct RenderResult {
     int lines = 0;       // text lines as drawn, between the margins
     QRect textRect;      // the text block after the margins, in canvas coordinates
@@ -35,8 +41,10 @@ public:
     // text holds the subtitle's bytes with CR LF between its lines; it is drawn as UTF-8 when
     // it is valid UTF-8 and as Windows-1252 otherwise. Every pixel of canvas is overwritten;
     // with DvdColors each in the colour of the class of the layer that drew it.
+    // stale, when given, says that every row of the canvas outside it holds the look's
+    // background colour already: only its rows are filled before the text is drawn.
     RenderResult RenderSubtitle(const RenderSettings& settings, const std::string& text,
-                                QImage& canvas) const;
+                                QImage& canvas, const CanvasRows* stale = nullptr) const;
 
 private:
     QFont m_mainFont;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,16 +51,23 @@ const std::vector<std::string> kTexts = {
     "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n15\r\n16\r\n17",
 };
 
-// One encoder per look, as a run has, meets texts of every height, the empty text included.
+// One encoder per look, as a run has, meets texts of every height, the empty text included;
+// each text is drawn over the one before, filling only the rows of its band, as a run draws.
 TEST(CanvasBitmapEncoder, GivesTheBytesOfTheWholeCanvasForEveryLookAndText) {
     for (const RenderSettings& look : Looks()) {
         const SubtitleRenderer renderer(look);
         CanvasBitmapEncoder encoder(kestrum::ToQColor(look.BkgColor).rgb());
         QImage canvas = MakeCanvas(look.PAL);
+        QImage fresh = MakeCanvas(look.PAL);
+        std::optional<CanvasRows> band;
         for (const std::string& text : kTexts) {
-            renderer.RenderSubtitle(look, text, canvas);
-            EXPECT_EQ(encoder.Encode(canvas), WholeCanvas(canvas))
+            renderer.RenderSubtitle(look, text, canvas, band ? &*band : nullptr);
+            renderer.RenderSubtitle(look, text, fresh);
+            ASSERT_EQ(canvas, fresh) << "text \"" << text << "\"";
+            CanvasRows found;
+            EXPECT_EQ(encoder.Encode(canvas, &found), WholeCanvas(canvas))
                 << "text \"" << text << "\", background " << std::hex << look.BkgColor;
+            band = found;
         }
     }
 }
