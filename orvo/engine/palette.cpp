@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
-#include <span>
 
 namespace orvo {
 
@@ -83,36 +82,16 @@ std::uint8_t NearestPaletteIndex(std::uint32_t rgb) {
 }
 
 const NearestIndexTable& NearestIndexTable::Get() {
-    // Built on first use; C++ makes the initialisation of a local static thread-safe.
-    static const NearestIndexTable table;
+    // Constant-initialised: no guard and no pass over the table at start.
+    static constinit NearestIndexTable table;
     return table;
 }
 
-NearestIndexTable::NearestIndexTable() {
+std::uint16_t NearestIndexTable::CandidatesOfCell(std::uint32_t rgb) {
     constexpr int kWidth = 256 >> kCellBits;
-    for (std::uint32_t r = 0; r < 256; r += kWidth) {
-        for (std::uint32_t g = 0; g < 256; g += kWidth) {
-            for (std::uint32_t b = 0; b < 256; b += kWidth) {
-                const std::uint32_t corner = r << 16 | g << 8 | b;
-                m_cells[Cell(corner)] = CellEntry(CandidatesForCube(corner, kWidth));
-            }
-        }
-    }
-}
-
-std::uint8_t NearestIndexTable::CellEntry(std::uint16_t candidates) {
-    if ((candidates & (candidates - 1)) == 0) {
-        return static_cast<std::uint8_t>(std::countr_zero(candidates));
-    }
-    const auto sets = std::span(m_candidateSets).first(m_candidateSetCount);
-    const auto position =
-        static_cast<std::size_t>(std::ranges::find(sets, candidates) - sets.begin());
-    if (position == m_candidateSetCount) {
-        // at() throws rather than overrun if a palette ever needed more sets than an entry
-        // can name.
-        m_candidateSets.at(m_candidateSetCount++) = candidates;
-    }
-    return static_cast<std::uint8_t>(kPaletteSize + position);
+    constexpr std::uint32_t kLowBits = kWidth - 1;
+    const std::uint32_t corner = rgb & ~(kLowBits << 16 | kLowBits << 8 | kLowBits) & 0xFFFFFFu;
+    return CandidatesForCube(corner, kWidth);
 }
 
 std::uint8_t NearestIndexTable::Resolve(std::uint32_t rgb, std::uint16_t candidates) {

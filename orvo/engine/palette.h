@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -15,29 +17,31 @@ extern const std::array<std::uint32_t, 16> kStandardPalette;
 std::uint8_t NearestPaletteIndex(std::uint32_t rgb);
 
 // NearestPaletteIndex for any colour at the cost of a table look-up, however many distinct
-// colours a canvas holds. Built once and never changed after, so any number of threads may share
-// it.
+// colours a canvas holds. The table is filled as colours meet it, one cell of colours at a
+// time, so that a program that converts a few subtitles does not pay for all of it; any number
+// of threads may share it, as each cell only ever takes its one value.
 class NearestIndexTable {
 public:
     static const NearestIndexTable& Get();
 
     std::uint8_t operator()(std::uint32_t rgb) const {
-        const std::uint8_t entry = m_cells[Cell(rgb)];
-        if (entry < kPaletteSize) {
-            return entry;
+        std::atomic<std::uint16_t>& cell = m_cells[Cell(rgb)];
+        std::uint16_t candidates = cell.load(std::memory_order_relaxed);
+        if (candidates == 0) {
+            candidates = CandidatesOfCell(rgb);
+            cell.store(candidates, std::memory_order_relaxed);
         }
-        return Resolve(rgb, m_candidateSets[entry - kPaletteSize]);
+        if ((candidates & (candidates - 1)) == 0) {
+            return static_cast<std::uint8_t>(std::countr_zero(candidates));
+        }
+        return Resolve(rgb, candidates);
     }
 
 private:
-    static constexpr std::uint8_t kPaletteSize = 16;
-    // Cells of 4x4x4 colours: nine in ten have one palette colour nearest throughout, and the
-    // table of one byte a cell (256 KiB) stays in the second-level cache. Cells of 8 took a
-    // tenth longer on a canvas of noise, for the colours that had to be resolved.
+    // Cells of 4x4x4 colours: nine in ten have one palette colour nearest throughout. Cells of
+    // 8 took a tenth longer on a canvas of noise, for the colours that had to be resolved.
     static constexpr int kCellBits = 6;
     static constexpr int kCellCount = 1 << (3 * kCellBits);
-
-    NearestIndexTable();
 
     static std::size_t Cell(std::uint32_t rgb) {
         constexpr std::uint32_t kMask = (1u << kCellBits) - 1;
@@ -45,17 +49,14 @@ private:
         return (rgb >> (16 + kDrop) & kMask) << (2 * kCellBits) |
                (rgb >> (8 + kDrop) & kMask) << kCellBits | (rgb >> kDrop & kMask);
     }
-    std::uint8_t CellEntry(std::uint16_t candidates);
+    // A bit for every palette index that may be nearest to some colour of rgb's cell; each
+    // other palette colour is farther from every colour of the cell than one of these.
+    static std::uint16_t CandidatesOfCell(std::uint32_t rgb);
     static std::uint8_t Resolve(std::uint32_t rgb, std::uint16_t candidates);
 
-    // Per cell, the palette index nearest to all its colours, or kPaletteSize plus the position
-    // in m_candidateSets of the cell's candidates.
-    std::array<std::uint8_t, kCellCount> m_cells{};
-    // Sets of candidates, a bit for every palette index that may be nearest to some colour of
-    // a cell; each other palette colour is farther from every colour of that cell than one of
-    // these. A few cells share each set.
-    std::array<std::uint16_t, 256 - kPaletteSize> m_candidateSets{};
-    std::size_t m_candidateSetCount = 0;
+    // Per cell, its candidates; none yet where no colour of the cell was looked up. Zero
+    // before the program starts, so that the untouched part costs no memory.
+    mutable std::array<std::atomic<std::uint16_t>, kCellCount> m_cells{};
 };
 
 } // namespace orvo
