@@ -6,6 +6,8 @@
 #include <QSize>
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -40,8 +42,8 @@ std::optional<std::vector<std::uint8_t>> EncodeVobSubUnit(DvdSubpictureEncoder& 
                                                           const Subpicture& subpicture,
                                                           const DvdColourSet& palette);
 
-// Builds a DVD subtitle pair, the index (.idx) and the packs (.sub), subtitle by subtitle in
-// memory, and writes both at the end: each file is replaced whole, the packs first, so that a
+// Builds a DVD subtitle pair, the index (.idx) and the packs (.sub), subtitle by subtitle, and
+// writes both at the end: each file is replaced whole, the packs first, so that a
 // killed run leaves the old files or an index that lists only packs that are there, and an
 // index that cannot be replaced after its packs were is removed rather than left pointing into
 // them.
@@ -71,10 +73,22 @@ private:
         std::int64_t startMs;
         std::uint64_t filePosition;
     };
+    struct SpoolCloser {
+        void operator()(std::FILE* file) const;
+    };
+    // Appends packs to the spool; false, and the error kept for Write, when it cannot.
+    bool Spool(std::span<const std::uint8_t> packs);
+    std::error_code CopySpool(int fd) const;
+
     VobSubSettings m_settings;
     DvdSubpictureEncoder m_encoder;
     std::string m_problem;
-    std::vector<std::uint8_t> m_packs;
+    // The packs so far, in an unnamed temporary file: a film's subtitles take tens of
+    // megabytes, which a run need not hold in memory.
+    std::unique_ptr<std::FILE, SpoolCloser> m_spool;
+    std::uint64_t m_packBytes = 0;
+    std::error_code m_spoolError;
+    std::vector<std::uint8_t> m_scratch;
     std::vector<IndexedUnit> m_index;
 };
 
