@@ -56,6 +56,22 @@ std::optional<std::string> OptionalValue(const QCommandLineParser& parser, const
     return parser.isSet(name) ? std::optional(ToBytes(parser.value(name))) : std::nullopt;
 }
 
+// The value of an option that takes a number from low to high: none when the option is not
+// given, and false with the message in error for any other text.
+bool TakeNumber(const QCommandLineParser& parser, const char* name, const char* what, int low,
+                int high, std::optional<int>& value, std::string& error) {
+    const auto text = OptionalValue(parser, name);
+    if (!text) {
+        return true;
+    }
+    value = ParseNumber(*text, low, high);
+    if (!value) {
+        error = std::string("Invalid ") + what + " '" + *text + "': give a number from " +
+                std::to_string(low) + " to " + std::to_string(high) + ".";
+    }
+    return value.has_value();
+}
+
 // The value of an option that names one of a few choices, found by find: none when the option
 // is not given, and false with the message in error for a name that is none of them.
 template <class T>
@@ -210,21 +226,10 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
             return parsed;
         }
     }
-    if (const auto text = OptionalValue(m_parser, kStartIndex)) {
-        options.startIndex = ParseNumber(*text, 0, kMaxStartIndex);
-        if (!options.startIndex) {
-            parsed.error = "Invalid start index '" + *text + "': give a number from 0 to " +
-                           std::to_string(kMaxStartIndex) + ".";
-            return parsed;
-        }
-    }
-    if (const auto text = OptionalValue(m_parser, kJobs)) {
-        options.jobs = ParseNumber(*text, 1, kMaxJobs);
-        if (!options.jobs) {
-            parsed.error = "Invalid number of jobs '" + *text + "': give a number from 1 to " +
-                           std::to_string(kMaxJobs) + ".";
-            return parsed;
-        }
+    if (!TakeNumber(m_parser, kStartIndex, "start index", 0, kMaxStartIndex, options.startIndex,
+                    parsed.error) ||
+        !TakeNumber(m_parser, kJobs, "number of jobs", 1, kMaxJobs, options.jobs, parsed.error)) {
+        return parsed;
     }
     if (const auto text = OptionalValue(m_parser, kHeader)) {
         options.header = kestrum::Unescape(*text);
