@@ -161,14 +161,15 @@ std::uint32_t Rgb(const std::uint8_t* bgr) {
            static_cast<std::uint32_t>(bgr[2]) << 16;
 }
 
-void QuantiseRow(const std::uint8_t* bgr, std::size_t width, std::uint8_t* indices,
+// Each pixel's nearest palette index; rgbAt(x) gives pixel x as 0x00RRGGBB. Runs of one colour
+// are looked up once.
+template <class ReadRgb>
+void QuantiseRow(std::size_t width, ReadRgb rgbAt, std::uint8_t* indices,
                  const NearestIndexTable& nearest) {
-    std::uint32_t previous = Rgb(bgr);
+    std::uint32_t previous = rgbAt(0);
     std::uint8_t index = nearest(previous);
-    // A four-byte read is much faster than three single ones; only the row's last pixel may
-    // end the block.
-    for (std::size_t x = 0; x < width; ++x, bgr += 3) {
-        const std::uint32_t rgb = x + 1 < width ? RgbReadingOver(bgr) : Rgb(bgr);
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::uint32_t rgb = rgbAt(x);
         if (rgb != previous) {
             previous = rgb;
             index = nearest(rgb);
@@ -176,6 +177,18 @@ void QuantiseRow(const std::uint8_t* bgr, std::size_t width, std::uint8_t* indic
         indices[x] = index;
     }
 }
+
+// The pixels of a captured 24-bit row.
+struct CapturedRgb {
+    const std::uint8_t* bgr;
+    std::size_t width;
+
+    // A four-byte read is much faster than three single ones; only the row's last pixel may
+    // end the block.
+    std::uint32_t operator()(std::size_t x) const {
+        return x + 1 < width ? RgbReadingOver(bgr + 3 * x) : Rgb(bgr + 3 * x);
+    }
+};
 
 // Whether the row is one colour: the row compared with itself shifted by one pixel, at the
 // speed of memcmp.
@@ -228,13 +241,15 @@ public:
         , m_rowSize(static_cast<std::size_t>(RowSize(4, width)))
         , m_indices(width) {}
 
-    void Append(const std::uint8_t* bgr, const NearestIndexTable& nearest, Dib& out) {
+    // rgbAt(x) gives pixel x of the row as 0x00RRGGBB; oneColour says that they are all one.
+    template <class ReadRgb>
+    void Append(bool oneColour, ReadRgb rgbAt, const NearestIndexTable& nearest, Dib& out) {
         // Most rows of a subtitle canvas are one colour.
-        if (m_rle && IsOneColour(bgr, m_width)) {
-            EncodeRle4OneColourLine(nearest(Rgb(bgr)), m_width, out);
+        if (m_rle && oneColour) {
+            EncodeRle4OneColourLine(nearest(rgbAt(0)), m_width, out);
             return;
         }
-        QuantiseRow(bgr, m_width, m_indices.data(), nearest);
+        QuantiseRow(m_width, rgbAt, m_indices.data(), nearest);
         if (m_rle) {
             EncodeRle4Line(m_indices, out);
         } else {
@@ -427,7 +442,9 @@ std::optional<Dib> ChangeDibFormat(const Dib& dib, int bitCount, int compression
     Dib out = FourBitHeader(capture->width, capture->height, rle);
     const NearestIndexTable& nearest = NearestIndexTable::Get();
     for (std::size_t row = 0; row < capture->height; ++row) {
-        rows.Append(capture->rows + row * capture->rowSize, nearest, out);
+        const std::uint8_t* bgr = capture->rows + row * capture->rowSize;
+        rows.Append(IsOneColour(bgr, capture->width), CapturedRgb{bgr, capture->width}, nearest,
+                    out);
     }
     FinishFourBit(rle, out);
     return out;
@@ -548,8 +565,6 @@ void CanvasBitmapEncoder::Prepare(std::size_t width) {
     m_backgroundRow.assign(width, m_background);
     m_backgroundLine.clear();
     EncodeRle4OneColourLine(m_nearest(m_background & 0xFFFFFFu), width, m_backgroundLine);
-    // QuantiseRow reads a byte beyond the last pixel but one.
-    m_bgr.resize(width * 3 + 1);
 }
 
 std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, CanvasRows* band) {
@@ -586,9 +601,13 @@ std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, CanvasRows*
             out.insert(out.end(), m_backgroundLine.begin(), m_backgroundLine.end());
             continue;
         }
-        CaptureRow(reinterpret_cast<const std::uint32_t*>(image.constScanLine(static_cast<int>(y))),
-                   width, m_bgr.data());
-        rows.Append(m_bgr.data(), m_nearest, out);
+        // Straight from the canvas, without a 24-bit copy: every pixel of an RGB32 image has
+        // the same top byte, so that whole pixels compare as their colours do.
+        const auto* pixels =
+            reinterpret_cast<const std::uint32_t*>(image.constScanLine(static_cast<int>(y)));
+        const bool oneColour = std::memcmp(pixels, pixels + 1, (width - 1) * sizeof *pixels) == 0;
+        rows.Append(
+            oneColour, [pixels](std::size_t x) { return pixels[x] & 0xFFFFFFu; }, m_nearest, out);
     }
     FinishFourBit(true, out);
     return out;

@@ -89,7 +89,6 @@ private:
     QRgb m_background;
     std::vector<QRgb> m_backgroundRow;          // the canvas width of background pixels
     std::vector<std::uint8_t> m_backgroundLine; // its runs
-    std::vector<std::uint8_t> m_bgr;            // one row captured
     const NearestIndexTable& m_nearest = NearestIndexTable::Get();
 };
 
