@@ -106,6 +106,12 @@ void EncodeRle4Line(std::span<const std::uint8_t> indices, std::vector<std::uint
     std::size_t unwritten = 0; // start of the pixels waiting for an absolute run
     std::size_t i = 0;
     while (i < n) {
+        // Two pixels alternate whatever they are, and no encoded run of two is worth taking:
+        // in noise, where most stretches are that short, this spares measuring each.
+        if (i + 2 < n && p[i + 2] != p[i]) {
+            ++i;
+            continue;
+        }
         const std::size_t run = AlternatingLength(p + i, n - i);
         if (run >= RunWorthTaking(i - unwritten)) {
             AppendAbsoluteRuns(p + unwritten, i - unwritten, out);
