@@ -67,8 +67,9 @@ std::string ErrorText(int error) {
 }
 
 // The libraries report to a log of their own that goes to stderr unless redirected: what the
-// read in progress is told comes into its warnings, and nothing reaches stderr.
-std::vector<std::string>* g_logLines = nullptr;
+// read in progress is told comes into its warnings, and nothing reaches stderr. Per thread:
+// a run's workers log through the same callback while they encode.
+thread_local std::vector<std::string>* g_logLines = nullptr;
 
 void KeepLogLine(void* /*object*/, int level, const char* format, va_list arguments) {
     if (g_logLines == nullptr || level > AV_LOG_WARNING || g_logLines->size() >= kMaxWarnings) {
