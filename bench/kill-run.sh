@@ -20,7 +20,8 @@ for list in a b; do
     mkdir "$work/$list"
     write_list "$([ $list = a ] && echo 'Subtitle number' || echo 'Another line, called')" \
         >"$work/$list/film.txt"
-    "$orvo" --batch "$work/$list/film.txt" --ignore-list-config >/dev/null
+    # Status 3: the list's times repeat every minute, which the run warns of.
+    "$orvo" --batch "$work/$list/film.txt" --ignore-list-config >/dev/null || [ $? -eq 3 ]
 done
 # ImageMagick is the outside reader that vouches for the reference bitmaps.
 identify "$work"/a/OutputImg.1.bmp "$work"/b/OutputImg.500.bmp >/dev/null
@@ -46,7 +47,7 @@ for round in $(seq 1 "$rounds"); do
         fi
     done
 done
-"$orvo" --batch "$work/film.txt" --ignore-list-config >/dev/null
+"$orvo" --batch "$work/film.txt" --ignore-list-config >/dev/null || [ $? -eq 3 ]
 remaining=$(find "$work" -maxdepth 1 -name '*.tmp*' | wc -l)
 echo "$rounds runs killed: $whole files whole, $broken cut short or mixed;" \
     "$leftovers temporary files left by the kills, $remaining after the next run"
