@@ -1,5 +1,7 @@
 #include "dvdsubpicture.h"
 
+#include "medialibraries.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/opt.h>
@@ -94,7 +96,7 @@ std::optional<QRect> SubpictureBounds(const QImage& classes) {
 }
 
 void DvdSubpictureEncoder::CodecDeleter::operator()(AVCodecContext* codec) const {
-    avcodec_free_context(&codec);
+    Av().avcodec_free_context(&codec);
 }
 
 DvdSubpictureEncoder::DvdSubpictureEncoder(QSize size, const DvdColourSet& colours)
@@ -103,12 +105,15 @@ DvdSubpictureEncoder::DvdSubpictureEncoder(QSize size, const DvdColourSet& colou
     , m_buffer(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) /
                    2 +
                kCommandRoom) {
-    const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_DVD_SUBTITLE);
+    if (OpenMediaLibraries(&m_problem) == nullptr) {
+        return;
+    }
+    const AVCodec* encoder = Av().avcodec_find_encoder(AV_CODEC_ID_DVD_SUBTITLE);
     if (encoder == nullptr) {
         m_problem = "the system's codec library has no DVD subtitle encoder";
         return;
     }
-    m_codec.reset(avcodec_alloc_context3(encoder));
+    m_codec.reset(Av().avcodec_alloc_context3(encoder));
     if (!m_codec) {
         m_problem = "out of memory";
         return;
@@ -117,9 +122,9 @@ DvdSubpictureEncoder::DvdSubpictureEncoder(QSize size, const DvdColourSet& colou
     m_codec->height = size.height();
     m_codec->time_base = AVRational{1, 1000};
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "palette", DvdPaletteText(colours).c_str(), 0);
-    const int opened = avcodec_open2(m_codec.get(), encoder, &options);
-    av_dict_free(&options);
+    Av().av_dict_set(&options, "palette", DvdPaletteText(colours).c_str(), 0);
+    const int opened = Av().avcodec_open2(m_codec.get(), encoder, &options);
+    Av().av_dict_free(&options);
     if (opened < 0) {
         m_problem = "the DVD subtitle encoder did not start";
         m_codec.reset();
@@ -165,8 +170,8 @@ std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QIma
         static_cast<std::uint32_t>(std::clamp<std::int64_t>(durationMs, 0, kLongestShownMs));
     subtitle.num_rects = 1;
     subtitle.rects = rects;
-    const int size = avcodec_encode_subtitle(m_codec.get(), m_buffer.data(),
-                                             static_cast<int>(m_buffer.size()), &subtitle);
+    const int size = Av().avcodec_encode_subtitle(m_codec.get(), m_buffer.data(),
+                                                  static_cast<int>(m_buffer.size()), &subtitle);
     if (size <= 0 || static_cast<std::size_t>(size) > kMaxUnitSize) {
         return std::nullopt;
     }

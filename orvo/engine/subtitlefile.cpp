@@ -4,6 +4,8 @@
 #include "srtblocks.h"
 #include "timecode.h"
 
+#include "medialibraries.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -62,7 +64,7 @@ constexpr std::size_t kMaxWarnings = 1000;
 
 std::string ErrorText(int error) {
     std::array<char, AV_ERROR_MAX_STRING_SIZE> text{};
-    av_strerror(error, text.data(), text.size());
+    Av().av_strerror(error, text.data(), text.size());
     return text.data();
 }
 
@@ -90,7 +92,7 @@ class LogCapture {
 public:
     explicit LogCapture(std::vector<std::string>& lines) {
         static std::once_flag installed;
-        std::call_once(installed, [] { av_log_set_callback(KeepLogLine); });
+        std::call_once(installed, [] { Av().av_log_set_callback(KeepLogLine); });
         g_logLines = &lines;
     }
     ~LogCapture() { g_logLines = nullptr; }
@@ -135,18 +137,18 @@ std::int64_t SeekMemory(void* opaque, std::int64_t offset, int whence) {
 
 struct IoContextFree {
     void operator()(AVIOContext* io) const {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
+        Av().av_freep(&io->buffer);
+        Av().avio_context_free(&io);
     }
 };
 struct FormatContextClose {
-    void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
+    void operator()(AVFormatContext* format) const { Av().avformat_close_input(&format); }
 };
 struct CodecContextFree {
-    void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
+    void operator()(AVCodecContext* codec) const { Av().avcodec_free_context(&codec); }
 };
 struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+    void operator()(AVPacket* packet) const { Av().av_packet_free(&packet); }
 };
 using IoContext = std::unique_ptr<AVIOContext, IoContextFree>;
 using FormatContext = std::unique_ptr<AVFormatContext, FormatContextClose>;
@@ -156,11 +158,11 @@ using Packet = std::unique_ptr<AVPacket, PacketFree>;
 class Dictionary {
 public:
     Dictionary() = default;
-    ~Dictionary() { av_dict_free(&m_dictionary); }
+    ~Dictionary() { Av().av_dict_free(&m_dictionary); }
     Dictionary(const Dictionary&) = delete;
     Dictionary& operator=(const Dictionary&) = delete;
     void Set(const char* key, const std::string& value) {
-        av_dict_set(&m_dictionary, key, value.c_str(), 0);
+        Av().av_dict_set(&m_dictionary, key, value.c_str(), 0);
     }
     AVDictionary** Get() { return &m_dictionary; }
 
@@ -171,7 +173,7 @@ private:
 class Subtitle {
 public:
     Subtitle() = default;
-    ~Subtitle() { avsubtitle_free(&m_subtitle); }
+    ~Subtitle() { Av().avsubtitle_free(&m_subtitle); }
     Subtitle(const Subtitle&) = delete;
     Subtitle& operator=(const Subtitle&) = delete;
     AVSubtitle* Get() { return &m_subtitle; }
@@ -191,7 +193,7 @@ const AVInputFormat* Probe(std::string_view bytes, const std::string& fileName) 
     probe.buf = buffer.data();
     probe.buf_size = static_cast<int>(size);
     int score = 0;
-    return av_probe_input_format3(&probe, 1, &score);
+    return Av().av_probe_input_format3(&probe, 1, &score);
 }
 
 // Start and end of an event in microseconds; none for an event without a time.
@@ -201,7 +203,7 @@ struct EventTime {
 };
 
 std::int64_t Microseconds(std::int64_t value, AVRational timeBase) {
-    const std::int64_t time = av_rescale_q(value, timeBase, AVRational{1, 1000000});
+    const std::int64_t time = Av().av_rescale_q(value, timeBase, AVRational{1, 1000000});
     // The rescaling gives INT64_MIN for a result beyond its range.
     if (time == INT64_MIN) {
         return value > 0 ? kMaxTimeMicroseconds : 0;
@@ -312,14 +314,14 @@ bool Reader::Fail(const std::string& what, int error) {
 }
 
 bool Reader::Open(const AVInputFormat* format, const std::string& fileName) {
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
-    m_io.reset(
-        avio_alloc_context(buffer, kIoBufferBytes, 0, &m_input, ReadMemory, nullptr, SeekMemory));
+    auto* buffer = static_cast<std::uint8_t*>(Av().av_malloc(kIoBufferBytes));
+    m_io.reset(Av().avio_alloc_context(buffer, kIoBufferBytes, 0, &m_input, ReadMemory, nullptr,
+                                       SeekMemory));
     if (!m_io) {
-        av_free(buffer);
+        Av().av_free(buffer);
         return Fail("", AVERROR(ENOMEM));
     }
-    AVFormatContext* context = avformat_alloc_context();
+    AVFormatContext* context = Av().avformat_alloc_context();
     if (context == nullptr) {
         return Fail("", AVERROR(ENOMEM));
     }
@@ -330,12 +332,12 @@ bool Reader::Open(const AVInputFormat* format, const std::string& fileName) {
     options.Set("subfps",
                 std::to_string(m_rate.numerator) + "/" + std::to_string(m_rate.denominator));
     // On failure the context is freed by the call.
-    const int opened = avformat_open_input(&context, fileName.c_str(), format, options.Get());
+    const int opened = Av().avformat_open_input(&context, fileName.c_str(), format, options.Get());
     if (opened < 0) {
         return Fail("", opened);
     }
     m_format.reset(context);
-    const int stream = av_find_best_stream(context, AVMEDIA_TYPE_SUBTITLE, -1, -1, nullptr, 0);
+    const int stream = Av().av_find_best_stream(context, AVMEDIA_TYPE_SUBTITLE, -1, -1, nullptr, 0);
     if (stream < 0) {
         return Fail("no subtitles: ", stream);
     }
@@ -344,38 +346,38 @@ bool Reader::Open(const AVInputFormat* format, const std::string& fileName) {
 }
 
 bool Reader::OpenDecoder() {
-    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(m_stream->codecpar->codec_id);
-    const AVCodec* decoder = avcodec_find_decoder(m_stream->codecpar->codec_id);
+    const AVCodecDescriptor* descriptor = Av().avcodec_descriptor_get(m_stream->codecpar->codec_id);
+    const AVCodec* decoder = Av().avcodec_find_decoder(m_stream->codecpar->codec_id);
     if (descriptor == nullptr || (descriptor->props & AV_CODEC_PROP_TEXT_SUB) == 0 ||
         decoder == nullptr) {
         return Fail("no text subtitles: ", AVERROR_DECODER_NOT_FOUND);
     }
-    m_codec.reset(avcodec_alloc_context3(decoder));
+    m_codec.reset(Av().avcodec_alloc_context3(decoder));
     if (!m_codec) {
         return Fail("", AVERROR(ENOMEM));
     }
-    const int copied = avcodec_parameters_to_context(m_codec.get(), m_stream->codecpar);
+    const int copied = Av().avcodec_parameters_to_context(m_codec.get(), m_stream->codecpar);
     if (copied < 0) {
         return Fail("", copied);
     }
     m_codec->pkt_timebase = m_stream->time_base;
-    const int opened = avcodec_open2(m_codec.get(), decoder, nullptr);
+    const int opened = Av().avcodec_open2(m_codec.get(), decoder, nullptr);
     return opened >= 0 || Fail("", opened);
 }
 
 void Reader::ReadEvents() {
-    Packet packet(av_packet_alloc());
+    Packet packet(Av().av_packet_alloc());
     if (!packet) {
         Fail("", AVERROR(ENOMEM));
         return;
     }
     TakeLog("");
-    while (av_read_frame(m_format.get(), packet.get()) >= 0) {
+    while (Av().av_read_frame(m_format.get(), packet.get()) >= 0) {
         if (packet->stream_index == m_stream->index) {
             ++m_result.events;
             AddEvent(*packet);
         }
-        av_packet_unref(packet.get());
+        Av().av_packet_unref(packet.get());
     }
     TakeLog("");
     m_result.status = SubtitleFileResult::Status::Loaded;
@@ -405,8 +407,8 @@ void Reader::AddEvent(const AVPacket& packet) {
     }
     Subtitle subtitle;
     int got = 0;
-    const int decoded = avcodec_decode_subtitle2(m_codec.get(), subtitle.Get(), &got,
-                                                 const_cast<AVPacket*>(&packet));
+    const int decoded = Av().avcodec_decode_subtitle2(m_codec.get(), subtitle.Get(), &got,
+                                                      const_cast<AVPacket*>(&packet));
     if (!m_log.empty()) {
         TakeLog(Where(packet));
     }
@@ -445,6 +447,10 @@ void CompareSrtBlocks(std::string_view bytes, SubtitleFileResult& result) {
 SubtitleFileResult ReadSubtitleFile(std::string_view bytes, const std::string& fileName,
                                     const FrameRate& rate) {
     SubtitleFileResult result;
+    // Without the libraries no file is taken for a subtitle file: a list is still read as one.
+    if (OpenMediaLibraries(&result.reason) == nullptr) {
+        return result;
+    }
     std::vector<std::string> log;
     const LogCapture capture(log);
     const AVInputFormat* format = Probe(bytes, fileName);

@@ -1,0 +1,80 @@
+#include "medialibraries.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <string_view>
+
+namespace orvo {
+namespace {
+
+// The versions the engine was built against: another major version has another interface.
+#define ORVO_STRINGIFY_VALUE(value) #value
+#define ORVO_STRINGIFY(value) ORVO_STRINGIFY_VALUE(value)
+
+struct Opened {
+    MediaLibraries libraries;
+    std::string problem; // empty when every function was found
+};
+
+// Each library is kept open for the life of the program.
+void* OpenLibrary(const char* soname, std::string& problem) {
+    void* handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr && problem.empty()) {
+        const char* error = dlerror();
+        problem = error != nullptr ? error : soname;
+    }
+    return handle;
+}
+
+template <class Function>
+void Find(void* library, const char* name, Function& function, std::string& problem) {
+    function = library != nullptr ? reinterpret_cast<Function>(dlsym(library, name)) : nullptr;
+    if (function == nullptr && problem.empty()) {
+        problem = std::string(name) + " is missing";
+    }
+}
+
+Opened Open() {
+    Opened opened;
+    std::string& problem = opened.problem;
+    void* avutil = OpenLibrary("libavutil.so." ORVO_STRINGIFY(LIBAVUTIL_VERSION_MAJOR), problem);
+    void* avcodec = OpenLibrary("libavcodec.so." ORVO_STRINGIFY(LIBAVCODEC_VERSION_MAJOR), problem);
+    void* avformat =
+        OpenLibrary("libavformat.so." ORVO_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), problem);
+    MediaLibraries& libraries = opened.libraries;
+#define ORVO_MEDIA_FIND(library, name) Find(library, #name, libraries.name, problem);
+    ORVO_MEDIA_FUNCTIONS(ORVO_MEDIA_FIND)
+#undef ORVO_MEDIA_FIND
+    return opened;
+}
+
+const Opened& OpenOnce() {
+    static const Opened opened = Open();
+    return opened;
+}
+
+} // namespace
+
+const MediaLibraries* OpenMediaLibraries(std::string* problem) {
+    const Opened& opened = OpenOnce();
+    if (!opened.problem.empty()) {
+        if (problem != nullptr) {
+            *problem = "the system's audio and video libraries could not be loaded (" +
+                       opened.problem + ")";
+        }
+        return nullptr;
+    }
+    return &opened.libraries;
+}
+
+const MediaLibraries& Av() {
+    const MediaLibraries* libraries = OpenMediaLibraries();
+    if (libraries == nullptr) {
+        // Every caller checks OpenMediaLibraries first: reaching here is a fault of ours.
+        std::abort();
+    }
+    return *libraries;
+}
+
+} // namespace orvo
