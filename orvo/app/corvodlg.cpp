@@ -329,7 +329,10 @@ void COrvoDlg::ConnectControls() {
     }
     connect(m_colorCombo, &QComboBox::activated, this, &COrvoDlg::OnSelchangeColor);
     connect(m_align, &QComboBox::activated, this, &COrvoDlg::OnSelchangeAlign);
-    for (const auto& [edit, margin] : MarginEdits()) {
+    // Named copies, not structured bindings: clang before 16 cannot capture those.
+    for (const auto& entry : MarginEdits()) {
+        auto* const edit = entry.first;
+        auto* const margin = entry.second;
         connect(edit, &QSpinBox::textChanged, this, [this] { m_marginChanged = true; });
         connect(edit, &QSpinBox::editingFinished, this,
                 [this, edit, margin] { ApplyMargin(edit, *margin); });
