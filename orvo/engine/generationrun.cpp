@@ -395,7 +395,10 @@ std::optional<std::string> VobSubProblem(const RunParameters& parameters,
     if (IsTheList(packs, parameters.LastPath)) {
         return "The subtitles cannot be written to " + packs + ": it is the subtitle list.";
     }
-    const std::string problem = VobSubWriter(vobSub).Problem();
+    std::string problem = VobSubWriter(vobSub).Problem();
+    if (problem.empty()) {
+        problem = DvdSubpictureEncoder(vobSub.size, vobSub.colours).Problem();
+    }
     if (!problem.empty()) {
         return "The subtitles cannot be written: " + problem + ".";
     }

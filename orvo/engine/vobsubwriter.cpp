@@ -67,10 +67,8 @@ std::string IndexEntry(std::int64_t milliseconds, std::uint64_t filePosition) {
 }
 
 VobSubWriter::VobSubWriter(const VobSubSettings& settings)
-    : m_settings(settings)
-    , m_encoder(settings.size, settings.colours)
-    , m_problem(m_encoder.Problem()) {
-    if (m_problem.empty() && !IsIndexLanguage(settings.language)) {
+    : m_settings(settings) {
+    if (!IsIndexLanguage(settings.language)) {
         m_problem = "the language must be two or three lowercase letters, not \"" +
                     settings.language + "\"";
     }
@@ -144,14 +142,6 @@ std::error_code VobSubWriter::CopySpool(int fd) const {
     return std::fseek(m_spool.get(), 0, SEEK_END) == 0
                ? std::error_code()
                : std::error_code(errno, std::generic_category());
-}
-
-bool VobSubWriter::Add(const Subpicture& subpicture) {
-    if (!m_problem.empty()) {
-        return false;
-    }
-    const auto unit = EncodeVobSubUnit(m_encoder, subpicture, m_settings.colours);
-    return unit && Add(*unit, subpicture.startMicroseconds);
 }
 
 std::error_code VobSubWriter::Write(const std::string& base) const {

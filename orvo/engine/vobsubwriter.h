@@ -51,13 +51,9 @@ class VobSubWriter {
 public:
     explicit VobSubWriter(const VobSubSettings& settings);
 
-    // Why nothing can be written (an unusable language code, no encoder); empty when ready.
+    // Why nothing can be written (an unusable language code); empty when ready. The units come
+    // coded by the run's workers, each with its own encoder.
     const std::string& Problem() const { return m_problem; }
-
-    // Adds a subpicture at its times, to the millisecond; false, and the subtitle left out, when
-    // it has another size or other colours than the index lists, or its coding is too large for
-    // a subpicture.
-    [[nodiscard]] bool Add(const Subpicture& subpicture);
 
     // Adds a unit that EncodeVobSubUnit coded, shown from startMicroseconds; false when the
     // writer cannot write.
@@ -81,7 +77,6 @@ private:
     std::error_code CopySpool(int fd) const;
 
     VobSubSettings m_settings;
-    DvdSubpictureEncoder m_encoder;
     std::string m_problem;
     // The packs so far, in an unnamed temporary file: a film's subtitles take tens of
     // megabytes, which a run need not hold in memory.

@@ -31,8 +31,10 @@ class VobSubClientsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
+        DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
         for (const Shown& shown : kShown) {
-            ASSERT_TRUE(writer.Add(ShownBand(shown.band, shown.startMs, shown.endMs)));
+            ASSERT_TRUE(
+                AddCoded(writer, encoder, ShownBand(shown.band, shown.startMs, shown.endMs)));
         }
         ASSERT_EQ(writer.Write(m_dir.File("LIST")), std::error_code());
     }
@@ -104,7 +106,8 @@ TEST_F(VobSubClientsTest, LongSubtitleStaysUpAsLongAsAUnitCanSay) {
         GTEST_SKIP() << "ffprobe is not installed: the index is not read by another program";
     }
     VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
-    ASSERT_TRUE(writer.Add(ShownBand(kShown[0].band, 1000, 1000 + 20 * 60 * 1000)));
+    DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
+    ASSERT_TRUE(AddCoded(writer, encoder, ShownBand(kShown[0].band, 1000, 1000 + 20 * 60 * 1000)));
     ASSERT_EQ(writer.Write(m_dir.File("LONG")), std::error_code());
     const auto shown = Run({ffprobe, "-v", "error", "-show_entries", "subtitle=end_display_time",
                             "-of", "csv=p=0", "LONG.idx"});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dvdsubpicture.h"
+#include "vobsubwriter.h"
 
 #include <QImage>
 #include <QRect>
@@ -35,6 +36,13 @@ inline QImage BandPicture(const QRect& band) {
 // That picture as a subpicture in the test colours, shown from startMs to endMs.
 inline Subpicture ShownBand(const QRect& band, std::int64_t startMs, std::int64_t endMs) {
     return {BandPicture(band), kTestColours, startMs * 1000, endMs * 1000};
+}
+
+// Codes the subpicture with encoder and adds it to writer, as a run's worker and its writer do.
+inline bool AddCoded(VobSubWriter& writer, DvdSubpictureEncoder& encoder,
+                     const Subpicture& subpicture) {
+    const auto unit = EncodeVobSubUnit(encoder, subpicture, kTestColours);
+    return unit && writer.Add(*unit, subpicture.startMicroseconds);
 }
 
 } // namespace orvo

@@ -80,16 +80,18 @@ TEST(DvdSubpictureTest, UnitIsCroppedToItsContent) {
 TEST(VobSubWriterTest, IndexListsEveryAddedSubtitleAtItsPack) {
     const testsupport::TempDir dir;
     VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
+    DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
     ASSERT_EQ(writer.Problem(), "");
-    ASSERT_TRUE(writer.Add(ShownBand(QRect(100, 400, 300, 40), 1000, 3000)));
-    ASSERT_TRUE(writer.Add(ShownBand(QRect(0, 0, 720, 576), 4000, 6000)));
-    ASSERT_TRUE(writer.Add(ShownBand(QRect(0, 0, 0, 0), 7000, 8000)));
+    ASSERT_TRUE(AddCoded(writer, encoder, ShownBand(QRect(100, 400, 300, 40), 1000, 3000)));
+    ASSERT_TRUE(AddCoded(writer, encoder, ShownBand(QRect(0, 0, 720, 576), 4000, 6000)));
+    ASSERT_TRUE(AddCoded(writer, encoder, ShownBand(QRect(0, 0, 0, 0), 7000, 8000)));
     EXPECT_FALSE(
-        writer.Add({QImage(10, 10, QImage::Format_Indexed8), kTestColours, 9000000, 9500000}));
+        AddCoded(writer, encoder,
+                 {QImage(10, 10, QImage::Format_Indexed8), kTestColours, 9000000, 9500000}));
     // The index holds one palette: a picture meant for other colours would show wrong.
     Subpicture recoloured = ShownBand(QRect(100, 400, 300, 40), 9000, 9500);
     recoloured.colours[2] = qRgb(255, 255, 0);
-    EXPECT_FALSE(writer.Add(recoloured));
+    EXPECT_FALSE(AddCoded(writer, encoder, recoloured));
     EXPECT_EQ(writer.Count(), 3);
     ASSERT_EQ(writer.Write(dir.File("LIST")), std::error_code());
 
@@ -110,13 +112,15 @@ TEST(VobSubWriterTest, IndexListsEveryAddedSubtitleAtItsPack) {
 TEST(VobSubWriterTest, StoppedRunReplacesTheFilesWithWhatItHas) {
     const testsupport::TempDir dir;
     VobSubWriter longer({QSize(720, 576), kTestColours, "en"});
+    DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
     for (int i = 0; i < 5; ++i) {
-        ASSERT_TRUE(longer.Add(ShownBand(QRect(10, 10, 700, 500), i * 1000, i * 1000 + 500)));
+        ASSERT_TRUE(AddCoded(longer, encoder,
+                             ShownBand(QRect(10, 10, 700, 500), i * 1000, i * 1000 + 500)));
     }
     ASSERT_EQ(longer.Write(dir.File("LIST")), std::error_code());
 
     VobSubWriter stopped({QSize(720, 576), kTestColours, "en"});
-    ASSERT_TRUE(stopped.Add(ShownBand(QRect(100, 400, 300, 40), 0, 500)));
+    ASSERT_TRUE(AddCoded(stopped, encoder, ShownBand(QRect(100, 400, 300, 40), 0, 500)));
     ASSERT_EQ(stopped.Write(dir.File("LIST")), std::error_code());
     const std::string index = ReadText(dir.File("LIST.idx"));
     std::size_t timestamps = 0;
@@ -131,7 +135,8 @@ TEST(VobSubWriterTest, StoppedRunReplacesTheFilesWithWhatItHas) {
 TEST(VobSubWriterTest, UnwritableFolderIsReportedAndLeavesNoIndex) {
     const testsupport::TempDir dir;
     VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
-    ASSERT_TRUE(writer.Add(ShownBand(QRect(100, 400, 300, 40), 0, 500)));
+    DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
+    ASSERT_TRUE(AddCoded(writer, encoder, ShownBand(QRect(100, 400, 300, 40), 0, 500)));
     EXPECT_NE(writer.Write(dir.File("missing/LIST")), std::error_code());
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing/LIST.idx")));
 
@@ -147,7 +152,8 @@ TEST(VobSubWriterTest, IndexThatCannotFollowItsPacksIsRemoved) {
     const testsupport::TempDir dir;
     std::filesystem::create_symlink("/proc/version", dir.File("LIST.idx"));
     VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
-    ASSERT_TRUE(writer.Add(ShownBand(QRect(100, 400, 300, 40), 0, 500)));
+    DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
+    ASSERT_TRUE(AddCoded(writer, encoder, ShownBand(QRect(100, 400, 300, 40), 0, 500)));
     EXPECT_NE(writer.Write(dir.File("LIST")), std::error_code());
     EXPECT_EQ(std::filesystem::file_size(dir.File("LIST.sub")), 2048u);
     EXPECT_FALSE(std::filesystem::is_symlink(dir.File("LIST.idx")));
