@@ -5,6 +5,8 @@
 #include "texts.h"
 
 #include "common/childprogram.h"
+#include "storedcolours.h"
+
 #include "common/imageprobes.h"
 #include "common/tempdir.h"
 
@@ -21,11 +23,6 @@ namespace {
 using testsupport::Colours;
 using testsupport::ToRgb;
 
-constexpr COLORREF kWhite = 0x00FFFFFF;
-constexpr COLORREF kBlack = 0x00000000;
-constexpr COLORREF kBlue = 0x00FF0000;
-constexpr COLORREF kYellow = 0x0000FFFF;
-constexpr COLORREF kRed = 0x000000FF;
 constexpr QRgb kGreyPixel = 0xFF808080;
 
 const std::string kText = texts::kTestText;

@@ -2,6 +2,8 @@
 
 #include "texts.h"
 
+#include "storedcolours.h"
+
 #include "common/imageprobes.h"
 
 #include <QFontMetricsF>
@@ -22,11 +24,6 @@ using testsupport::ColourBounds;
 using testsupport::Colours;
 using testsupport::InkBounds;
 using testsupport::ToRgb;
-
-constexpr COLORREF kWhite = 0x00FFFFFF;
-constexpr COLORREF kBlue = 0x00FF0000;
-constexpr COLORREF kYellow = 0x0000FFFF;
-constexpr COLORREF kRed = 0x000000FF;
 
 bool HasNeighbour(const QImage& image, int x, int y, QRgb colour) {
     for (int dy = -1; dy <= 1; ++dy) {
