@@ -1,12 +1,11 @@
 #include "dvdcolours.h"
 
 #include "bitmapexport.h"
+#include "storedcolours.h"
 #include "subtitlerenderer.h"
 #include "texts.h"
 
 #include "common/childprogram.h"
-#include "storedcolours.h"
-
 #include "common/imageprobes.h"
 #include "common/tempdir.h"
 

@@ -1,8 +1,7 @@
 #include "subtitlerenderer.h"
 
-#include "texts.h"
-
 #include "storedcolours.h"
+#include "texts.h"
 
 #include "common/imageprobes.h"
 
