@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include <fcntl.h>
 #include <functional>
@@ -263,6 +264,15 @@ private:
     std::size_t m_rowSize;
     std::vector<std::uint8_t> m_indices;
 };
+
+// rows as indices into a canvas of height rows, top never below bottom.
+std::pair<std::size_t, std::size_t> RowRange(const CanvasRows& rows, std::size_t height) {
+    const auto clamp = [height](int row) {
+        return std::min(static_cast<std::size_t>(std::max(row, 0)), height);
+    };
+    const std::size_t top = clamp(rows.top);
+    return {top, std::max(top, clamp(rows.bottom))};
+}
 
 // The bytes a DIB occupies and what SaveDib writes of it; none when the block holds no DIB
 // that can be written.
@@ -567,7 +577,25 @@ void CanvasBitmapEncoder::Prepare(std::size_t width) {
     EncodeRle4OneColourLine(m_nearest(m_background & 0xFFFFFFu), width, m_backgroundLine);
 }
 
-std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, CanvasRows* band) {
+CanvasRows CanvasBitmapEncoder::SearchBand(const QImage& image) const {
+    const auto width = static_cast<std::size_t>(image.width());
+    const auto height = static_cast<std::size_t>(image.height());
+    const auto isBackground = [&](std::size_t y) {
+        return std::memcmp(image.constScanLine(static_cast<int>(y)), m_backgroundRow.data(),
+                           width * sizeof(QRgb)) == 0;
+    };
+    std::size_t top = 0;
+    while (top < height && isBackground(top)) {
+        ++top;
+    }
+    std::size_t bottom = height;
+    while (bottom > top && isBackground(bottom - 1)) {
+        --bottom;
+    }
+    return {static_cast<int>(top), static_cast<int>(bottom)};
+}
+
+std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, const CanvasRows* drawn) {
     if (canvas.isNull()) {
         return std::nullopt;
     }
@@ -577,22 +605,7 @@ std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, CanvasRows*
     const auto width = static_cast<std::size_t>(image.width());
     const auto height = static_cast<std::size_t>(image.height());
     Prepare(width);
-    const auto isBackground = [&](std::size_t y) {
-        return std::memcmp(image.constScanLine(static_cast<int>(y)), m_backgroundRow.data(),
-                           width * sizeof(QRgb)) == 0;
-    };
-    // The text's band: the rows outside it are the background throughout.
-    std::size_t top = 0;
-    while (top < height && isBackground(top)) {
-        ++top;
-    }
-    std::size_t bottom = height;
-    while (bottom > top && isBackground(bottom - 1)) {
-        --bottom;
-    }
-    if (band != nullptr) {
-        *band = {static_cast<int>(top), static_cast<int>(bottom)};
-    }
+    const auto [top, bottom] = RowRange(drawn != nullptr ? *drawn : SearchBand(image), height);
     FourBitRows rows(width, true);
     Dib out = FourBitHeader(width, height, true);
     // Bottom-up, as run-length data has to be.

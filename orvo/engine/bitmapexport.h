@@ -79,11 +79,13 @@ public:
     explicit CanvasBitmapEncoder(QRgb background);
 
     // The canvas as a 4-bit BI_RLE4 DIB, as BitmapToDib and ChangeDibFormat make it; none for
-    // a null canvas. band, when given, gets the rows from the first to the last that is not
-    // the background throughout.
-    std::optional<Dib> Encode(const QImage& canvas, CanvasRows* band = nullptr);
+    // a null canvas. drawn, when given, says that every row outside it is the background
+    // throughout (as the renderer reports it); without it the canvas is searched for them.
+    std::optional<Dib> Encode(const QImage& canvas, const CanvasRows* drawn = nullptr);
 
 private:
+    // The rows from the first to the last that is not the background throughout.
+    CanvasRows SearchBand(const QImage& image) const;
     void Prepare(std::size_t width);
 
     QRgb m_background;

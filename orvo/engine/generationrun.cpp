@@ -39,18 +39,16 @@ public:
     EncodedSubtitle Encode(const std::string& text, std::size_t /*index*/,
                            QImage& canvas) override {
         EncodedSubtitle encoded;
-        // The canvas is this encoder's alone: after a subtitle encoded, the rows outside its
-        // band are known to hold the background.
-        const bool known = m_band && canvas.size() == m_bandCanvas;
+        // The canvas is this encoder's alone: after a subtitle, the rows outside those it drew
+        // are known to hold the background.
+        const bool known = m_drawn && canvas.size() == m_drawnCanvas;
         encoded.rendered =
-            m_renderer.RenderSubtitle(m_settings, text, canvas, known ? &*m_band : nullptr);
-        m_band.reset();
+            m_renderer.RenderSubtitle(m_settings, text, canvas, known ? &*m_drawn : nullptr);
+        m_drawn = encoded.rendered.drawn;
+        m_drawnCanvas = canvas.size();
         if (!m_testMode) {
-            CanvasRows band;
-            if (std::optional<Dib> dib = m_encoder.Encode(canvas, &band)) {
+            if (std::optional<Dib> dib = m_encoder.Encode(canvas, &encoded.rendered.drawn)) {
                 encoded.bytes = std::move(*dib);
-                m_band = band;
-                m_bandCanvas = canvas.size();
             }
         }
         return encoded;
@@ -61,8 +59,8 @@ private:
     const SubtitleRenderer& m_renderer;
     CanvasBitmapEncoder m_encoder;
     bool m_testMode;
-    std::optional<CanvasRows> m_band; // of the canvas as last encoded
-    QSize m_bandCanvas;
+    std::optional<CanvasRows> m_drawn; // of the canvas as last drawn
+    QSize m_drawnCanvas;
 };
 
 // The script file's run: each subtitle a 4-bit bitmap of the canvas.

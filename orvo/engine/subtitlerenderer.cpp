@@ -163,6 +163,15 @@ void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* 
     }
 }
 
+// The text is clipped to its rectangle; the outline's layer is clipped to it too, and copied
+// a pixel beyond it each way.
+CanvasRows DrawnRows(const QRect& textRect, bool outline, int height) {
+    const int reach = outline ? 1 : 0;
+    const auto clamp = [height](int row) { return std::clamp(row, 0, height); };
+    const int top = clamp(textRect.top() - reach);
+    return {top, std::max(top, clamp(textRect.bottom() + 1 + reach))};
+}
+
 } // namespace
 
 QImage MakeCanvas(bool pal) {
@@ -188,8 +197,10 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
                                               const std::string& text, QImage& canvas,
                                               const CanvasRows* stale) const {
     if (settings.DvdColors) {
-        const RenderResult result = RenderSubtitle(KeyedLook(settings), text, canvas);
+        RenderResult result = RenderSubtitle(KeyedLook(settings), text, canvas);
         PaintDvdClasses(canvas, settings.AntiAlias, DvdClassColours(settings));
+        // The classes repaint every pixel.
+        result.drawn = {0, canvas.height()};
         return result;
     }
     QString decoded = kestrum::DecodeText(text);
@@ -232,6 +243,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     result.lines = hiddenLines + textHeight / lineHeight;
     result.textRect = textRect;
     result.cutOff = !decoded.isEmpty() && (!room || hiddenLines > 0 || textRect.top() < 0);
+    result.drawn = DrawnRows(textRect, settings.Outline != 0, canvas.height());
     return result;
 }
 

@@ -27,6 +27,10 @@ struct RenderResult {
     int lines = 0;       // text lines as drawn, between the margins
     QRect textRect;      // the text block after the margins, in canvas coordinates
     bool cutOff = false; // some of the text could not be drawn: it reaches above the canvas
+    // The rows that the drawing may have changed: every row outside holds the look's
+    // background colour. They are known from where the text block is clipped, so no one has to
+    // search the canvas for them.
+    CanvasRows drawn;
 };
 
 // Draws one subtitle onto the canvas. It owns the two fonts made from the look: the main font

@@ -40,6 +40,14 @@ std::vector<RenderSettings> Looks() {
     return looks;
 }
 
+std::string Repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
 const std::vector<std::string> kTexts = {
     "",
     "One",
@@ -49,25 +57,28 @@ const std::vector<std::string> kTexts = {
     "\t\t",
     std::string(30, '\n'),
     "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n15\r\n16\r\n17",
+    // Marks stacked far above and below their letters: ink beyond every line's cell.
+    "a" + Repeated("\xcc\x81", 20) + "p" + Repeated("\xcc\x96", 20),
 };
 
 // One encoder per look, as a run has, meets texts of every height, the empty text included;
-// each text is drawn over the one before, filling only the rows of its band, as a run draws.
+// each text is drawn over the one before, filling only the rows it drew, as a run draws. The
+// encoder is given those rows, and then searches for the band itself.
 TEST(CanvasBitmapEncoder, GivesTheBytesOfTheWholeCanvasForEveryLookAndText) {
     for (const RenderSettings& look : Looks()) {
         const SubtitleRenderer renderer(look);
         CanvasBitmapEncoder encoder(kestrum::ToQColor(look.BkgColor).rgb());
         QImage canvas = MakeCanvas(look.PAL);
         QImage fresh = MakeCanvas(look.PAL);
-        std::optional<CanvasRows> band;
+        std::optional<CanvasRows> drawn;
         for (const std::string& text : kTexts) {
-            renderer.RenderSubtitle(look, text, canvas, band ? &*band : nullptr);
+            drawn = renderer.RenderSubtitle(look, text, canvas, drawn ? &*drawn : nullptr).drawn;
             renderer.RenderSubtitle(look, text, fresh);
             ASSERT_EQ(canvas, fresh) << "text \"" << text << "\"";
-            CanvasRows found;
-            EXPECT_EQ(encoder.Encode(canvas, &found), WholeCanvas(canvas))
+            const Dib whole = WholeCanvas(canvas);
+            EXPECT_EQ(encoder.Encode(canvas, &*drawn), whole)
                 << "text \"" << text << "\", background " << std::hex << look.BkgColor;
-            band = found;
+            EXPECT_EQ(encoder.Encode(canvas), whole) << "text \"" << text << "\"";
         }
     }
 }
