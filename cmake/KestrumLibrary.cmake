@@ -33,10 +33,18 @@ function(kestrum_add_library target)
         EXPORT_NAME ${arg_EXPORT_NAME}
         VERIFY_INTERFACE_HEADER_SETS ON)
 
+    # Install components follow the Debian packages: the core library alone, the Qt libraries
+    # together, and everything a build against them needs in the development package.
+    if(arg_COMPONENT STREQUAL "core")
+        set(runtime_component libkestrum)
+    else()
+        set(runtime_component libkestrum-gui)
+    endif()
     install(TARGETS ${target} EXPORT Kestrum${arg_COMPONENT}Targets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-        FILE_SET export_header DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+            COMPONENT ${runtime_component} NAMELINK_COMPONENT libkestrum-dev
+        FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT libkestrum-dev
+        FILE_SET export_header DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT libkestrum-dev)
     install(EXPORT Kestrum${arg_COMPONENT}Targets NAMESPACE Kestrum::
-        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Kestrum)
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Kestrum COMPONENT libkestrum-dev)
 endfunction()

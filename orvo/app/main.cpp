@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     }
     if (parsed.request == orvo::CommandLineRequest::Window && HasDisplay()) {
         QApplication app(qtArgc, qtArgv);
-        QGuiApplication::setDesktopFileName(QStringLiteral("orvo"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.orvo.Orvo"));
         QApplication::setWindowIcon(orvo::ProgramIcon());
         return orvo::COrvoApp(orvo::ProgramSettingsFile(), orvo::ShippedSettingsFile()).Run();
     }
