@@ -25,10 +25,10 @@ constexpr std::string_view kProgram = "kestrum-prop";
 
 constexpr std::string_view kUsage =
     R"(Usage: kestrum-prop dump FILE
-       kestrum-prop get FILE SECTION KEY
-       kestrum-prop set FILE SECTION KEY KIND VALUE
-       kestrum-prop delete FILE SECTION KEY
-       kestrum-prop --help | --version
+  or:  kestrum-prop get FILE SECTION KEY
+  or:  kestrum-prop set FILE SECTION KEY KIND VALUE
+  or:  kestrum-prop delete FILE SECTION KEY
+  or:  kestrum-prop --help | --version
 
 Reads and changes property database files.
   dump    prints every value on a line of its own: SECTION, KEY, KIND and VALUE,

@@ -103,7 +103,7 @@ void ShowError(QWidget* parent, const std::string& message) {
 } // namespace
 
 const char* const kUsage =
-    "usage: kestrum-propedit FILE [--lang en|de] [--section SECTION] [--key KEY]\n";
+    "Usage: kestrum-propedit FILE [--lang en|de] [--section SECTION] [--key KEY]\n";
 
 std::variant<Options, std::string> ParseArguments(const QStringList& arguments) {
     Options options;

@@ -29,7 +29,7 @@ namespace {
 constexpr std::string_view kProgram = "kestrum-trace";
 constexpr std::string_view kUsage =
     R"(Usage: kestrum-trace
-       kestrum-trace --help | --version
+  or:  kestrum-trace --help | --version
 
 Receives the trace messages of programs built with Kestrum (CShowIt) and prints each one as
 "TIME TEXT" until it is interrupted. It listens on the socket "Lumbex" in $XDG_RUNTIME_DIR, or
