@@ -313,6 +313,9 @@ TEST(FileReplacer, TakesTheOldFilesModeAndRefusesWhatIsNoRegularFile) {
     const std::string target = dir.File("a.bmp");
     WriteFile(target, Bytes(3, 'a'));
     ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    // The file that the first replacement frees, and the second takes over, has other bits.
+    WriteFile(dir.File("other.bmp"), Bytes(1, 'p'));
+    ASSERT_EQ(chmod(dir.File("other.bmp").c_str(), 0604), 0);
     FileReplacer replacer;
     EXPECT_FALSE(replacer.Replace(dir.File("other.bmp"), Writer(Bytes(1, 'o'))));
     EXPECT_FALSE(replacer.Replace(target, Writer(Bytes(2, 'n'))));

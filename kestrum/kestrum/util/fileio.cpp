@@ -71,15 +71,18 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The file that path names once every link on the way is followed. A link to a file that does
-// not exist yet names that file: writing there creates it and keeps the link.
-std::error_code FollowLinks(std::string& path) {
+// The file that path names once every link on the way is followed, and its status in info
+// when it exists. A link to a file that does not exist yet names that file: writing there
+// creates it and keeps the link.
+std::error_code FollowLinks(std::string& path, std::optional<struct stat>& info) {
     for (int hop = 0; hop < kLinkHops; ++hop) {
-        struct stat info {};
-        if (lstat(path.c_str(), &info) != 0) {
+        struct stat found {};
+        if (lstat(path.c_str(), &found) != 0) {
+            info.reset();
             return errno == ENOENT ? std::error_code() : LastError();
         }
-        if (!S_ISLNK(info.st_mode)) {
+        if (!S_ISLNK(found.st_mode)) {
+            info = found;
             return {};
         }
         std::string link(PATH_MAX, '\0');
@@ -133,9 +136,14 @@ public:
         });
     }
 
-    std::error_code Cut() const {
+    // size: the file's size before it was written over. Cutting a file is a journalled change
+    // of its inode, so a file that the new bytes covered whole is left as it is.
+    std::error_code Cut(off_t size) const {
         const off_t end = lseek(m_fd.Get(), 0, SEEK_CUR);
-        return end >= 0 && ftruncate(m_fd.Get(), end) == 0 ? std::error_code() : LastError();
+        if (end < 0) {
+            return LastError();
+        }
+        return end >= size || ftruncate(m_fd.Get(), end) == 0 ? std::error_code() : LastError();
     }
 
     int Fd() const { return m_fd.Get(); }
@@ -197,6 +205,22 @@ private:
 bool TakeOwner(int fd, const struct stat& old) {
     return fchown(fd, old.st_uid, old.st_gid) == 0 ||
            fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+}
+
+// The file at fd takes old's owner and permission bits. Each is changed only where it differs:
+// every change is a journalled write of the inode, and a run replaces thousands of files.
+// now gets the file's status.
+std::error_code TakeOwnerAndMode(int fd, const struct stat& old, struct stat& now) {
+    if (fstat(fd, &now) != 0) {
+        return LastError();
+    }
+    if (now.st_uid != old.st_uid || now.st_gid != old.st_gid) {
+        TakeOwner(fd, old);
+    }
+    if ((now.st_mode & 07777) != (old.st_mode & 07777) && fchmod(fd, old.st_mode & 07777) != 0) {
+        return LastError();
+    }
+    return {};
 }
 
 // A file system that cannot sync a folder says EINVAL; the file itself has been synced.
@@ -403,13 +427,13 @@ std::error_code ReplaceFile(const std::string& target,
                             const std::function<std::error_code(int fd)>& write,
                             const ReplaceOptions& options) {
     std::string path = target;
-    if (const std::error_code error = FollowLinks(path)) {
+    std::optional<struct stat> old;
+    if (const std::error_code error = FollowLinks(path, old)) {
         return error;
     }
-    struct stat old {};
-    const bool exists = stat(path.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode)) {
-        return NotRegularError(old.st_mode);
+    const bool exists = old.has_value();
+    if (exists && !S_ISREG(old->st_mode)) {
+        return NotRegularError(old->st_mode);
     }
     if (options.removeStale) {
         const std::string name = NameOf(path);
@@ -428,9 +452,9 @@ std::error_code ReplaceFile(const std::string& target,
         return error;
     }
     if (exists && options.keepMode) {
-        TakeOwner(temporary.Fd(), old);
-        if (fchmod(temporary.Fd(), old.st_mode & 07777) != 0) {
-            return LastError();
+        struct stat created {};
+        if (const std::error_code error = TakeOwnerAndMode(temporary.Fd(), *old, created)) {
+            return error;
         }
     }
     if (const std::error_code error = write(temporary.Fd())) {
@@ -474,16 +498,16 @@ FileReplacer::~FileReplacer() {
 std::error_code FileReplacer::Replace(const std::string& target,
                                       const std::function<std::error_code(int fd)>& write) {
     std::string path = target;
-    if (const std::error_code error = FollowLinks(path)) {
+    std::optional<struct stat> old;
+    if (const std::error_code error = FollowLinks(path, old)) {
         return error;
     }
-    struct stat old {};
-    if (stat(path.c_str(), &old) != 0) {
+    if (!old) {
         // Nothing to swap with: a new file, as ReplaceFile makes it.
         return ReplaceFile(path, write);
     }
-    if (!S_ISREG(old.st_mode)) {
-        return NotRegularError(old.st_mode);
+    if (!S_ISREG(old->st_mode)) {
+        return NotRegularError(old->st_mode);
     }
     TemporaryFile temporary;
     std::error_code error = m_spare.empty() ? ErrorOf(std::errc::no_such_file_or_directory)
@@ -499,14 +523,14 @@ std::error_code FileReplacer::Replace(const std::string& target,
     if (error) {
         return error;
     }
-    TakeOwner(temporary.Fd(), old);
-    if (fchmod(temporary.Fd(), old.st_mode & 07777) != 0) {
-        return LastError();
+    struct stat before {};
+    if (const std::error_code taken = TakeOwnerAndMode(temporary.Fd(), *old, before)) {
+        return taken;
     }
     if (const std::error_code written = write(temporary.Fd())) {
         return written;
     }
-    if (const std::error_code cut = temporary.Cut()) {
+    if (const std::error_code cut = temporary.Cut(before.st_size)) {
         return cut;
     }
     error = temporary.Exchange(path, m_spare);
