@@ -19,9 +19,12 @@ constexpr int kMaxDamagedCopies = 1000;
 
 } // namespace
 
-std::string ChooseSettingsFile(const std::string& defaultFile) {
+std::string ChooseSettingsFile(const std::string& defaultFile, const std::string& installFolder) {
     const std::filesystem::path folder = std::filesystem::path(defaultFile).parent_path();
-    if (access(folder.c_str(), W_OK) == 0) {
+    std::error_code error;
+    // Equivalence, not the names: /bin and /usr/bin are one folder on most systems.
+    const bool installed = std::filesystem::equivalent(folder, installFolder, error);
+    if (!installed && access(folder.c_str(), W_OK) == 0) {
         return defaultFile;
     }
     // Qt reads XDG_CONFIG_HOME and falls back to ~/.config.
@@ -41,7 +44,7 @@ std::string ShippedSettingsFile() {
 }
 
 std::string ProgramSettingsFile() {
-    return ChooseSettingsFile(ShippedSettingsFile());
+    return ChooseSettingsFile(ShippedSettingsFile(), ORVO_INSTALL_BINDIR);
 }
 
 std::string ProgramSettingsToRead() {

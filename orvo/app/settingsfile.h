@@ -8,7 +8,9 @@ namespace orvo {
 // The program's own settings file, which it saves: the database's default file beside the
 // program when the program's folder is writable (a copy unpacked anywhere keeps its settings
 // with it), otherwise orvo.cfg in the user's configuration folder ($XDG_CONFIG_HOME/orvo, by
-// default ~/.config/orvo), because an installed program's folder belongs to root.
+// default ~/.config/orvo), because an installed program's folder belongs to root. A program in
+// the folder the build installs programs to (/usr/bin for the Debian package) is installed
+// even for root, who may write there: a system's program folder holds programs only.
 std::string ProgramSettingsFile();
 
 // The file beside the program, which an installed program may ship with settings of its own.
@@ -18,8 +20,9 @@ std::string ShippedSettingsFile();
 // program's own settings file, or while the user has none yet, the one shipped beside it.
 std::string ProgramSettingsToRead();
 
-// The choice of ProgramSettingsFile for the default file defaultFile.
-std::string ChooseSettingsFile(const std::string& defaultFile);
+// The choice of ProgramSettingsFile for the default file defaultFile of a program installed to
+// installFolder.
+std::string ChooseSettingsFile(const std::string& defaultFile, const std::string& installFolder);
 
 // The choice of ProgramSettingsToRead: own, unless it is missing and shipped is there.
 std::string SettingsFileToRead(const std::string& own, const std::string& shipped);

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <filesystem>
 #include <memory>
 
 using orvo::COrvoApp;
@@ -364,18 +365,26 @@ private slots:
 
     void settingsFileBesideAWritableProgram() {
         const std::string beside = m_folder->File("orvo.cfg");
-        QCOMPARE(orvo::ChooseSettingsFile(beside), beside);
+        QCOMPARE(orvo::ChooseSettingsFile(beside, "/no/such/folder"), beside);
+        QCOMPARE(orvo::ChooseSettingsFile(beside, "/"), beside);
     }
 
     void settingsFileInTheConfigurationFolderOtherwise() {
         const QByteArray config = qgetenv("XDG_CONFIG_HOME");
-        QCOMPARE(orvo::ChooseSettingsFile("/no/such/folder/orvo.cfg"),
+        QCOMPARE(orvo::ChooseSettingsFile("/no/such/folder/orvo.cfg", "/usr/bin"),
+                 config.toStdString() + "/orvo/orvo.cfg");
+        // An installed program keeps nothing beside itself, even for a user who may write there.
+        const std::string installed = m_folder->File("bin/orvo.cfg");
+        QVERIFY(std::filesystem::create_directory(m_folder->File("bin")));
+        QCOMPARE(orvo::ChooseSettingsFile(installed, m_folder->File("bin")),
+                 config.toStdString() + "/orvo/orvo.cfg");
+        QCOMPARE(orvo::ChooseSettingsFile(installed, m_folder->File("bin/../bin")),
                  config.toStdString() + "/orvo/orvo.cfg");
 
         const QByteArray home = qgetenv("HOME");
         qunsetenv("XDG_CONFIG_HOME");
         qputenv("HOME", m_folder->Path().c_str());
-        const std::string chosen = orvo::ChooseSettingsFile("/no/such/folder/orvo.cfg");
+        const std::string chosen = orvo::ChooseSettingsFile("/no/such/folder/orvo.cfg", "/usr/bin");
         qputenv("XDG_CONFIG_HOME", config);
         qputenv("HOME", home);
         QCOMPARE(chosen, m_folder->File(".config/orvo/orvo.cfg"));
