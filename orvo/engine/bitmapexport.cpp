@@ -1,6 +1,7 @@
 #include "bitmapexport.h"
 
 #include "palette.h"
+#include "pixelfill.h"
 #include "rle4.h"
 
 #include <kestrum/util/fileio.h>
@@ -364,14 +365,6 @@ std::error_code WriteChunks(int fd, std::span<const std::uint8_t> data) {
     return {};
 }
 
-// A row of one colour at the speed of memcpy: a pixel loop is several times slower.
-void FillRow(std::uint32_t* row, std::size_t width, std::uint32_t colour) {
-    row[0] = colour;
-    for (std::size_t filled = 1; filled < width; filled *= 2) {
-        std::memcpy(row + filled, row, std::min(filled, width - filled) * sizeof *row);
-    }
-}
-
 } // namespace
 
 std::uint16_t DibColorCount(std::span<const std::uint8_t> header) {
@@ -475,7 +468,7 @@ QImage InStandardColours(const QImage& canvas) {
         auto* to = reinterpret_cast<std::uint32_t*>(shown.scanLine(y));
         // Most rows of a subtitle canvas are one colour, and the rest mostly runs of one.
         if (std::memcmp(from, from + 1, (width - 1) * sizeof *from) == 0) {
-            FillRow(to, width, standard(from[0]));
+            FillPixels(to, width, standard(from[0]));
             continue;
         }
         std::uint32_t run = from[0];

@@ -1,6 +1,7 @@
 #include "subtitlerenderer.h"
 
 #include "dvdcolours.h"
+#include "pixelfill.h"
 
 #include <kestrum-gui/colorref.h>
 #include <kestrum-gui/displaytext.h>
@@ -155,12 +156,15 @@ void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* 
         canvas.fill(background);
         return;
     }
-    const QRgb pixel = background.rgb();
+    const int top = std::max(stale->top, 0);
     const int bottom = std::min(stale->bottom, canvas.height());
-    for (int y = std::max(stale->top, 0); y < bottom; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(canvas.scanLine(y));
-        std::fill(row, row + canvas.width(), pixel);
+    if (top >= bottom) {
+        return;
     }
+    // An RGB32 row is whole pixels with no padding, so the rows are one stretch.
+    FillPixels(reinterpret_cast<std::uint32_t*>(canvas.scanLine(top)),
+               static_cast<std::size_t>(bottom - top) * static_cast<std::size_t>(canvas.width()),
+               background.rgb());
 }
 
 // The text is clipped to its rectangle; the outline's layer is clipped to it too, and copied
