@@ -62,9 +62,13 @@ void SubtitlePipeline::Work() {
     const std::unique_ptr<SubtitleEncoder> encoder = m_output.MakeEncoder(renderer);
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_workReady.wait(lock, [this] {
-            return m_stopping || m_taken >= m_store.size() || m_taken < m_handed + m_ring.size();
-        });
+        if (!m_stopping && m_taken < m_store.size() && FreeSlots() == 0) {
+            ++m_sleepingWorkers;
+            m_workReady.wait(lock, [this] {
+                return m_stopping || m_taken >= m_store.size() || FreeSlots() > 0;
+            });
+            --m_sleepingWorkers;
+        }
         if (m_stopping || m_taken >= m_store.size()) {
             return;
         }
@@ -76,8 +80,14 @@ void SubtitlePipeline::Work() {
         }
         lock.lock();
         m_ring[index % m_ring.size()] = std::move(encoded);
-        m_resultReady.notify_all();
+        if (m_nextWaiting && index == m_handed) {
+            m_resultReady.notify_one();
+        }
     }
+}
+
+std::size_t SubtitlePipeline::FreeSlots() const {
+    return m_handed + m_ring.size() - m_taken;
 }
 
 EncodedSubtitle SubtitlePipeline::Next() {
@@ -87,12 +97,19 @@ EncodedSubtitle SubtitlePipeline::Next() {
     }
     std::unique_lock lock(m_mutex);
     std::optional<EncodedSubtitle>& slot = m_ring[m_handed % m_ring.size()];
+    m_nextWaiting = true;
     m_resultReady.wait(lock, [&slot] { return slot.has_value(); });
+    m_nextWaiting = false;
     EncodedSubtitle encoded = std::move(*slot);
     slot.reset();
     ++m_handed;
+    // Workers that found the ring full sleep until half of it is free: waking one for every
+    // slot freed cost more than the drawing.
+    const bool wake = m_sleepingWorkers > 0 && 2 * FreeSlots() >= m_ring.size();
     lock.unlock();
-    m_workReady.notify_all();
+    if (wake) {
+        m_workReady.notify_all();
+    }
     return encoded;
 }
 

@@ -48,6 +48,7 @@ public:
 private:
     void Work();
     void Stop();
+    std::size_t FreeSlots() const; // under m_mutex
 
     const SubtitleStore& m_store;
     const RunOutput& m_output;
@@ -59,7 +60,9 @@ private:
     std::size_t m_handed = 0; // subtitles given by Next
     std::condition_variable m_workReady;
     std::condition_variable m_resultReady;
-    std::size_t m_taken = 0; // subtitles a worker has started
+    std::size_t m_taken = 0;    // subtitles a worker has started
+    int m_sleepingWorkers = 0;  // waiting for a free slot
+    bool m_nextWaiting = false; // Next waits for the result of subtitle m_handed
     bool m_stopping = false;
     std::vector<std::optional<EncodedSubtitle>> m_ring; // by index modulo its size
     std::vector<std::thread> m_workers;
