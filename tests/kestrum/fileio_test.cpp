@@ -284,28 +284,34 @@ ino_t InodeOf(const std::string& path) {
     return info.st_ino;
 }
 
-// A run's bitmaps: the file each replacement frees becomes the next one's temporary file, cut
-// to the new length, and at most that one file is left beside the targets meanwhile.
-TEST(FileReplacer, ReplacesEachFileWholeAndRecyclesTheFreedOne) {
+// A run's bitmaps: once a few freed files are kept, each replacement writes into the one of its
+// target's size, cut to the new length, and no more than those few are left beside the
+// targets meanwhile.
+TEST(FileReplacer, ReplacesEachFileWholeAndRecyclesTheFreedOnes) {
     TempDir dir;
-    const std::vector<std::string> targets{dir.File("a.bmp"), dir.File("b.bmp"), dir.File("c.bmp")};
-    WriteFile(targets[0], Bytes(300, 'a'));
-    WriteFile(targets[1], Bytes(10, 'b'));
-    const ino_t freedByA = InodeOf(targets[0]);
+    // Old files of one block, except one of three, whose file the last target takes over.
+    std::vector<std::string> targets;
+    for (int i = 0; i < 6; ++i) {
+        targets.push_back(dir.File(std::to_string(i) + ".bmp"));
+        WriteFile(targets.back(), Bytes(i == 1 ? 9000 : 300, 'o'));
+    }
+    const ino_t threeBlocks = InodeOf(targets[1]);
+    WriteFile(targets[5], Bytes(9100, 'o'));
     {
         FileReplacer replacer;
-        const std::vector<Bytes> contents{Bytes(20, 'A'), Bytes(200, 'B'), Bytes(5, 'C')};
         for (std::size_t i = 0; i < targets.size(); ++i) {
-            EXPECT_FALSE(replacer.Replace(targets[i], Writer(contents[i])));
-            EXPECT_EQ(ReadFile(targets[i]), contents[i]);
-            EXPECT_LE(Names(dir).size(), 4u);
+            const Bytes content(i == 5 ? 9050 : 20 + 10 * i, static_cast<char>('A' + i));
+            EXPECT_FALSE(replacer.Replace(targets[i], Writer(content)));
+            EXPECT_EQ(ReadFile(targets[i]), content);
+            EXPECT_LE(Names(dir).size(), targets.size() + FileReplacer::kSpares);
         }
-        EXPECT_EQ(InodeOf(targets[1]), freedByA);
+        EXPECT_EQ(InodeOf(targets[5]), threeBlocks);
         // A writer that fails leaves the old file.
         EXPECT_EQ(replacer.Replace(targets[2], [](int) { return Errno(ENOSPC); }), Errno(ENOSPC));
-        EXPECT_EQ(ReadFile(targets[2]), Bytes(5, 'C'));
+        EXPECT_EQ(ReadFile(targets[2]), Bytes(40, 'C'));
     }
-    EXPECT_EQ(Names(dir), (std::set<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
+    EXPECT_EQ(Names(dir),
+              (std::set<std::string>{"0.bmp", "1.bmp", "2.bmp", "3.bmp", "4.bmp", "5.bmp"}));
 }
 
 TEST(FileReplacer, TakesTheOldFilesModeAndRefusesWhatIsNoRegularFile) {
@@ -313,11 +319,16 @@ TEST(FileReplacer, TakesTheOldFilesModeAndRefusesWhatIsNoRegularFile) {
     const std::string target = dir.File("a.bmp");
     WriteFile(target, Bytes(3, 'a'));
     ASSERT_EQ(chmod(target.c_str(), 0640), 0);
-    // The file that the first replacement frees, and the second takes over, has other bits.
-    WriteFile(dir.File("other.bmp"), Bytes(1, 'p'));
-    ASSERT_EQ(chmod(dir.File("other.bmp").c_str(), 0604), 0);
+    // The files that the first replacements free, one of which the last takes over, have other
+    // bits.
     FileReplacer replacer;
-    EXPECT_FALSE(replacer.Replace(dir.File("other.bmp"), Writer(Bytes(1, 'o'))));
+    EXPECT_FALSE(replacer.Replace(dir.File("new.bmp"), Writer(Bytes(1, 'o'))));
+    for (std::size_t i = 0; i < FileReplacer::kSpares; ++i) {
+        const std::string other = dir.File("other" + std::to_string(i) + ".bmp");
+        WriteFile(other, Bytes(1, 'p'));
+        ASSERT_EQ(chmod(other.c_str(), 0604), 0);
+        EXPECT_FALSE(replacer.Replace(other, Writer(Bytes(1, 'o'))));
+    }
     EXPECT_FALSE(replacer.Replace(target, Writer(Bytes(2, 'n'))));
     EXPECT_EQ(ModeOf(target), 0640u);
     EXPECT_EQ(replacer.Replace(dir.Path().string(), Writer(Bytes(1, 'x'))), Errno(EISDIR));

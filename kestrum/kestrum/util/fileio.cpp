@@ -490,9 +490,26 @@ int RemoveStaleTemporaries(const std::string& folder,
 }
 
 FileReplacer::~FileReplacer() {
-    if (!m_spare.empty()) {
-        unlink(m_spare.c_str());
+    for (const Spare& spare : m_spares) {
+        unlink(spare.path.c_str());
     }
+}
+
+// The spare of the target's own size in blocks, or else the smallest that is larger, or else
+// the largest: cutting a file back across a block, or deleting one, frees blocks, which a file
+// system mounted to discard them passes to the disk while the writer waits.
+std::string FileReplacer::TakeSpare(std::int64_t blocks) {
+    const auto cost = [blocks](const Spare& spare) {
+        return spare.blocks >= blocks
+                   ? spare.blocks - blocks
+                   : std::numeric_limits<std::int64_t>::max() / 2 + (blocks - spare.blocks);
+    };
+    const auto best =
+        std::min_element(m_spares.begin(), m_spares.end(),
+                         [&cost](const Spare& a, const Spare& b) { return cost(a) < cost(b); });
+    std::string path = std::move(best->path);
+    m_spares.erase(best);
+    return path;
 }
 
 std::error_code FileReplacer::Replace(const std::string& target,
@@ -510,16 +527,20 @@ std::error_code FileReplacer::Replace(const std::string& target,
         return NotRegularError(old->st_mode);
     }
     TemporaryFile temporary;
-    std::error_code error = m_spare.empty() ? ErrorOf(std::errc::no_such_file_or_directory)
-                                            : temporary.Adopt(m_spare, path);
-    if (error) {
-        // A spare in another file system, or gone: the temporary file is made new.
-        if (!m_spare.empty()) {
-            unlink(m_spare.c_str());
+    // The first replacements make their temporary files new, until enough spares are kept to
+    // choose among.
+    std::error_code error = ErrorOf(std::errc::no_such_file_or_directory);
+    if (m_spares.size() == kSpares) {
+        const std::string spare = TakeSpare(old->st_blocks);
+        error = temporary.Adopt(spare, path);
+        if (error) {
+            // A spare in another file system, or gone: the temporary file is made new.
+            unlink(spare.c_str());
         }
+    }
+    if (error) {
         error = temporary.Create(path);
     }
-    m_spare.clear();
     if (error) {
         return error;
     }
@@ -533,7 +554,12 @@ std::error_code FileReplacer::Replace(const std::string& target,
     if (const std::error_code cut = temporary.Cut(before.st_size)) {
         return cut;
     }
-    error = temporary.Exchange(path, m_spare);
+    std::string freed;
+    error = temporary.Exchange(path, freed);
+    if (!error) {
+        m_spares.push_back({std::move(freed), old->st_blocks});
+        return {};
+    }
     // A file system that cannot swap two names still renames.
     if (error == std::errc::invalid_argument || error == std::errc::function_not_supported) {
         error = temporary.Commit(path, false);

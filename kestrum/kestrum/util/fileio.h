@@ -104,11 +104,13 @@ ReplaceFile(const std::string& target, const std::function<std::error_code(int f
 
 // Replaces file after file, each as ReplaceFile does with the default options: every target is
 // at any moment either its old or its whole new file. Where a target exists, the new file
-// swaps names with it, and the old file under the temporary name is kept as the temporary file
-// of the next replacement: a long series (a run's bitmaps) then neither creates nor deletes a
-// file on the way, which on ext4 costs over ten times the writing of a small file. The one file
-// kept between two replacements is named like a temporary file (TARGET.tmpPID-N) and removed by
-// the destructor, or by RemoveStaleTemporaries after a kill.
+// swaps names with it, and the old file under the temporary name is kept as a spare, a
+// temporary file for a later replacement: a long series (a run's bitmaps) then neither creates
+// nor deletes a file on the way, which on ext4 costs over ten times the writing of a small
+// file. Of the few spares kept, each replacement takes the one nearest its target's size, so
+// that cutting it to the new length seldom frees blocks. The spares are named like temporary
+// files (TARGET.tmpPID-N) and removed by the destructor, or by RemoveStaleTemporaries after a
+// kill.
 class KESTRUM_EXPORT FileReplacer {
 public:
     FileReplacer() = default;
@@ -119,8 +121,18 @@ public:
     [[nodiscard]] std::error_code Replace(const std::string& target,
                                           const std::function<std::error_code(int fd)>& write);
 
+    // How many spares are kept once a series is under way.
+    static constexpr std::size_t kSpares = 4;
+
 private:
-    std::string m_spare; // the freed file kept for the next replacement, or empty
+    struct Spare {
+        std::string path;
+        std::int64_t blocks = 0; // its size in 512-byte blocks
+    };
+
+    std::string TakeSpare(std::int64_t blocks);
+
+    std::vector<Spare> m_spares; // the freed files kept for later replacements
 };
 
 // Removes, in folder, the temporary files that ReplaceFile left behind when their writer was
