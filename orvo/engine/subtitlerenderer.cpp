@@ -188,7 +188,20 @@ SubtitleRenderer::SubtitleRenderer(const RenderSettings& settings) {
     RebuildFonts(settings);
 }
 
+// The height of a line of the main font; it is laid out once for each font and resolution, as
+// every subtitle of a run needs it.
+int SubtitleRenderer::LineHeight(QPainter& painter, int dpi) const {
+    if (!m_lineHeight || m_lineHeight->dpi != dpi) {
+        m_lineHeight = MeasuredLine{
+            dpi,
+            std::max(LayoutHeight(painter, kReferenceRect, Qt::TextWordWrap, QStringLiteral("x")),
+                     1)};
+    }
+    return m_lineHeight->height;
+}
+
 void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
+    m_lineHeight.reset();
     m_mainFont = WithQuality(settings.Font, settings.AntiAlias ? LOGFONT::kAntialiasedQuality
                                                                : LOGFONT::kNonAntialiasedQuality)
                      .ToQFont();
@@ -216,8 +229,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     painter.setBackground(kestrum::ToQColor(settings.TextBkgColor));
     painter.setBackgroundMode(Qt::OpaqueMode);
 
-    const int lineHeight =
-        std::max(LayoutHeight(painter, kReferenceRect, Qt::TextWordWrap, QStringLiteral("x")), 1);
+    const int lineHeight = LineHeight(painter, canvas.logicalDpiY());
     int hiddenLines = 0;
     const QString working =
         WorkingCopy(ReachableLines(decoded, canvas.height() / lineHeight + 2, hiddenLines),

@@ -6,7 +6,10 @@
 #include <QImage>
 #include <QRect>
 
+#include <optional>
 #include <string>
+
+class QPainter;
 
 namespace orvo {
 
@@ -51,8 +54,17 @@ public:
                                 QImage& canvas, const CanvasRows* stale = nullptr) const;
 
 private:
+    // painter draws with the main font on a device of dpi.
+    int LineHeight(QPainter& painter, int dpi) const;
+
+    struct MeasuredLine {
+        int dpi = 0;
+        int height = 0;
+    };
+
     QFont m_mainFont;
     QFont m_outlineFont;
+    mutable std::optional<MeasuredLine> m_lineHeight; // of m_mainFont
 };
 
 } // namespace orvo
