@@ -516,19 +516,16 @@ DibSaveOutcome SaveDibWithReason(const Dib* dib, const std::string& fileName,
     if (!extent) {
         return {kDibNotAccessible, {}};
     }
-    std::span<const std::uint8_t> bytes(dib->data(), extent->size);
-    Dib patched;
-    if (extent->storesImageSize && ReadLe32(*dib, info::kImageSize) != extent->imageSize) {
-        patched.assign(bytes.begin(), bytes.end());
-        WriteLe32(patched, info::kImageSize, extent->imageSize);
-        bytes = patched;
-    }
-
+    // The file in one piece: a write of the header alone would make the file system read
+    // the first block of a recycled file that is no longer cached, only to write it over.
     const auto fileHeader = FileHeader(*extent);
-    const auto write = [&](int fd) {
-        const std::error_code error = WriteChunks(fd, fileHeader);
-        return error ? error : WriteChunks(fd, bytes);
-    };
+    std::vector<std::uint8_t> file(kFileHeaderSize + extent->size);
+    std::memcpy(file.data(), fileHeader.data(), kFileHeaderSize);
+    std::memcpy(file.data() + kFileHeaderSize, dib->data(), extent->size);
+    if (extent->storesImageSize && ReadLe32(*dib, info::kImageSize) != extent->imageSize) {
+        WriteLe32(std::span(file).subspan(kFileHeaderSize), info::kImageSize, extent->imageSize);
+    }
+    const auto write = [&file](int fd) { return WriteChunks(fd, file); };
     // Through a temporary file and a rename: a run that is killed leaves each bitmap old or
     // new, never cut short. A device or a pipe is written into as it is.
     const std::error_code error = IsStream(fileName)    ? WriteIntoStream(fileName, write)
