@@ -25,15 +25,18 @@ SubtitlePipeline::SubtitlePipeline(const SubtitleStore& store, const RunOutput& 
                                    Drawing drawing, int jobs)
     : m_store(store)
     , m_output(output)
-    , m_drawing(drawing) {
-    const int workers = RunJobs(jobs);
-    if (workers == 1 || store.size() < 2) {
-        m_ownEncoder = output.MakeEncoder(drawing.renderer);
+    , m_drawing(drawing)
+    , m_ownEncoder(output.MakeEncoder(drawing.renderer)) {
+    const int threads = RunJobs(jobs);
+    if (threads == 1 || store.size() < 2) {
         return;
     }
-    m_ring.resize(static_cast<std::size_t>(workers) * kAheadPerWorker);
-    m_workers.reserve(static_cast<std::size_t>(workers));
-    for (int i = 0; i < workers; ++i) {
+    // The run's thread is one of the jobs: it draws on a canvas of its own, as the run's
+    // canvas shows the results in the order of the list.
+    m_ownCanvas = MakeCanvas(drawing.settings.PAL);
+    m_ring.resize(static_cast<std::size_t>(threads) * kAheadPerWorker);
+    m_workers.reserve(static_cast<std::size_t>(threads - 1));
+    for (int i = 1; i < threads; ++i) {
         m_workers.emplace_back([this] { Work(); });
     }
 }
@@ -91,15 +94,28 @@ std::size_t SubtitlePipeline::FreeSlots() const {
 }
 
 EncodedSubtitle SubtitlePipeline::Next() {
-    if (m_ownEncoder) {
+    if (m_workers.empty()) {
         const std::size_t index = m_handed++;
         return m_ownEncoder->Encode(JoinTextFields(m_store.at(index)), index, m_drawing.canvas);
     }
     std::unique_lock lock(m_mutex);
     std::optional<EncodedSubtitle>& slot = m_ring[m_handed % m_ring.size()];
-    m_nextWaiting = true;
-    m_resultReady.wait(lock, [&slot] { return slot.has_value(); });
-    m_nextWaiting = false;
+    // Rather than wait for the workers, the run's thread draws the next subtitle that none has
+    // taken: a thread more than there are cores would make the system switch between them,
+    // which on a virtual machine costs more than the drawing.
+    while (!slot.has_value()) {
+        if (m_taken < m_store.size() && FreeSlots() > 0) {
+            const std::size_t index = m_taken++;
+            lock.unlock();
+            EncodedSubtitle encoded = EncodeOwn(index);
+            lock.lock();
+            m_ring[index % m_ring.size()] = std::move(encoded);
+            continue;
+        }
+        m_nextWaiting = true;
+        m_resultReady.wait(lock, [&slot] { return slot.has_value(); });
+        m_nextWaiting = false;
+    }
     EncodedSubtitle encoded = std::move(*slot);
     slot.reset();
     ++m_handed;
@@ -109,6 +125,15 @@ EncodedSubtitle SubtitlePipeline::Next() {
     lock.unlock();
     if (wake) {
         m_workReady.notify_all();
+    }
+    return encoded;
+}
+
+EncodedSubtitle SubtitlePipeline::EncodeOwn(std::size_t index) {
+    EncodedSubtitle encoded =
+        m_ownEncoder->Encode(JoinTextFields(m_store[index]), index, m_ownCanvas);
+    if (m_drawing.keepCanvas) {
+        encoded.shown = m_ownCanvas.copy();
     }
     return encoded;
 }

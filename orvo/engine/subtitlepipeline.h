@@ -23,15 +23,16 @@ int RunJobs(int requested);
 
 // Hands a run's subtitles to encoders and gives the results back in the order of the store.
 // With one job each subtitle is drawn when Next asks for it, on the calling thread, with the
-// run's renderer on the run's canvas. With more, that many workers each draw with their own
-// fonts on their own canvas, a few subtitles at most ahead of the one Next gives, so that the
-// results waiting stay few whatever the length of the list.
+// run's renderer on the run's canvas. With more, the calling thread and workers, one fewer
+// than the jobs, each draw with their own fonts on their own canvas, a few subtitles at most
+// ahead of the one Next gives, so that the results waiting stay few whatever the length of the
+// list.
 class SubtitlePipeline {
 public:
     struct Drawing {
         const RenderSettings& settings;
-        const SubtitleRenderer& renderer; // the run's, for one job
-        QImage& canvas;                   // the run's, for one job
+        const SubtitleRenderer& renderer; // the run's, used on the calling thread
+        QImage& canvas;                   // the run's, drawn on for one job
         bool keepCanvas;                  // workers hand a copy of their canvas with each result
     };
 
@@ -48,12 +49,14 @@ public:
 private:
     void Work();
     void Stop();
-    std::size_t FreeSlots() const; // under m_mutex
+    EncodedSubtitle EncodeOwn(std::size_t index); // on the calling thread
+    std::size_t FreeSlots() const;                // under m_mutex
 
     const SubtitleStore& m_store;
     const RunOutput& m_output;
     Drawing m_drawing;
-    std::unique_ptr<SubtitleEncoder> m_ownEncoder; // one job: on the calling thread
+    std::unique_ptr<SubtitleEncoder> m_ownEncoder; // on the calling thread
+    QImage m_ownCanvas;                            // its canvas, with more than one job
 
     // Shared with the workers, under m_mutex.
     std::mutex m_mutex;
