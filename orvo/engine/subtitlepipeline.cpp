@@ -75,18 +75,23 @@ void SubtitlePipeline::Work() {
         if (m_stopping || m_taken >= m_store.size()) {
             return;
         }
-        const std::size_t index = m_taken++;
-        lock.unlock();
-        EncodedSubtitle encoded = encoder->Encode(JoinTextFields(m_store[index]), index, canvas);
-        if (m_drawing.keepCanvas) {
-            encoded.shown = canvas.copy();
-        }
-        lock.lock();
-        m_ring[index % m_ring.size()] = std::move(encoded);
-        if (m_nextWaiting && index == m_handed) {
+        if (DrawNext(lock, *encoder, canvas) == m_handed && m_nextWaiting) {
             m_resultReady.notify_one();
         }
     }
+}
+
+std::size_t SubtitlePipeline::DrawNext(std::unique_lock<std::mutex>& lock, SubtitleEncoder& encoder,
+                                       QImage& canvas) {
+    const std::size_t index = m_taken++;
+    lock.unlock();
+    EncodedSubtitle encoded = encoder.Encode(JoinTextFields(m_store[index]), index, canvas);
+    if (m_drawing.keepCanvas) {
+        encoded.shown = canvas.copy();
+    }
+    lock.lock();
+    m_ring[index % m_ring.size()] = std::move(encoded);
+    return index;
 }
 
 std::size_t SubtitlePipeline::FreeSlots() const {
@@ -105,11 +110,7 @@ EncodedSubtitle SubtitlePipeline::Next() {
     // which on a virtual machine costs more than the drawing.
     while (!slot.has_value()) {
         if (m_taken < m_store.size() && FreeSlots() > 0) {
-            const std::size_t index = m_taken++;
-            lock.unlock();
-            EncodedSubtitle encoded = EncodeOwn(index);
-            lock.lock();
-            m_ring[index % m_ring.size()] = std::move(encoded);
+            DrawNext(lock, *m_ownEncoder, m_ownCanvas);
             continue;
         }
         m_nextWaiting = true;
@@ -125,15 +126,6 @@ EncodedSubtitle SubtitlePipeline::Next() {
     lock.unlock();
     if (wake) {
         m_workReady.notify_all();
-    }
-    return encoded;
-}
-
-EncodedSubtitle SubtitlePipeline::EncodeOwn(std::size_t index) {
-    EncodedSubtitle encoded =
-        m_ownEncoder->Encode(JoinTextFields(m_store[index]), index, m_ownCanvas);
-    if (m_drawing.keepCanvas) {
-        encoded.shown = m_ownCanvas.copy();
     }
     return encoded;
 }

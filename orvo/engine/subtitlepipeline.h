@@ -49,8 +49,11 @@ public:
 private:
     void Work();
     void Stop();
-    EncodedSubtitle EncodeOwn(std::size_t index); // on the calling thread
-    std::size_t FreeSlots() const;                // under m_mutex
+    // Under lock: takes the next subtitle, draws it with the lock released, and puts the result
+    // in its slot; returns its index.
+    std::size_t DrawNext(std::unique_lock<std::mutex>& lock, SubtitleEncoder& encoder,
+                         QImage& canvas);
+    std::size_t FreeSlots() const; // under m_mutex
 
     const SubtitleStore& m_store;
     const RunOutput& m_output;
