@@ -559,33 +559,15 @@ CanvasBitmapEncoder::CanvasBitmapEncoder(QRgb background)
     : m_background(0xFF000000u | background) {}
 
 void CanvasBitmapEncoder::Prepare(std::size_t width) {
-    if (m_backgroundRow.size() == width) {
+    if (m_width == width) {
         return;
     }
-    m_backgroundRow.assign(width, m_background);
+    m_width = width;
     m_backgroundLine.clear();
     EncodeRle4OneColourLine(m_nearest(m_background & 0xFFFFFFu), width, m_backgroundLine);
 }
 
-CanvasRows CanvasBitmapEncoder::SearchBand(const QImage& image) const {
-    const auto width = static_cast<std::size_t>(image.width());
-    const auto height = static_cast<std::size_t>(image.height());
-    const auto isBackground = [&](std::size_t y) {
-        return std::memcmp(image.constScanLine(static_cast<int>(y)), m_backgroundRow.data(),
-                           width * sizeof(QRgb)) == 0;
-    };
-    std::size_t top = 0;
-    while (top < height && isBackground(top)) {
-        ++top;
-    }
-    std::size_t bottom = height;
-    while (bottom > top && isBackground(bottom - 1)) {
-        --bottom;
-    }
-    return {static_cast<int>(top), static_cast<int>(bottom)};
-}
-
-std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, const CanvasRows* drawn) {
+std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, const CanvasRows& drawn) {
     if (canvas.isNull()) {
         return std::nullopt;
     }
@@ -595,7 +577,7 @@ std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, const Canva
     const auto width = static_cast<std::size_t>(image.width());
     const auto height = static_cast<std::size_t>(image.height());
     Prepare(width);
-    const auto [top, bottom] = RowRange(drawn != nullptr ? *drawn : SearchBand(image), height);
+    const auto [top, bottom] = RowRange(drawn, height);
     FourBitRows rows(width, true);
     Dib out = FourBitHeader(width, height, true);
     // Bottom-up, as run-length data has to be.

@@ -79,18 +79,16 @@ public:
     explicit CanvasBitmapEncoder(QRgb background);
 
     // The canvas as a 4-bit BI_RLE4 DIB, as BitmapToDib and ChangeDibFormat make it; none for
-    // a null canvas. drawn, when given, says that every row outside it is the background
-    // throughout (as the renderer reports it); without it the canvas is searched for them.
-    std::optional<Dib> Encode(const QImage& canvas, const CanvasRows* drawn = nullptr);
+    // a null canvas. Every row outside drawn must be the background throughout, as the
+    // renderer reports it: those rows are not read.
+    std::optional<Dib> Encode(const QImage& canvas, const CanvasRows& drawn);
 
 private:
-    // The rows from the first to the last that is not the background throughout.
-    CanvasRows SearchBand(const QImage& image) const;
     void Prepare(std::size_t width);
 
     QRgb m_background;
-    std::vector<QRgb> m_backgroundRow;          // the canvas width of background pixels
-    std::vector<std::uint8_t> m_backgroundLine; // its runs
+    std::size_t m_width = 0;                    // of the canvas m_backgroundLine is for
+    std::vector<std::uint8_t> m_backgroundLine; // a row of background, as runs
     const NearestIndexTable& m_nearest = NearestIndexTable::Get();
 };
 

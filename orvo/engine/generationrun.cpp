@@ -47,7 +47,7 @@ public:
         m_drawn = encoded.rendered.drawn;
         m_drawnCanvas = canvas.size();
         if (!m_testMode) {
-            if (std::optional<Dib> dib = m_encoder.Encode(canvas, &encoded.rendered.drawn)) {
+            if (std::optional<Dib> dib = m_encoder.Encode(canvas, encoded.rendered.drawn)) {
                 encoded.bytes = std::move(*dib);
             }
         }
