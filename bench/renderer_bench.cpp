@@ -7,6 +7,7 @@
 #include "texts.h"
 
 #include <benchmark/benchmark.h>
+#include <kestrum-gui/colorref.h>
 
 #include <QPainter>
 
@@ -56,6 +57,25 @@ BENCHMARK_CAPTURE(Render, default_look, &DefaultLook)->Unit(benchmark::kMicrosec
 BENCHMARK_CAPTURE(Render, not_antialiased, &Aliased)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Render, outline, &Outlined)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Render, box_and_doubled_blanks, &Boxed)->Unit(benchmark::kMicrosecond);
+
+// The bitmap of a run's subtitle: only the rows the renderer reports drawn are read, and the
+// next subtitle refills only those.
+void RenderAndEncode(benchmark::State& state, LookFn look) {
+    const RenderSettings settings = look();
+    const orvo::SubtitleRenderer renderer(settings);
+    QImage canvas = orvo::MakeCanvas(settings.PAL);
+    orvo::CanvasBitmapEncoder encoder(kestrum::ToQColor(settings.BkgColor).rgb());
+    const std::string text = orvo::texts::kTestText;
+    orvo::CanvasRows drawn = renderer.RenderSubtitle(settings, text, canvas).drawn;
+    for (auto _ : state) {
+        drawn = renderer.RenderSubtitle(settings, text, canvas, &drawn).drawn;
+        benchmark::DoNotOptimize(encoder.Encode(canvas, drawn));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK_CAPTURE(RenderAndEncode, default_look, &DefaultLook)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RenderAndEncode, outline, &Outlined)->Unit(benchmark::kMicrosecond);
 
 // What the main window does when the look changes: the test text drawn, then the canvas painted
 // into the window, as it is or in the colours the bitmap holds (what the preview shows).

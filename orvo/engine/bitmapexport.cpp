@@ -180,6 +180,48 @@ void QuantiseRow(std::size_t width, ReadRgb rgbAt, std::uint8_t* indices,
     }
 }
 
+// Whether eight pixels from pixels on all repeat the pixel that pair holds twice.
+bool EightRepeat(const std::uint32_t* pixels, std::uint64_t pair) {
+    std::array<std::uint64_t, 4> words{};
+    std::memcpy(words.data(), pixels, sizeof words);
+    return ((words[0] ^ pair) | (words[1] ^ pair) | (words[2] ^ pair) | (words[3] ^ pair)) == 0;
+}
+
+// The pixels of a canvas row, straight from an RGB32 canvas without a 24-bit copy: every
+// pixel of an RGB32 image has the same top byte, so that whole pixels compare as their colours
+// do.
+struct CanvasPixels {
+    const std::uint32_t* pixels;
+
+    std::uint32_t operator()(std::size_t x) const { return pixels[x] & 0xFFFFFFu; }
+};
+
+// QuantiseRow for a canvas row. Past a run's second pixel the row is compared eight pixels at a
+// time: most of a text's rows is the background between and around the letters, while the
+// antialiased edges are runs of one or two pixels that take no such comparison.
+void QuantiseRow(std::size_t width, CanvasPixels row, std::uint8_t* indices,
+                 const NearestIndexTable& nearest) {
+    const std::uint32_t* pixels = row.pixels;
+    std::uint32_t previous = pixels[0];
+    std::uint8_t index = nearest(row(0));
+    for (std::size_t x = 0; x < width;) {
+        if (pixels[x] != previous) {
+            previous = pixels[x];
+            index = nearest(row(x));
+            indices[x++] = index;
+            continue;
+        }
+        const std::uint64_t pair = std::uint64_t{previous} << 32 | previous;
+        const std::uint64_t eightIndices = index * std::uint64_t{0x0101010101010101};
+        for (; x + 8 <= width && EightRepeat(pixels + x, pair); x += 8) {
+            std::memcpy(indices + x, &eightIndices, sizeof eightIndices);
+        }
+        for (; x < width && pixels[x] == previous; ++x) {
+            indices[x] = index;
+        }
+    }
+}
+
 // The pixels of a captured 24-bit row.
 struct CapturedRgb {
     const std::uint8_t* bgr;
@@ -586,13 +628,10 @@ std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, const Canva
             out.insert(out.end(), m_backgroundLine.begin(), m_backgroundLine.end());
             continue;
         }
-        // Straight from the canvas, without a 24-bit copy: every pixel of an RGB32 image has
-        // the same top byte, so that whole pixels compare as their colours do.
         const auto* pixels =
             reinterpret_cast<const std::uint32_t*>(image.constScanLine(static_cast<int>(y)));
         const bool oneColour = std::memcmp(pixels, pixels + 1, (width - 1) * sizeof *pixels) == 0;
-        rows.Append(
-            oneColour, [pixels](std::size_t x) { return pixels[x] & 0xFFFFFFu; }, m_nearest, out);
+        rows.Append(oneColour, CanvasPixels{pixels}, m_nearest, out);
     }
     FinishFourBit(true, out);
     return out;
