@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <array>
 
+#include <sys/mman.h>
+
 namespace orvo {
 
 namespace {
@@ -176,10 +178,33 @@ CanvasRows DrawnRows(const QRect& textRect, bool outline, int height) {
     return {top, std::max(top, clamp(textRect.bottom() + 1 + reach))};
 }
 
+constexpr std::size_t kCanvasBytes = std::size_t{kCanvasWidth} * kPalHeight * sizeof(QRgb);
+
+void UnmapCanvas(void* memory) {
+    munmap(memory, kCanvasBytes);
+}
+
+// A canvas's memory taken with its pages already in place: the first fill touches all of it,
+// and four hundred page faults cost about a millisecond more per canvas on a virtual machine.
+QImage CanvasImage(int height) {
+    void* memory = mmap(nullptr, kCanvasBytes, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (memory == MAP_FAILED) {
+        return {kCanvasWidth, height, QImage::Format_RGB32};
+    }
+    return {static_cast<uchar*>(memory),
+            kCanvasWidth,
+            height,
+            kCanvasWidth * static_cast<int>(sizeof(QRgb)),
+            QImage::Format_RGB32,
+            UnmapCanvas,
+            memory};
+}
+
 } // namespace
 
 QImage MakeCanvas(bool pal) {
-    QImage canvas(kCanvasWidth, pal ? kPalHeight : kNtscHeight, QImage::Format_RGB32);
+    QImage canvas = CanvasImage(pal ? kPalHeight : kNtscHeight);
     canvas.fill(Qt::white);
     return canvas;
 }
