@@ -31,9 +31,11 @@ SubtitlePipeline::SubtitlePipeline(const SubtitleStore& store, const RunOutput& 
     if (threads == 1 || store.size() < 2) {
         return;
     }
-    // The run's thread is one of the jobs: it draws on a canvas of its own, as the run's
-    // canvas shows the results in the order of the list.
-    m_ownCanvas = MakeCanvas(drawing.settings.PAL);
+    // The run's thread is one of the jobs. Where the run's canvas shows the results in the
+    // order of the list, it draws on a canvas of its own.
+    if (drawing.keepCanvas) {
+        m_ownCanvas = MakeCanvas(drawing.settings.PAL);
+    }
     m_ring.resize(static_cast<std::size_t>(threads) * kAheadPerWorker);
     m_workers.reserve(static_cast<std::size_t>(threads - 1));
     for (int i = 1; i < threads; ++i) {
@@ -110,7 +112,7 @@ EncodedSubtitle SubtitlePipeline::Next() {
     // which on a virtual machine costs more than the drawing.
     while (!slot.has_value()) {
         if (m_taken < m_store.size() && FreeSlots() > 0) {
-            DrawNext(lock, *m_ownEncoder, m_ownCanvas);
+            DrawNext(lock, *m_ownEncoder, m_drawing.keepCanvas ? m_ownCanvas : m_drawing.canvas);
             continue;
         }
         m_nextWaiting = true;

@@ -24,9 +24,9 @@ int RunJobs(int requested);
 // Hands a run's subtitles to encoders and gives the results back in the order of the store.
 // With one job each subtitle is drawn when Next asks for it, on the calling thread, with the
 // run's renderer on the run's canvas. With more, the calling thread and workers, one fewer
-// than the jobs, each draw with their own fonts on their own canvas, a few subtitles at most
-// ahead of the one Next gives, so that the results waiting stay few whatever the length of the
-// list.
+// than the jobs, each draw with their own fonts on their own canvas (the calling thread on the
+// run's when no one is shown it), a few subtitles at most ahead of the one Next gives, so that
+// the results waiting stay few whatever the length of the list.
 class SubtitlePipeline {
 public:
     struct Drawing {
@@ -59,7 +59,7 @@ private:
     const RunOutput& m_output;
     Drawing m_drawing;
     std::unique_ptr<SubtitleEncoder> m_ownEncoder; // on the calling thread
-    QImage m_ownCanvas;                            // its canvas, with more than one job
+    QImage m_ownCanvas; // its canvas, with more than one job where the run's canvas is shown
 
     // Shared with the workers, under m_mutex.
     std::mutex m_mutex;
