@@ -105,7 +105,7 @@ DvdSubpictureEncoder::DvdSubpictureEncoder(QSize size, const DvdColourSet& colou
     , m_buffer(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) /
                    2 +
                kCommandRoom) {
-    if (OpenMediaLibraries(&m_problem) == nullptr) {
+    if (OpenMediaLibraries(MediaUse::Coding, &m_problem) == nullptr) {
         return;
     }
     const AVCodec* encoder = Av().avcodec_find_encoder(AV_CODEC_ID_DVD_SUBTITLE);

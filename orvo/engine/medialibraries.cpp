@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
+
 #include <cstdlib>
 #include <string_view>
 
@@ -35,29 +37,43 @@ void Find(void* library, const char* name, Function& function, std::string& prob
     }
 }
 
-Opened Open() {
+// Reading also opens libavformat; for coding it stays closed and its functions null.
+Opened Open(MediaUse use) {
     Opened opened;
     std::string& problem = opened.problem;
+    const bool reading = use == MediaUse::Reading;
     void* avutil = OpenLibrary("libavutil.so." ORVO_STRINGIFY(LIBAVUTIL_VERSION_MAJOR), problem);
     void* avcodec = OpenLibrary("libavcodec.so." ORVO_STRINGIFY(LIBAVCODEC_VERSION_MAJOR), problem);
     void* avformat =
-        OpenLibrary("libavformat.so." ORVO_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), problem);
+        reading ? OpenLibrary("libavformat.so." ORVO_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), problem)
+                : nullptr;
     MediaLibraries& libraries = opened.libraries;
-#define ORVO_MEDIA_FIND(library, name) Find(library, #name, libraries.name, problem);
+#define ORVO_MEDIA_FIND(library, name)                                                             \
+    if (reading || std::string_view(#library) != "avformat") {                                     \
+        Find(library, #name, libraries.name, problem);                                             \
+    }
     ORVO_MEDIA_FUNCTIONS(ORVO_MEDIA_FIND)
 #undef ORVO_MEDIA_FIND
     return opened;
 }
 
-const Opened& OpenOnce() {
-    static const Opened opened = Open();
-    return opened;
+const Opened& OpenOnce(MediaUse use) {
+    if (use == MediaUse::Coding) {
+        static const Opened coding = Open(MediaUse::Coding);
+        return coding;
+    }
+    static const Opened reading = Open(MediaUse::Reading);
+    return reading;
 }
+
+// The fullest set opened so far, for Av: the functions of libavutil and libavcodec are the same
+// in both.
+std::atomic<const MediaLibraries*> g_fullest{nullptr};
 
 } // namespace
 
-const MediaLibraries* OpenMediaLibraries(std::string* problem) {
-    const Opened& opened = OpenOnce();
+const MediaLibraries* OpenMediaLibraries(MediaUse use, std::string* problem) {
+    const Opened& opened = OpenOnce(use);
     if (!opened.problem.empty()) {
         if (problem != nullptr) {
             *problem = "the system's audio and video libraries could not be loaded (" +
@@ -65,11 +81,17 @@ const MediaLibraries* OpenMediaLibraries(std::string* problem) {
         }
         return nullptr;
     }
+    if (use == MediaUse::Reading) {
+        g_fullest.store(&opened.libraries, std::memory_order_release);
+    } else {
+        const MediaLibraries* none = nullptr;
+        g_fullest.compare_exchange_strong(none, &opened.libraries, std::memory_order_acq_rel);
+    }
     return &opened.libraries;
 }
 
 const MediaLibraries& Av() {
-    const MediaLibraries* libraries = OpenMediaLibraries();
+    const MediaLibraries* libraries = g_fullest.load(std::memory_order_acquire);
     if (libraries == nullptr) {
         // Every caller checks OpenMediaLibraries first: reaching here is a fault of ours.
         std::abort();

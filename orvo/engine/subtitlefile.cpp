@@ -448,7 +448,7 @@ SubtitleFileResult ReadSubtitleFile(std::string_view bytes, const std::string& f
                                     const FrameRate& rate) {
     SubtitleFileResult result;
     // Without the libraries no file is taken for a subtitle file: a list is still read as one.
-    if (OpenMediaLibraries(&result.reason) == nullptr) {
+    if (OpenMediaLibraries(MediaUse::Reading, &result.reason) == nullptr) {
         return result;
     }
     std::vector<std::string> log;
