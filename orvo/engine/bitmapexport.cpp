@@ -182,9 +182,12 @@ void QuantiseRow(std::size_t width, ReadRgb rgbAt, std::uint8_t* indices,
 
 // Whether eight pixels from pixels on all repeat the pixel that pair holds twice.
 bool EightRepeat(const std::uint32_t* pixels, std::uint64_t pair) {
-    std::array<std::uint64_t, 4> words{};
-    std::memcpy(words.data(), pixels, sizeof words);
-    return ((words[0] ^ pair) | (words[1] ^ pair) | (words[2] ^ pair) | (words[3] ^ pair)) == 0;
+    const auto differs = [pixels, pair](int word) {
+        std::uint64_t two = 0;
+        std::memcpy(&two, pixels + 2 * word, sizeof two);
+        return two ^ pair;
+    };
+    return (differs(0) | differs(1) | differs(2) | differs(3)) == 0;
 }
 
 // The pixels of a canvas row, straight from an RGB32 canvas without a 24-bit copy: every
