@@ -314,6 +314,63 @@ TEST(FileReplacer, ReplacesEachFileWholeAndRecyclesTheFreedOnes) {
               (std::set<std::string>{"0.bmp", "1.bmp", "2.bmp", "3.bmp", "4.bmp", "5.bmp"}));
 }
 
+// A spare freed in another folder is moved beside its new target before it is written; one in
+// the target's folder is written where it lies.
+TEST(FileReplacer, RecyclesFreedFilesAcrossFolders) {
+    TempDir dir;
+    fs::create_directory(dir.File("x"));
+    fs::create_directory(dir.File("y"));
+    std::vector<std::string> targets;
+    for (std::size_t i = 0; i < FileReplacer::kSpares + 2; ++i) {
+        targets.push_back(dir.File((i < FileReplacer::kSpares ? "x/" : "y/") + std::to_string(i)));
+        WriteFile(targets.back(), Bytes(100, 'o'));
+    }
+    std::set<ino_t> freed;
+    {
+        FileReplacer replacer;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            if (i < FileReplacer::kSpares) {
+                freed.insert(InodeOf(targets[i]));
+            }
+            const Bytes content(50 + i, static_cast<char>('A' + i));
+            EXPECT_FALSE(replacer.Replace(targets[i], Writer(content)));
+            EXPECT_EQ(ReadFile(targets[i]), content);
+        }
+        EXPECT_TRUE(freed.contains(InodeOf(targets[FileReplacer::kSpares])));
+        EXPECT_TRUE(freed.contains(InodeOf(targets[FileReplacer::kSpares + 1])));
+    }
+    // Nothing but the targets is left in either folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("x")), fs::directory_iterator()),
+              static_cast<std::ptrdiff_t>(FileReplacer::kSpares));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("y")), fs::directory_iterator()), 2);
+}
+
+// Freed files on another file system cannot be swapped in: the target gets a new one.
+TEST(FileReplacer, ReplacesOnAnotherFileSystemThanItsSpares) {
+    TempDir dir;
+    char shm[] = "/dev/shm/kestrum-replacer-XXXXXX";
+    struct stat here {};
+    struct stat there {};
+    if (mkdtemp(shm) == nullptr || stat(shm, &there) != 0 || stat(dir.Path().c_str(), &here) != 0 ||
+        here.st_dev == there.st_dev) {
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    const std::string other = std::string(shm) + "/a.bmp";
+    WriteFile(other, Bytes(100, 'o'));
+    {
+        FileReplacer replacer;
+        for (std::size_t i = 0; i < FileReplacer::kSpares; ++i) {
+            const std::string target = dir.File(std::to_string(i));
+            WriteFile(target, Bytes(100, 'o'));
+            EXPECT_FALSE(replacer.Replace(target, Writer(Bytes(10, 'n'))));
+        }
+        EXPECT_FALSE(replacer.Replace(other, Writer(Bytes(20, 'm'))));
+        EXPECT_EQ(ReadFile(other), Bytes(20, 'm'));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(shm), fs::directory_iterator()), 1);
+    fs::remove_all(shm);
+}
+
 TEST(FileReplacer, TakesTheOldFilesModeAndRefusesWhatIsNoRegularFile) {
     TempDir dir;
     const std::string target = dir.File("a.bmp");

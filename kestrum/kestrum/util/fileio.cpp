@@ -136,6 +136,19 @@ public:
         });
     }
 
+    // Takes over spare under its own name, which is as unused as any temporary name can be:
+    // for a spare beside the target, which a rename would only move to a name of the target's.
+    // A rename is a journalled change of the folder, a tenth of a run's time per bitmap.
+    [[nodiscard]] std::error_code Reuse(const std::string& spare) {
+        const int fd = open(spare.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            return LastError();
+        }
+        m_fd = UniqueFd(fd);
+        m_path = spare;
+        return {};
+    }
+
     // size: the file's size before it was written over. Cutting a file is a journalled change
     // of its inode, so a file that the new bytes covered whole is left as it is.
     std::error_code Cut(off_t size) const {
@@ -532,7 +545,8 @@ std::error_code FileReplacer::Replace(const std::string& target,
     std::error_code error = ErrorOf(std::errc::no_such_file_or_directory);
     if (m_spares.size() == kSpares) {
         const std::string spare = TakeSpare(old->st_blocks);
-        error = temporary.Adopt(spare, path);
+        error = FolderOf(spare) == FolderOf(path) ? temporary.Reuse(spare)
+                                                  : temporary.Adopt(spare, path);
         if (error) {
             // A spare in another file system, or gone: the temporary file is made new.
             unlink(spare.c_str());

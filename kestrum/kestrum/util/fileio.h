@@ -109,8 +109,8 @@ ReplaceFile(const std::string& target, const std::function<std::error_code(int f
 // nor deletes a file on the way, which on ext4 costs over ten times the writing of a small
 // file. Of the few spares kept, each replacement takes the one nearest its target's size, so
 // that cutting it to the new length seldom frees blocks. The spares are named like temporary
-// files (TARGET.tmpPID-N) and removed by the destructor, or by RemoveStaleTemporaries after a
-// kill.
+// files (TARGET.tmpPID-N, after the target they were made for: a spare in the target's folder
+// keeps its name) and removed by the destructor, or by RemoveStaleTemporaries after a kill.
 class KESTRUM_EXPORT FileReplacer {
 public:
     FileReplacer() = default;
