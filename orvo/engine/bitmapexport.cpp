@@ -572,10 +572,18 @@ DibSaveOutcome SaveDibWithReason(const Dib* dib, const std::string& fileName,
     }
     const auto write = [&file](int fd) { return WriteChunks(fd, file); };
     // Through a temporary file and a rename: a run that is killed leaves each bitmap old or
-    // new, never cut short. A device or a pipe is written into as it is.
-    const std::error_code error = IsStream(fileName)    ? WriteIntoStream(fileName, write)
-                                  : replacer != nullptr ? replacer->Replace(fileName, write)
-                                                        : kestrum::ReplaceFile(fileName, write);
+    // new, never cut short. A device or a pipe is written into as it is; a run's thousands of
+    // regular files spare asking, as its replacer refuses what is no regular file unwritten.
+    std::error_code error;
+    if (replacer == nullptr) {
+        error = IsStream(fileName) ? WriteIntoStream(fileName, write)
+                                   : kestrum::ReplaceFile(fileName, write);
+    } else {
+        error = replacer->Replace(fileName, write);
+        if (error == std::errc::invalid_argument && IsStream(fileName)) {
+            error = WriteIntoStream(fileName, write);
+        }
+    }
     if (error) {
         return {kDibFileError, error};
     }

@@ -4,6 +4,8 @@
 
 #include "bitmaptestsupport.h"
 
+#include <kestrum/util/fileio.h>
+
 #include <QImage>
 
 #include <atomic>
@@ -164,6 +166,8 @@ TEST(SaveDib, ReplacesTheContentsOfAnExistingFile) {
 TEST(SaveDib, WritesToADeviceThatHasNoEnd) {
     const Dib dib = RleDib(TextCanvas(480, 24, true));
     EXPECT_EQ(SaveDib(&dib, "/dev/null"), kDibWritten);
+    kestrum::FileReplacer replacer;
+    EXPECT_EQ(SaveDib(&dib, "/dev/null", &replacer), kDibWritten);
 }
 
 TEST(SaveDib, StoresTheImageSizeOfAnUncompressedDib) {
