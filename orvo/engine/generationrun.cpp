@@ -4,7 +4,6 @@
 #include "dvdcolours.h"
 #include "imagename.h"
 #include "looksettings.h"
-#include "medialibraries.h"
 #include "runoutput.h"
 #include "scriptfile.h"
 #include "spumuxoutput.h"
@@ -21,7 +20,6 @@
 #include <kestrum/util/fileio.h>
 
 #include <filesystem>
-#include <thread>
 
 namespace orvo {
 namespace {
@@ -430,17 +428,11 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
         outcome.refused = true;
         return outcome;
     }
-    const bool spumux = parameters.outputType == OutputType::Spumux;
-    const bool vobSub = parameters.outputType == OutputType::VobSub;
-    // The media libraries are most of a short VobSub run's start: with more than one job they
-    // load on another core while the fonts load here.
-    std::jthread loading;
-    if (vobSub && RunJobs(parameters.jobs) > 1) {
-        loading = std::jthread([] { OpenMediaLibraries(MediaUse::Coding); });
-    }
     // The stored list path is the one of the list last run; this run's list is in parameters.
     std::string storedLastPath;
     LoadLookSettings(db, settings, storedLastPath);
+    const bool spumux = parameters.outputType == OutputType::Spumux;
+    const bool vobSub = parameters.outputType == OutputType::VobSub;
     const bool subpictures = spumux || vobSub;
     // A subpicture holds four colours: its outputs are always drawn in them.
     settings.DvdColors = settings.DvdColors || subpictures;
@@ -459,12 +451,6 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
             return outcome;
         }
     }
-    renderer.RebuildFonts(settings);
-    const int height = settings.PAL ? kPalHeight : kNtscHeight;
-    if (canvas.width() != kCanvasWidth || canvas.height() != height) {
-        canvas = MakeCanvas(settings.PAL);
-    }
-    renderer.LoadFonts(canvas);
     const VobSubSettings vobSubSettings{settings.PAL ? QSize(kCanvasWidth, kPalHeight)
                                                      : QSize(kCanvasWidth, kNtscHeight),
                                         DvdClassColours(settings), ReadIndexLanguage(db)};
@@ -478,6 +464,11 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     // The configuration file then holds the whole look, also the keys that reading does not
     // create (the font): loaded later, it gives exactly this run's look.
     SaveLookSettings(db, settings, storedLastPath);
+    renderer.RebuildFonts(settings);
+    const int height = settings.PAL ? kPalHeight : kNtscHeight;
+    if (canvas.width() != kCanvasWidth || canvas.height() != height) {
+        canvas = MakeCanvas(settings.PAL);
+    }
     // Read (and stored when missing) before the run's keys, as the configuration file has always
     // ordered them.
     const std::string header =

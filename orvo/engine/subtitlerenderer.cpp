@@ -233,12 +233,6 @@ void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
     m_outlineFont = WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont();
 }
 
-void SubtitleRenderer::LoadFonts(QImage& canvas) const {
-    QPainter painter(&canvas);
-    painter.setFont(m_mainFont);
-    LineHeight(painter, canvas.logicalDpiY());
-}
-
 // The block is anchored at the canvas bottom and grows upward to hold every line it draws; a
 // block that reaches above the canvas top is reported as cut off.
 RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,

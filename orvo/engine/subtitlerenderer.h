@@ -45,10 +45,6 @@ public:
     // Remakes both fonts; call it whenever Font or AntiAlias changes.
     void RebuildFonts(const RenderSettings& settings);
 
-    // Loads the main font for drawing on canvas now rather than at the first subtitle, so that
-    // a run can do it while other libraries load.
-    void LoadFonts(QImage& canvas) const;
-
     // text holds the subtitle's bytes with CR LF between its lines; it is drawn as UTF-8 when
     // it is valid UTF-8 and as Windows-1252 otherwise. Every pixel of canvas is overwritten;
     // with DvdColors each in the colour of the class of the layer that drew it.
