@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <utility>
 
 #include <fcntl.h>
 #include <functional>
@@ -310,15 +309,6 @@ private:
     std::size_t m_rowSize;
     std::vector<std::uint8_t> m_indices;
 };
-
-// rows as indices into a canvas of height rows, top never below bottom.
-std::pair<std::size_t, std::size_t> RowRange(const CanvasRows& rows, std::size_t height) {
-    const auto clamp = [height](int row) {
-        return std::min(static_cast<std::size_t>(std::max(row, 0)), height);
-    };
-    const std::size_t top = clamp(rows.top);
-    return {top, std::max(top, clamp(rows.bottom))};
-}
 
 // The bytes a DIB occupies and what SaveDib writes of it; none when the block holds no DIB
 // that can be written.
@@ -630,7 +620,9 @@ std::optional<Dib> CanvasBitmapEncoder::Encode(const QImage& canvas, const Canva
     const auto width = static_cast<std::size_t>(image.width());
     const auto height = static_cast<std::size_t>(image.height());
     Prepare(width);
-    const auto [top, bottom] = RowRange(drawn, height);
+    const CanvasRows read = drawn.ClampedTo(static_cast<int>(height));
+    const auto top = static_cast<std::size_t>(read.top);
+    const auto bottom = static_cast<std::size_t>(read.bottom);
     FourBitRows rows(width, true);
     Dib out = FourBitHeader(width, height, true);
     // Bottom-up, as run-length data has to be.

@@ -158,9 +158,8 @@ void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* 
         canvas.fill(background);
         return;
     }
-    const int top = std::max(stale->top, 0);
-    const int bottom = std::min(stale->bottom, canvas.height());
-    if (top >= bottom) {
+    const auto [top, bottom] = stale->ClampedTo(canvas.height());
+    if (top == bottom) {
         return;
     }
     // An RGB32 row is whole pixels with no padding, so the rows are one stretch.
@@ -173,9 +172,7 @@ void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* 
 // a pixel beyond it each way.
 CanvasRows DrawnRows(const QRect& textRect, bool outline, int height) {
     const int reach = outline ? 1 : 0;
-    const auto clamp = [height](int row) { return std::clamp(row, 0, height); };
-    const int top = clamp(textRect.top() - reach);
-    return {top, std::max(top, clamp(textRect.bottom() + 1 + reach))};
+    return CanvasRows{textRect.top() - reach, textRect.bottom() + 1 + reach}.ClampedTo(height);
 }
 
 constexpr std::size_t kCanvasBytes = std::size_t{kCanvasWidth} * kPalHeight * sizeof(QRgb);

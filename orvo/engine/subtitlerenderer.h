@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,12 @@ QImage MakeCanvas(bool pal);
 struct CanvasRows {
     int top = 0;
     int bottom = 0;
+
+    // The rows that lie on a canvas of height rows, top never below bottom.
+    CanvasRows ClampedTo(int height) const {
+        const int first = std::clamp(top, 0, height);
+        return {first, std::max(first, std::clamp(bottom, 0, height))};
+    }
 };
 
 struct RenderResult {
