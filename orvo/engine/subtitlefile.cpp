@@ -182,8 +182,14 @@ private:
     AVSubtitle m_subtitle{};
 };
 
-// Which demuxer takes the bytes, by their content and the file name's extension.
-const AVInputFormat* Probe(std::string_view bytes, const std::string& fileName) {
+// Which demuxer takes the bytes, and how sure it is (AVPROBE_SCORE_MAX at most), by their
+// content and the file name's extension; an empty name probes the content alone.
+struct ProbeResult {
+    const AVInputFormat* format = nullptr;
+    int score = 0;
+};
+
+ProbeResult Probe(std::string_view bytes, const std::string& fileName) {
     const std::size_t size = std::min(bytes.size(), kProbeBytes);
     // The probes read past the end of their buffer by up to the padding, which must be zero.
     std::vector<std::uint8_t> buffer(size + AVPROBE_PADDING_SIZE, 0);
@@ -192,8 +198,18 @@ const AVInputFormat* Probe(std::string_view bytes, const std::string& fileName) 
     probe.filename = fileName.c_str();
     probe.buf = buffer.data();
     probe.buf_size = static_cast<int>(size);
-    int score = 0;
-    return Av().av_probe_input_format3(&probe, 1, &score);
+    ProbeResult result;
+    result.format = Av().av_probe_input_format3(&probe, 1, &result.score);
+    return result;
+}
+
+// Whether the content alone makes a demuxer of another kind than the text subtitle files sure
+// of it: a video or an audio file, a playlist. An extension alone gives a demuxer no more than
+// AVPROBE_SCORE_EXTENSION, which a broken list called film.txt may earn.
+bool IsMediaFile(std::string_view bytes) {
+    const ProbeResult content = Probe(bytes, std::string());
+    return content.format != nullptr && FindKind(content.format->name) == nullptr &&
+           content.score > AVPROBE_SCORE_EXTENSION;
 }
 
 // Start and end of an event in microseconds; none for an event without a time.
@@ -453,9 +469,12 @@ SubtitleFileResult ReadSubtitleFile(std::string_view bytes, const std::string& f
     }
     std::vector<std::string> log;
     const LogCapture capture(log);
-    const AVInputFormat* format = Probe(bytes, fileName);
+    const AVInputFormat* format = Probe(bytes, fileName).format;
     const FileKind* kind = format != nullptr ? FindKind(format->name) : nullptr;
     if (kind == nullptr) {
+        if (IsMediaFile(bytes)) {
+            result.status = SubtitleFileResult::Status::MediaFile;
+        }
         return result;
     }
     result.kind = kind->name;

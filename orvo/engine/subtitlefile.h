@@ -10,7 +10,9 @@
 namespace orvo {
 
 struct SubtitleFileResult {
-    enum class Status { Loaded, NotRecognised, Damaged };
+    // MediaFile: the libraries know the content for a file of another kind, a video or an
+    // audio container, which is no list either.
+    enum class Status { Loaded, NotRecognised, Damaged, MediaFile };
     Status status = Status::NotRecognised;
     std::string kind; // what the file is, for people: "SRT", "WebVTT", "ASS/SSA", ...
     SubtitleStore subtitles;
@@ -24,7 +26,8 @@ struct SubtitleFileResult {
 // ASS/SSA, MicroDVD, SubViewer, SAMI, MPL2, ...) from its bytes, which must be UTF-8: the
 // decoders refuse an event in any other encoding. Gives one list line per event that has text, in
 // time order: its number counted from 1, start and end as timecodes at rate, one field per text
-// line. A file the libraries do not take for one of those kinds is NotRecognised; one they
+// line. A file the libraries do not take for one of those kinds is NotRecognised (MediaFile
+// when they know it as one of another kind by its content alone); one they
 // cannot read is Damaged, with their reason, and no subtitles. A frame-based file (MicroDVD)
 // counts its frames at rate.
 [[nodiscard]] SubtitleFileResult

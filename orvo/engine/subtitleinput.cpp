@@ -14,6 +14,13 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+// Text holds no NUL byte, while the first kilobytes of every video, audio or image file do:
+// such a file would otherwise be read as a list whose first line is wrong.
+bool IsBinary(std::string_view bytes) {
+    constexpr std::size_t kLooked = 4096;
+    return bytes.substr(0, kLooked).find('\0') != std::string_view::npos;
+}
+
 bool IsTabList(std::string_view bytes) {
     return bytes.empty() || bytes.substr(0, bytes.find('\n')).find('\t') != std::string_view::npos;
 }
@@ -35,6 +42,12 @@ ListLoadResult Failure(ListLoadResult::Status status, std::string reason) {
     result.message = texts::kErrorReadingFile;
     result.reason = std::move(reason);
     return result;
+}
+
+// A file read that no reader takes: the store no longer holds the list it held.
+ListLoadResult Refused(SubtitleStore& store) {
+    store.clear();
+    return Failure(ListLoadResult::Status::NotSubtitleFile, kNotASubtitleFile);
 }
 
 ListLoadResult FromSubtitleFile(SubtitleFileResult file, SubtitleStore& store) {
@@ -123,19 +136,22 @@ ListLoadResult ReadSubtitles(std::string_view bytes, const std::string& fileName
     if (utf8) {
         bytes = *utf8;
     }
+    if (IsBinary(bytes)) {
+        return Refused(store);
+    }
     if (IsTabList(bytes)) {
         return ParseSubtitleList(bytes, store);
     }
     SubtitleFileResult file = ReadSubtitleFile(SubtitleFileText(bytes), fileName, rate);
-    if (file.status != SubtitleFileResult::Status::NotRecognised) {
+    using FileStatus = SubtitleFileResult::Status;
+    if (file.status == FileStatus::Loaded || file.status == FileStatus::Damaged) {
         store.clear();
         return FromSubtitleFile(std::move(file), store);
     }
-    if (HasTxtExtension(fileName)) {
+    if (file.status == FileStatus::NotRecognised && HasTxtExtension(fileName)) {
         return ParseSubtitleList(bytes, store);
     }
-    store.clear();
-    return Failure(ListLoadResult::Status::NotSubtitleFile, kNotASubtitleFile);
+    return Refused(store);
 }
 
 std::string LoadedStatusText(const ListLoadResult& result, std::size_t subtitles) {

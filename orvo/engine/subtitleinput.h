@@ -13,13 +13,14 @@ namespace orvo {
 constexpr const char* kNotASubtitleFile =
     "not a subtitle file Orvo can read (tab-separated list, SRT, WebVTT, ASS/SSA, ...)";
 
-// Loads a subtitle file of any kind Orvo reads into the store. An empty file, and one whose
-// first line holds a tab, is a tab-separated list, read by its own rules; any other goes to the
-// subtitle file reader, whose events become list lines with timecodes at rate; a file that
-// reader does not recognise is read as a list when its name ends in ".txt" (so that a broken
-// list still says which line), and refused otherwise. UTF-16 with a byte order mark is read as
-// its UTF-8. A file that cannot be read leaves the store as it was; once it is read the store
-// is emptied, and it is filled only when the file loaded.
+// Loads a subtitle file of any kind Orvo reads into the store. A file with a NUL byte in its
+// first 4 KB is no text and is refused. An empty file, and one whose first line holds a tab, is
+// a tab-separated list, read by its own rules; any other goes to the subtitle file reader,
+// whose events become list lines with timecodes at rate; a file that reader does not recognise
+// is read as a list when its name ends in ".txt" (so that a broken list still says which line),
+// and refused otherwise, as is a file the media libraries know for a video or audio file. UTF-16
+// with a byte order mark is read as its UTF-8. A file that cannot be read leaves the store as it
+// was; once it is read the store is emptied, and it is filled only when the file loaded.
 [[nodiscard]] ListLoadResult LoadSubtitleFile(const std::string& path, const FrameRate& rate,
                                               SubtitleStore& store);
 
