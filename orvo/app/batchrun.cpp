@@ -97,7 +97,7 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
     return parameters;
 }
 
-int ExitStatus(const RunOutcome& outcome, bool readerWarned) {
+int ExitStatus(const RunOutcome& outcome) {
     if (outcome.refused) {
         return kExitFailed;
     }
@@ -111,7 +111,7 @@ int ExitStatus(const RunOutcome& outcome, bool readerWarned) {
         return kExitCutOff;
     }
     const bool lookAt =
-        !outcome.wrapped.empty() || !outcome.timecodeWarnings.empty() || readerWarned;
+        !outcome.wrapped.empty() || !outcome.timecodeWarnings.empty() || outcome.readerWarnings > 0;
     return lookAt ? kExitWrapped : kExitFinished;
 }
 
@@ -132,7 +132,8 @@ struct LoadedFile {
     std::string settingsPath;
     FrameRate rate = DefaultFrameRate(true);
     SubtitleStore store;
-    bool warned = false; // the reader got past damage, and said so
+    SourceLines source;
+    int readerWarnings = 0; // what the reader got past, and said
 };
 
 // Reads the settings, then the subtitle file, and says what its reader got past. False, with
@@ -155,7 +156,8 @@ bool LoadFile(const BatchOptions& options, LoadedFile& file, std::ostream& err) 
     if (!result.kind.empty()) {
         err << "orvo: " << path << ": " << LoadedStatusText(result, file.store.size()) << '\n';
     }
-    file.warned = !result.warnings.empty();
+    file.source = result.source;
+    file.readerWarnings = static_cast<int>(result.warnings.size());
     return true;
 }
 
@@ -196,6 +198,8 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
         return kExitFailed;
     }
     parameters->frameRate = file.rate;
+    parameters->source = file.source;
+    parameters->readerWarnings = file.readerWarnings;
 
     RenderSettings settings;
     SubtitleRenderer renderer(settings);
@@ -207,7 +211,7 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     host.FinishWriteFailures();
     out << host.Status() << '\n';
     out.flush();
-    return ExitStatus(outcome, file.warned);
+    return ExitStatus(outcome);
 }
 
 int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err) {
@@ -219,7 +223,8 @@ int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err
     if (!LoadFile(options, file, err)) {
         return kExitFailed;
     }
-    const std::vector<TimecodeWarning> warnings = CheckTimecodes(file.store, file.rate);
+    const std::vector<TimecodeWarning> warnings =
+        CheckTimecodes(file.store, file.rate, file.source);
     if (!warnings.empty()) {
         err << "orvo: " << options.listPath << ": "
             << texts::Format(texts::kTimecodeWarnings, static_cast<int>(warnings.size())) << '\n';
@@ -234,7 +239,7 @@ int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err
     } else if (WriteList(*options.outputPath, text, err) != kExitFinished) {
         return kExitFailed;
     }
-    return file.warned || !warnings.empty() ? kExitWrapped : kExitFinished;
+    return file.readerWarnings > 0 || !warnings.empty() ? kExitWrapped : kExitFinished;
 }
 
 } // namespace orvo

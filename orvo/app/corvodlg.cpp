@@ -587,8 +587,11 @@ void COrvoDlg::StartProcess() {
         m_settings.DvdColors = true;
         m_dvdColors->setChecked(true);
     }
-    RunGeneration({dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(),
-                   dialog.GetFrameRate(), type});
+    RunParameters parameters{dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(),
+                             dialog.GetFrameRate(), type};
+    parameters.source = dialog.GetSourceLines();
+    parameters.readerWarnings = dialog.GetReaderWarnings();
+    RunGeneration(parameters);
 }
 
 void COrvoDlg::RunGeneration(const RunParameters& parameters) {

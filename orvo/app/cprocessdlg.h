@@ -43,6 +43,9 @@ public:
     // The type chosen in the "Output type" box; it opens on the stored one. Only DVD-1 writes
     // the script file, so that the header field is disabled for the others.
     OutputType GetOutputType() const;
+    // Of the file loaded: where its subtitles stand in it, and how often its reader warned.
+    const SourceLines& GetSourceLines() const { return m_loadedSource; }
+    int GetReaderWarnings() const { return m_loadedWarnings; }
 
     // Reads a subtitle file of any kind into the store at the chosen rate; shows the message
     // for an invalid line, and what the reader of another kind got past, itself.
@@ -94,6 +97,8 @@ private:
     // What the status line says of the file loaded, and its kind when it is not a list.
     std::string m_loadedStatus;
     std::string m_loadedKind;
+    SourceLines m_loadedSource;
+    int m_loadedWarnings = 0;
 
     QLineEdit* m_inputFile = nullptr;
     QPushButton* m_load = nullptr;

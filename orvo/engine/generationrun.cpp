@@ -159,6 +159,9 @@ std::string FinalStatus(const RunOutcome& outcome) {
         return texts::Format(texts::kFinishedTimecodeWarnings,
                              static_cast<int>(outcome.timecodeWarnings.size()));
     }
+    if (outcome.readerWarnings > 0) {
+        return texts::Format(texts::kFinishedReaderWarnings, outcome.readerWarnings);
+    }
     return texts::kFinishedNoErrors;
 }
 
@@ -444,7 +447,7 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     // Times the tool cannot be given stop the run before anything is written.
     StoreTimes times;
     if (subpictures) {
-        times = ReadStoreTimes(store, parameters.frameRate);
+        times = ReadStoreTimes(store, parameters.frameRate, parameters.source);
         if (!times.problem.empty()) {
             host.ShowNote(times.problem);
             outcome.refused = true;
@@ -477,7 +480,9 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     WriteOutputType(db, parameters.outputType);
     db.WritePropInt("", "StartIndex", parameters.StartIndex);
     db.WritePropString("", "FrameRate", parameters.frameRate.name);
-    for (const TimecodeWarning& warning : CheckTimecodes(store, parameters.frameRate)) {
+    outcome.readerWarnings = parameters.readerWarnings;
+    for (const TimecodeWarning& warning :
+         CheckTimecodes(store, parameters.frameRate, parameters.source)) {
         outcome.timecodeWarnings.push_back(warning.Text());
     }
     if (spumux) {

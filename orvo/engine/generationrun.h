@@ -67,6 +67,10 @@ struct RunParameters {
     FrameRate frameRate = DefaultFrameRate(true); // the list's times are checked at it
     OutputType outputType = OutputType::Dvd1;
     int jobs = 0; // subtitles drawn at once; 0 is one per core
+    // Of the file the store was read from: where each subtitle stands in it, for the warnings,
+    // and how often its reader warned of what it got past.
+    SourceLines source{};
+    int readerWarnings = 0;
 };
 
 struct RunOutcome {
@@ -77,6 +81,7 @@ struct RunOutcome {
     int filesNotWritten = 0; // script, configuration file and bitmaps
     // One text per subtitle whose times look wrong at the rate; the run does not stop for them.
     std::vector<std::string> timecodeWarnings;
+    int readerWarnings = 0; // as the parameters gave them
     bool stopped = false;
     bool refused = false; // the image name or the look was refused: nothing was written
 };

@@ -308,6 +308,7 @@ public:
 private:
     bool OpenDecoder();
     void AddEvent(const AVPacket& packet);
+    int LineOf(const AVPacket& packet);
     std::string Where(const AVPacket& packet);
     void TakeLog(const std::string& where);
     bool Fail(const std::string& what, int error);
@@ -399,11 +400,18 @@ void Reader::ReadEvents() {
     m_result.status = SubtitleFileResult::Status::Loaded;
 }
 
+// The line an event begins at, when the demuxer knows where it began; else 0.
+int Reader::LineOf(const AVPacket& packet) {
+    const bool known =
+        packet.pos >= 0 && static_cast<std::uint64_t>(packet.pos) < m_input.bytes.size();
+    return known ? m_lines.LineAt(packet.pos) : 0;
+}
+
 // The event's number in time order, and its line when the demuxer knows where it began.
 std::string Reader::Where(const AVPacket& packet) {
     std::string where = "subtitle " + std::to_string(m_result.events);
-    if (packet.pos >= 0 && static_cast<std::uint64_t>(packet.pos) < m_input.bytes.size()) {
-        where += " (line " + std::to_string(m_lines.LineAt(packet.pos)) + ")";
+    if (const int line = LineOf(packet); line > 0) {
+        where += " (line " + std::to_string(line) + ")";
     }
     return where + ": ";
 }
@@ -445,6 +453,7 @@ void Reader::AddEvent(const AVPacket& packet) {
     }
     const int number = static_cast<int>(m_result.subtitles.size()) + 1;
     m_result.subtitles.push_back(ListLine(number, time, lines, m_rate));
+    m_result.source.lines.push_back(LineOf(packet));
 }
 
 // The SRT reader says nothing of the blocks it could not read: the file's own numbers tell.
@@ -484,6 +493,7 @@ SubtitleFileResult ReadSubtitleFile(std::string_view bytes, const std::string& f
     }
     if (result.status != SubtitleFileResult::Status::Loaded) {
         result.subtitles.clear();
+        result.source.lines.clear();
     } else if (std::strcmp(format->name, "srt") == 0) {
         CompareSrtBlocks(bytes, result);
     }

@@ -16,7 +16,8 @@ struct SubtitleFileResult {
     Status status = Status::NotRecognised;
     std::string kind; // what the file is, for people: "SRT", "WebVTT", "ASS/SSA", ...
     SubtitleStore subtitles;
-    int events = 0; // as the file's reader gave them, the empty ones included
+    SourceLines source; // the line each subtitle's event begins at
+    int events = 0;     // as the file's reader gave them, the empty ones included
     int emptySkipped = 0;
     std::vector<std::string> warnings; // what the reader got past: a damaged event, ...
     std::string reason;                // why a damaged file gave no subtitles

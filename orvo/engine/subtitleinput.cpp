@@ -59,6 +59,7 @@ ListLoadResult FromSubtitleFile(SubtitleFileResult file, SubtitleStore& store) {
     result.kind = std::move(file.kind);
     result.emptySkipped = file.emptySkipped;
     result.warnings = std::move(file.warnings);
+    result.source = std::move(file.source);
     return result;
 }
 

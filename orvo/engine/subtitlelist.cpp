@@ -22,6 +22,14 @@ std::string InvalidLineReason(int line, int fields) {
 
 } // namespace
 
+std::string SubtitlePlace(std::string_view number, std::size_t index, const SourceLines& source) {
+    std::string place = "subtitle " + std::string(number);
+    if (const int line = source.LineOf(index); line > 0) {
+        place += ", line " + std::to_string(line);
+    }
+    return place;
+}
+
 // One pass over the line: finding each field anew from the start of the line made a line of
 // many tabs take quadratic time.
 ListTimes TimesOfLine(std::string_view line) {

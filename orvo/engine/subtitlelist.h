@@ -14,6 +14,21 @@ using SubtitleStore = std::vector<std::string>;
 // device) from filling the memory.
 constexpr std::size_t kMaxListBytes = std::size_t{256} << 20;
 
+// Where the subtitles of a store stand in the file they were read from: the line each begins
+// at, from 1, or 0 where the file's reader does not say. Without lines the file is a list,
+// whose subtitle i is its line i + 1.
+struct SourceLines {
+    std::vector<int> lines;
+
+    int LineOf(std::size_t index) const {
+        return lines.empty() ? static_cast<int>(index) + 1 : lines[index];
+    }
+};
+
+// "subtitle 12, line 51" of the subtitle numbered 12 at index, as the warnings name it; without
+// the line where it is not known.
+std::string SubtitlePlace(std::string_view number, std::size_t index, const SourceLines& source);
+
 struct ListLoadResult {
     // NotSubtitleFile and Damaged come from files of other kinds than a list.
     enum class Status { Loaded, CannotOpen, InvalidLine, NotSubtitleFile, Damaged };
@@ -26,6 +41,7 @@ struct ListLoadResult {
     std::string kind;
     int emptySkipped = 0;
     std::vector<std::string> warnings;
+    SourceLines source;
 };
 
 // Reads a tab-separated subtitle list: every line needs at least four fields (number, start,

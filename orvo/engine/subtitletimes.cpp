@@ -7,9 +7,12 @@
 namespace orvo {
 namespace {
 
-std::string Problem(const ListTimes& fields, std::size_t index, const std::string& what) {
-    return "Subtitle " + std::string(fields.number) + ", line " + std::to_string(index + 1) + ": " +
-           what;
+// A sentence of its own: "Subtitle 12, line 51: ..."
+std::string Problem(const ListTimes& fields, std::size_t index, const SourceLines& source,
+                    const std::string& what) {
+    std::string place = SubtitlePlace(fields.number, index, source);
+    place.front() = 'S';
+    return place + ": " + what;
 }
 
 std::string Unreadable(std::string_view text, const FrameRate& rate, const std::string& why) {
@@ -19,7 +22,8 @@ std::string Unreadable(std::string_view text, const FrameRate& rate, const std::
 
 } // namespace
 
-StoreTimes ReadStoreTimes(const SubtitleStore& store, const FrameRate& rate) {
+StoreTimes ReadStoreTimes(const SubtitleStore& store, const FrameRate& rate,
+                          const SourceLines& source) {
     StoreTimes result;
     result.times.reserve(store.size());
     for (std::size_t index = 0; index < store.size(); ++index) {
@@ -28,11 +32,11 @@ StoreTimes ReadStoreTimes(const SubtitleStore& store, const FrameRate& rate) {
         const ParsedTimecode end = ParseTimecode(fields.end, rate);
         if (!start.frame || !end.frame) {
             const bool startFailed = !start.frame;
-            result.problem = Problem(fields, index,
+            result.problem = Problem(fields, index, source,
                                      Unreadable(startFailed ? fields.start : fields.end, rate,
                                                 startFailed ? start.problem : end.problem));
         } else if (*end.frame <= *start.frame) {
-            result.problem = Problem(fields, index, "it does not end after it starts");
+            result.problem = Problem(fields, index, source, "it does not end after it starts");
         } else {
             result.times.push_back(
                 {TimeOfFrame(*start.frame, rate), TimeOfFrame(*end.frame, rate)});

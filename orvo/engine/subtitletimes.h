@@ -23,6 +23,8 @@ struct StoreTimes {
 // The times of every subtitle of the store at rate, for outputs that carry them: each start
 // and end a timecode of the rate, each end after its start. A video player cannot guess a time,
 // so that one unreadable subtitle leaves none.
-StoreTimes ReadStoreTimes(const SubtitleStore& store, const FrameRate& rate);
+// The problem names the subtitle's line in the file the store was read from.
+StoreTimes ReadStoreTimes(const SubtitleStore& store, const FrameRate& rate,
+                          const SourceLines& source = {});
 
 } // namespace orvo

@@ -33,10 +33,11 @@ std::optional<std::int64_t> Frame(std::string_view text, const char* which, cons
 } // namespace
 
 std::string TimecodeWarning::Text() const {
-    return "subtitle " + number + ", line " + std::to_string(line) + ": " + problems;
+    return place + ": " + problems;
 }
 
-std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const FrameRate& rate) {
+std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const FrameRate& rate,
+                                            const SourceLines& source) {
     std::vector<TimecodeWarning> warnings;
     if (!AllInTimecodeForm(store)) {
         return warnings;
@@ -61,7 +62,7 @@ std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const Fr
             previousNumber = times.number;
         }
         if (!problems.empty()) {
-            warnings.push_back({std::string(times.number), static_cast<int>(index) + 1, problems});
+            warnings.push_back({SubtitlePlace(times.number, index, source), problems});
         }
     }
     return warnings;

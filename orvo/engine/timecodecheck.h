@@ -10,11 +10,10 @@ namespace orvo {
 
 // One subtitle whose times look wrong; the run goes on.
 struct TimecodeWarning {
-    std::string number; // the subtitle's number as the list gives it
-    int line;           // its line in the list, from 1
+    std::string place; // "subtitle 12, line 51": its number and its line in the file read
     std::string problems;
 
-    // "subtitle 12, line 12: ends before it starts (00:00:05:00, 00:00:04:00)"
+    // "subtitle 12, line 51: ends before it starts (00:00:05:00, 00:00:04:00)"
     std::string Text() const;
 };
 
@@ -22,6 +21,8 @@ struct TimecodeWarning {
 // its start, a start before the previous subtitle's end. Times are checked only when every one
 // of them is written HH:MM:SS:FF or HH:MM:SS;FF: a list in another form is the concern of the
 // tool that reads the script, and is left alone.
-std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const FrameRate& rate);
+// The warnings name the line of each subtitle in the file the store was read from.
+std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const FrameRate& rate,
+                                            const SourceLines& source = {});
 
 } // namespace orvo

@@ -155,6 +155,30 @@ TEST_F(SubtitleFileBatchTest, ALostBlockIsAWarningThatExitsWithThree) {
     EXPECT_EQ(result.err, "orvo: film.srt: block 2 (line 6): the timing line \"00:00:03,000 -> "
                           "00:00:04,000\" cannot be read; its text was added to the subtitle "
                           "before it\norvo: film.srt: 1 Subtitles loaded ! (SRT)\n");
+    EXPECT_EQ(result.out, "Finished! Reading the file gave 1 warnings.\n");
+}
+
+// The line a translator looks for is the one of the file, not of the list it became.
+TEST_F(SubtitleFileBatchTest, TimecodeWarningsNameTheLineOfTheSubtitleFile) {
+    WriteText(File("film.srt"), "1\n00:00:01,000 --> 00:00:03,000\nOne\nline two\n\n\n\n"
+                                "2\n00:00:02,000 --> 00:00:04,000\nOverlaps\n");
+    Result result = Run({"--batch", "film.srt", "--test-mode", "--settings", "none.cfg"});
+    EXPECT_EQ(result.status, 3);
+    // The SRT reader places a block at its timing line.
+    EXPECT_NE(result.out.find("subtitle 2, line 9: starts at 00:00:02:00, before subtitle 1 ends"),
+              std::string::npos)
+        << result.out;
+    WriteText(File("film.ass"), "[Script Info]\nScriptType: v4.00+\n\n[Events]\n"
+                                "Format: Layer, Start, End, Style, Name, MarginL, MarginR, "
+                                "MarginV, Effect, Text\n"
+                                "Dialogue: 0,0:00:01.00,0:00:03.00,Default,,0,0,0,,One\n"
+                                "Comment: 0,0:00:01.50,0:00:02.00,Default,,0,0,0,,note\n"
+                                "Dialogue: 0,0:00:02.00,0:00:04.00,Default,,0,0,0,,Two\n");
+    result = Run({"--convert", "film.ass", "--settings", "none.cfg"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_NE(result.err.find("subtitle 2, line 8: starts at 00:00:02:00, before subtitle 1 ends"),
+              std::string::npos)
+        << result.err;
 }
 
 TEST_F(SubtitleFileBatchTest, ConvertWritesTheListAndNeverTheSubtitleFile) {

@@ -105,9 +105,10 @@ private:
         };
     }
 
-    DialogScript::Step ChooseList() {
-        return [this](QDialog& dialog) {
-            static_cast<QFileDialog&>(dialog).selectFile(QString::fromStdString(List()));
+    DialogScript::Step ChooseList(const std::string& path = {}) {
+        return [this, path](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(
+                QString::fromStdString(path.empty() ? List() : path));
             static_cast<QDialog&>(dialog).accept();
         };
     }
@@ -394,6 +395,20 @@ private slots:
         QCOMPARE(Get<orvo::CColorCombo>("colorCombo").currentIndex(), 9);
         QCOMPARE(Get<QSpinBox>("leftMarginEdit").value(), 120);
         QCOMPARE(window.GetRenderSettings().LeftMargin, 120);
+    }
+
+    // A run over a file whose reader got past damage has something to look at.
+    void readerWarningsAreToldAtTheEnd() {
+        const std::string srt = InFolder("film.srt");
+        WriteText(srt, "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n"
+                       "2\n00:00:03,000 -> 00:00:04,000\nTwo\n");
+        Open();
+        Message warning;
+        DialogScript script({Process(), ChooseList(srt), Press(QMessageBox::Ok, &warning)});
+        PressProcess();
+        QCOMPARE(script.Count(), 3);
+        QVERIFY2(warning.text.contains("block 2 (line 6)"), qPrintable(warning.text));
+        QCOMPARE(Status(), QString("Finished! Reading the file gave 1 warnings."));
     }
 
     // Files that cannot be written are told, not passed over in silence.
