@@ -19,6 +19,7 @@
 #include <kestrum/util/cstringhelper.h>
 #include <kestrum/util/fileio.h>
 
+#include <cerrno>
 #include <filesystem>
 
 namespace orvo {
@@ -92,7 +93,7 @@ public:
             encoded.bytes.empty() ? nullptr : &encoded.bytes, fileName, &m_replacer);
         if (outcome.code != kDibWritten) {
             host.WriteFailed(fileName, outcome.Reason());
-            return Saved::Failed;
+            return IsFolderRefusal(outcome.error) ? Saved::FolderRefused : Saved::Failed;
         }
         return Saved::Written;
     }
@@ -107,6 +108,27 @@ private:
 
 std::string ListFolder(const RunParameters& parameters) {
     return kestrum::CStringHelper().GetFilePath(parameters.LastPath);
+}
+
+// Why file's folder takes no new file now; none when it does, or when it refused for another
+// reason than the folder. A folder with room for an empty file may have none for a picture.
+std::error_code FolderRefusal(const std::string& file) {
+    constexpr std::size_t kPictureBytes = 4096;
+    const std::error_code error = kestrum::TryCreateBeside(file, kPictureBytes);
+    return IsFolderRefusal(error) ? error : std::error_code();
+}
+
+// The run's first file was refused by its folder: the thousands after it would be too, so the
+// run stops before it draws them. True when it stops.
+bool StopForFolder(const std::string& file, RunOutcome& outcome) {
+    const std::error_code error = FolderRefusal(file);
+    if (error) {
+        const std::string folder = kestrum::CStringHelper().GetFilePath(file);
+        outcome.folderStop = "Stopped: no file can be written in " +
+                             (folder.empty() ? std::string(".") : folder) + " (" + error.message() +
+                             ").";
+    }
+    return !!error;
 }
 
 // Each finding on its own line, each kind under its heading; the first kind's heading is the
@@ -145,6 +167,9 @@ void ShowErrorLog(const RunOutcome& outcome, GenerationHost& host) {
 std::string FinalStatus(const RunOutcome& outcome) {
     if (outcome.stopped) {
         return texts::kTerminatedByUser;
+    }
+    if (!outcome.folderStop.empty()) {
+        return outcome.folderStop;
     }
     if (outcome.filesNotWritten > 0) {
         return texts::Format(texts::kFinishedNotWritten, outcome.filesNotWritten);
@@ -225,6 +250,16 @@ bool SaveListConfiguration(kestrum::CPropDb& db, const std::string& listPath,
     return true;
 }
 
+// False when the run stops: the list's folder refused the configuration file, the run's first.
+bool SaveConfigurationOrStop(kestrum::CPropDb& db, const std::string& listPath,
+                             GenerationHost& host, RunOutcome& outcome) {
+    if (SaveListConfiguration(db, listPath, host)) {
+        return true;
+    }
+    ++outcome.filesNotWritten;
+    return !StopForFolder(kestrum::CStringHelper().ChangeFileExtension(listPath, "cfg"), outcome);
+}
+
 // A run that was killed leaves the temporary file it was writing; the next run of the list
 // clears those of its listing file (script or control file) and images away, once.
 void RemoveStaleTemporaries(const std::string& listingPath, const std::string& imgName,
@@ -277,6 +312,12 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters, Ru
         case RunOutput::Saved::Failed:
             ++outcome.filesNotWritten;
             break;
+        case RunOutput::Saved::FolderRefused:
+            ++outcome.filesNotWritten;
+            if (index == 0 && StopForFolder(fileName, outcome)) {
+                return;
+            }
+            break;
         case RunOutput::Saved::TestMode:
             break;
         }
@@ -317,9 +358,14 @@ void RunDvd1(kestrum::CPropDb& db, const SubtitleStore& store, const RunParamete
     RemoveStaleTemporaries(script.path, parameters.ImgName, ".bmp");
     if (!WriteScript(script, ScriptEntries(store, parameters.StartIndex), parameters, host)) {
         ++outcome.filesNotWritten;
+        if (StopForFolder(script.path, outcome)) {
+            FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
+            return;
+        }
     }
-    if (!SaveListConfiguration(db, parameters.LastPath, host)) {
-        ++outcome.filesNotWritten;
+    if (!SaveConfigurationOrStop(db, parameters.LastPath, host, outcome)) {
+        FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
+        return;
     }
     BitmapOutput output(settings, ListFolder(parameters), parameters.ImgName, host.IsTestMode());
     std::vector<ScriptEntry> written;
@@ -341,8 +387,11 @@ void RunSpumux(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     kestrum::CStringHelper helper;
     const std::string controlPath = helper.ChangeFileExtension(parameters.LastPath, "xml");
     RemoveStaleTemporaries(controlPath, parameters.ImgName, ".png");
-    if (!SaveListConfiguration(db, parameters.LastPath, host)) {
-        ++outcome.filesNotWritten;
+    // The control file comes at the end: its folder is asked now.
+    if ((!host.IsTestMode() && StopForFolder(controlPath, outcome)) ||
+        !SaveConfigurationOrStop(db, parameters.LastPath, host, outcome)) {
+        FinishRun(outcome, settings, renderer, canvas, texts::kPicturesListed, host);
+        return;
     }
     SpumuxOutput output(
         settings,
@@ -373,8 +422,11 @@ void RunVobSub(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     kestrum::RemoveStaleTemporaries(folder.empty() ? "." : folder, [&](std::string_view stale) {
         return stale == name + ".idx" || stale == name + ".sub";
     });
-    if (!SaveListConfiguration(db, parameters.LastPath, host)) {
-        ++outcome.filesNotWritten;
+    // The pair comes at the end: its folder is asked now.
+    if ((!host.IsTestMode() && StopForFolder(base + ".sub", outcome)) ||
+        !SaveConfigurationOrStop(db, parameters.LastPath, host, outcome)) {
+        FinishRun(outcome, settings, renderer, canvas, texts::kSubtitlesCoded, host);
+        return;
     }
     VobSubOutput output(settings, vobSub, std::move(times), base, parameters.StartIndex,
                         host.IsTestMode());
@@ -409,6 +461,12 @@ std::optional<std::string> VobSubProblem(const RunParameters& parameters,
 } // namespace
 
 GenerationHost::~GenerationHost() = default;
+
+bool IsFolderRefusal(const std::error_code& error) {
+    return error == std::errc::permission_denied || error == std::errc::read_only_file_system ||
+           error == std::errc::no_space_on_device ||
+           error == std::error_condition(EDQUOT, std::generic_category());
+}
 RunOutput::~RunOutput() = default;
 
 RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parameters,

@@ -82,6 +82,8 @@ struct RunOutcome {
     // One text per subtitle whose times look wrong at the rate; the run does not stop for them.
     std::vector<std::string> timecodeWarnings;
     int readerWarnings = 0; // as the parameters gave them
+    // The status of a run that stopped before it drew, as the list's folder took no file.
+    std::string folderStop;
     bool stopped = false;
     bool refused = false; // the image name or the look was refused: nothing was written
 };

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace orvo {
@@ -36,6 +37,10 @@ public:
     virtual EncodedSubtitle Encode(const std::string& text, std::size_t index, QImage& canvas) = 0;
 };
 
+// Whether a file could not be written because its folder takes no new file: no permission, a
+// read-only file system, no room or no quota left. A run's first file refused so stops it.
+bool IsFolderRefusal(const std::error_code& error);
+
 // What a run writes for each subtitle, by output type. Encoders may work on several threads at
 // once; the output writes their results on the run's thread, in the order of the store.
 class RunOutput {
@@ -51,8 +56,9 @@ public:
 
     enum class Saved {
         Written,
-        Failed,   // told to the host
-        TestMode, // nothing written; the picture may still be listed
+        Failed,        // told to the host
+        FolderRefused, // told to the host: the folder takes no new file (see IsFolderRefusal)
+        TestMode,      // nothing written; the picture may still be listed
     };
 
     // Writes the subtitle at index in the store, as number.

@@ -64,7 +64,7 @@ RunOutput::Saved SpumuxOutput::Save(const EncodedSubtitle& encoded, std::size_t 
                                 times.endMicroseconds};
     if (const std::error_code error = m_writer.Add(picture, number)) {
         host.WriteFailed(ImageFileName(number), error.message());
-        return Saved::Failed;
+        return IsFolderRefusal(error) ? Saved::FolderRefused : Saved::Failed;
     }
     return host.IsTestMode() ? Saved::TestMode : Saved::Written;
 }

@@ -436,6 +436,15 @@ std::error_code WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     return {};
 }
 
+std::error_code TryCreateBeside(const std::string& target, std::size_t bytes) {
+    TemporaryFile temporary;
+    if (const std::error_code error = temporary.Create(target)) {
+        return error;
+    }
+    const std::vector<std::uint8_t> zeros(bytes);
+    return WriteAll(temporary.Fd(), zeros);
+}
+
 std::error_code ReplaceFile(const std::string& target,
                             const std::function<std::error_code(int fd)>& write,
                             const ReplaceOptions& options) {

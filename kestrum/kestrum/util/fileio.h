@@ -102,6 +102,13 @@ struct ReplaceOptions {
 ReplaceFile(const std::string& target, const std::function<std::error_code(int fd)>& write,
             const ReplaceOptions& options = {});
 
+// Whether ReplaceFile could write a file of bytes bytes beside target now: creates its
+// temporary file, writes zeros into it and removes it again. For a writer that replaces target
+// only at the end of a long work, to learn before the work that the folder takes no file
+// (EACCES, EROFS, ENOSPC, EDQUOT, ...). Empty when it could.
+[[nodiscard]] KESTRUM_EXPORT std::error_code TryCreateBeside(const std::string& target,
+                                                             std::size_t bytes);
+
 // Replaces file after file, each as ReplaceFile does with the default options: every target is
 // at any moment either its old or its whole new file. Where a target exists, the new file
 // swaps names with it, and the old file under the temporary name is kept as a spare, a

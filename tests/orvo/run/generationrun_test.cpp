@@ -376,6 +376,59 @@ TEST_F(StartGenerationTest, FilesThatCannotBeWrittenAreReportedAndTheRunGoesOn) 
     EXPECT_EQ(m_host.statuses.back(), "Finished! 3 files could not be written.");
 }
 
+// The folder takes no file for this scope: root, who may write anywhere, acts as user nobody.
+class FolderWithoutWriting {
+public:
+    explicit FolderWithoutWriting(const std::filesystem::path& folder)
+        : m_folder(folder) {
+        using std::filesystem::perms;
+        std::filesystem::permissions(m_folder, perms::owner_all | perms::group_read |
+                                                   perms::group_exec | perms::others_read |
+                                                   perms::others_exec);
+        if (geteuid() != 0) {
+            std::filesystem::permissions(m_folder, perms::owner_write,
+                                         std::filesystem::perm_options::remove);
+        } else {
+            m_asNobody = seteuid(kNobody) == 0;
+        }
+    }
+    ~FolderWithoutWriting() {
+        if (m_asNobody) {
+            EXPECT_EQ(seteuid(0), 0);
+        }
+        std::filesystem::permissions(m_folder, std::filesystem::perms::owner_all);
+    }
+    FolderWithoutWriting(const FolderWithoutWriting&) = delete;
+    FolderWithoutWriting& operator=(const FolderWithoutWriting&) = delete;
+
+    bool Arranged() const { return m_asNobody || geteuid() != 0; }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    std::filesystem::path m_folder;
+    bool m_asNobody = false;
+};
+
+// A run in a folder that takes no file says so before it draws the film, for every output.
+TEST_F(StartGenerationTest, AFolderThatTakesNoFileStopsTheRunBeforeItDraws) {
+    for (const OutputType type : {OutputType::Dvd1, OutputType::Spumux, OutputType::VobSub}) {
+        m_host = FakeHost();
+        m_parameters.outputType = type;
+        RunOutcome outcome;
+        {
+            const FolderWithoutWriting locked(m_dir.Path());
+            ASSERT_TRUE(locked.Arranged()) << "cannot act as user nobody";
+            outcome = Start({kShort, kTwoLines, kThree});
+        }
+        const std::string status = "Stopped: no file can be written in " + m_dir.Path().string() +
+                                   "/ (" + std::strerror(EACCES) + ").";
+        EXPECT_EQ(m_host.statuses.back(), status) << static_cast<int>(type);
+        EXPECT_EQ(m_host.steps, 0) << static_cast<int>(type);
+        EXPECT_GE(outcome.filesNotWritten, type == OutputType::Dvd1 ? 1 : 0);
+        EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+    }
+}
+
 TEST_F(StartGenerationTest, AStoppedRunRewritesTheScriptToListOnlyTheBitmapsWritten) {
     for (const bool testMode : {false, true}) {
         m_host = FakeHost();
