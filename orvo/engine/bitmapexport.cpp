@@ -525,7 +525,8 @@ std::string DibSaveOutcome::Reason() const {
     }
     switch (code) {
     case kDibNotAccessible:
-        return "cannot create the file";
+        // Only a block that holds no valid bitmap gives this code; file errors carry their own.
+        return "the picture is no valid bitmap";
     case kDibFileError:
         return "write error";
     case kNoDib:

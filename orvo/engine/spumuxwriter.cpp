@@ -24,6 +24,36 @@ std::int64_t Hundredths(std::int64_t microseconds) {
     return std::max<std::int64_t>(0, (microseconds + 5000) / 10000);
 }
 
+// Why a subpicture cannot be a picture of the control file. Each compares equal to
+// invalid_argument, as the picture given was the fault, and says which fault it was.
+enum class PictureFault { NotAFrame = 1, ForeignClass, NoDuration, PngFailed };
+
+class PictureFaultCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "orvo.spumux.picture"; }
+    std::string message(int fault) const override {
+        switch (static_cast<PictureFault>(fault)) {
+        case PictureFault::NotAFrame:
+            return "the picture is not a frame of the four classes";
+        case PictureFault::ForeignClass:
+            return "the picture holds a colour beyond its four classes";
+        case PictureFault::NoDuration:
+            return "it does not end after it starts, to the hundredth of a second";
+        case PictureFault::PngFailed:
+            return "the picture cannot be encoded as a PNG";
+        }
+        return "unknown picture fault";
+    }
+    std::error_condition default_error_condition(int /*fault*/) const noexcept override {
+        return std::errc::invalid_argument;
+    }
+};
+
+std::error_code MakeError(PictureFault fault) {
+    static const PictureFaultCategory category;
+    return {static_cast<int>(fault), category};
+}
+
 } // namespace
 
 std::string SpumuxTime(std::int64_t microseconds) {
@@ -76,16 +106,18 @@ SpumuxWriter::SpumuxWriter(Options options)
 
 std::error_code SpumuxWriter::Encode(const Subpicture& subpicture, SpumuxPicture& picture) const {
     const QImage& classes = subpicture.classes;
-    if (classes.width() != kFrameWidth ||
+    if (classes.format() != QImage::Format_Indexed8 || classes.width() != kFrameWidth ||
         classes.height() != (m_options.pal ? kPalHeight : kNtscHeight)) {
-        return std::make_error_code(std::errc::invalid_argument);
+        return MakeError(PictureFault::NotAFrame);
     }
     const std::optional<QRect> bounds = SubpictureBounds(classes);
     // The tool drops a subpicture that does not end after its start without counting it as
     // skipped, so that its report would hide the loss.
-    if (!bounds ||
-        Hundredths(subpicture.endMicroseconds) <= Hundredths(subpicture.startMicroseconds)) {
-        return std::make_error_code(std::errc::invalid_argument);
+    if (!bounds) {
+        return MakeError(PictureFault::ForeignClass);
+    }
+    if (Hundredths(subpicture.endMicroseconds) <= Hundredths(subpicture.startMicroseconds)) {
+        return MakeError(PictureFault::NoDuration);
     }
     picture.offset = bounds->topLeft();
     picture.startMicroseconds = subpicture.startMicroseconds;
@@ -94,7 +126,7 @@ std::error_code SpumuxWriter::Encode(const Subpicture& subpicture, SpumuxPicture
     if (!m_options.testMode) {
         picture.png = EncodeSubpicturePng(subpicture, *bounds);
         if (picture.png.empty()) {
-            return std::make_error_code(std::errc::invalid_argument);
+            return MakeError(PictureFault::PngFailed);
         }
     }
     return {};

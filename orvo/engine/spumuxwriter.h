@@ -61,8 +61,9 @@ public:
     explicit SpumuxWriter(Options options);
 
     // The subpicture cropped to its bounds and encoded, without a PNG in test mode; safe on
-    // any thread. invalid_argument for a picture that is not a whole frame of classes or that
-    // does not end after its start in hundredths of a second.
+    // any thread. An error that names the fault and compares equal to invalid_argument for a
+    // picture that is not a whole frame of classes 0 to 3, does not end after its start
+    // in hundredths of a second, or cannot be encoded as a PNG.
     [[nodiscard]] std::error_code Encode(const Subpicture& subpicture,
                                          SpumuxPicture& picture) const;
 

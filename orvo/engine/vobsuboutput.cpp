@@ -74,7 +74,7 @@ RunOutput::Saved VobSubOutput::Save(const EncodedSubtitle& encoded, std::size_t 
         return Saved::Failed;
     }
     if (!m_writer.Add(encoded.bytes, TimesAt(index).startMicroseconds)) {
-        host.WriteFailed(ImageFileName(number), m_writer.Problem());
+        host.WriteFailed(ImageFileName(number), m_writer.AddFailure());
         return Saved::Failed;
     }
     return Saved::Written;
@@ -84,8 +84,9 @@ bool VobSubOutput::WritePair(GenerationHost& host) const {
     if (m_testMode) {
         return true;
     }
-    if (const std::error_code error = m_writer.Write(m_base)) {
-        host.WriteFailed(m_base + ".idx", error.message());
+    std::string failed;
+    if (const std::error_code error = m_writer.Write(m_base, &failed)) {
+        host.WriteFailed(failed, error.message());
         return false;
     }
     return true;

@@ -101,6 +101,13 @@ bool VobSubWriter::Add(std::span<const std::uint8_t> unit, std::int64_t startMic
     return true;
 }
 
+std::string VobSubWriter::AddFailure() const {
+    if (!m_problem.empty()) {
+        return m_problem;
+    }
+    return "its packs cannot be kept in a temporary file: " + m_spoolError.message();
+}
+
 void VobSubWriter::SpoolCloser::operator()(std::FILE* file) const {
     std::fclose(file);
 }
@@ -144,16 +151,23 @@ std::error_code VobSubWriter::CopySpool(int fd) const {
                : std::error_code(errno, std::generic_category());
 }
 
-std::error_code VobSubWriter::Write(const std::string& base) const {
+std::error_code VobSubWriter::Write(const std::string& base, std::string* failed) const {
+    const auto fail = [failed](std::string file, std::error_code error) {
+        if (failed != nullptr) {
+            *failed = std::move(file);
+        }
+        return error;
+    };
+    const std::string packsPath = base + ".sub";
     if (!m_problem.empty()) {
-        return std::make_error_code(std::errc::invalid_argument);
+        return fail(base + ".idx", std::make_error_code(std::errc::invalid_argument));
     }
     if (m_spoolError) {
-        return m_spoolError;
+        return fail(packsPath, m_spoolError);
     }
     if (const std::error_code error =
-            kestrum::ReplaceFile(base + ".sub", [this](int fd) { return CopySpool(fd); })) {
-        return error;
+            kestrum::ReplaceFile(packsPath, [this](int fd) { return CopySpool(fd); })) {
+        return fail(packsPath, error);
     }
     std::string index = IndexHeader(m_settings.size, m_settings.colours, m_settings.language);
     for (const IndexedUnit& unit : m_index) {
@@ -168,7 +182,7 @@ std::error_code VobSubWriter::Write(const std::string& base) const {
         std::error_code ignored;
         std::filesystem::remove(indexPath, ignored);
     }
-    return error;
+    return error ? fail(indexPath, error) : error;
 }
 
 } // namespace orvo

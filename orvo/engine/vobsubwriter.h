@@ -56,13 +56,17 @@ public:
     const std::string& Problem() const { return m_problem; }
 
     // Adds a unit that EncodeVobSubUnit coded, shown from startMicroseconds; false when the
-    // writer cannot write.
+    // writer cannot write, and from then on.
     [[nodiscard]] bool Add(std::span<const std::uint8_t> unit, std::int64_t startMicroseconds);
+    // Why Add failed: the problem, or why the packs cannot be kept until the end.
+    std::string AddFailure() const;
 
     int Count() const { return static_cast<int>(m_index.size()); }
 
-    // Writes BASE.sub, then BASE.idx listing the subtitles added so far.
-    [[nodiscard]] std::error_code Write(const std::string& base) const;
+    // Writes BASE.sub, then BASE.idx listing the subtitles added so far. On failure, failed
+    // gets the file that could not be written.
+    [[nodiscard]] std::error_code Write(const std::string& base,
+                                        std::string* failed = nullptr) const;
 
 private:
     struct IndexedUnit {

@@ -233,6 +233,8 @@ TEST(SaveDib, GivesThreeForABlockThatHoldsNoDibAndLeavesTheFileAlone) {
     for (const auto& [what, dib] : cases) {
         EXPECT_EQ(SaveDib(&dib, path), kDibNotAccessible) << what;
     }
+    // The file was never the trouble, and the run's message must not say it was.
+    EXPECT_EQ(SaveDibWithReason(&cases[1].second, path).Reason(), "the picture is no valid bitmap");
     EXPECT_EQ(ReadFile(path), old);
 }
 

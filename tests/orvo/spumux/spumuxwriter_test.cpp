@@ -187,11 +187,16 @@ TEST_F(SpumuxWriterTest, TestModeWritesTheControlFileButNoPicture) {
 // A picture that cannot be written is not listed, so that the tool never looks for it.
 TEST_F(SpumuxWriterTest, APictureNotWrittenIsNotListed) {
     SpumuxWriter writer(Options());
-    EXPECT_EQ(writer.Add(BandSubpicture(false, QRect(10, 400, 200, 50), 0, kSecond), 1),
-              std::errc::invalid_argument); // an NTSC frame in a PAL run
+    // Each says what is wrong with it: the run names the reason beside the file.
+    const std::error_code ntsc =
+        writer.Add(BandSubpicture(false, QRect(10, 400, 200, 50), 0, kSecond), 1);
+    EXPECT_EQ(ntsc, std::errc::invalid_argument); // an NTSC frame in a PAL run
+    EXPECT_EQ(ntsc.message(), "the picture is not a frame of the four classes");
     Subpicture rgb = BandSubpicture(true, QRect(10, 400, 200, 50), 0, kSecond);
     rgb.classes = rgb.classes.convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(writer.Add(rgb, 2), std::errc::invalid_argument);
+    const std::error_code notClasses = writer.Add(rgb, 2);
+    EXPECT_EQ(notClasses, std::errc::invalid_argument);
+    EXPECT_EQ(notClasses.message(), "the picture is not a frame of the four classes");
     std::filesystem::create_directory(m_folder.File("film.3.png")); // a folder is in the way
     EXPECT_TRUE(writer.Add(BandSubpicture(true, QRect(10, 400, 200, 50), 0, kSecond), 3));
     EXPECT_FALSE(
@@ -209,8 +214,9 @@ TEST_F(SpumuxWriterTest, APictureNotWrittenIsNotListed) {
 TEST_F(SpumuxWriterTest, ASubpictureThatDoesNotEndAfterItsStartIsRefused) {
     SpumuxWriter writer(Options());
     const QRect band(10, 400, 200, 50);
-    EXPECT_EQ(writer.Add(BandSubpicture(true, band, kSecond, kSecond), 1),
-              std::errc::invalid_argument);
+    const std::error_code none = writer.Add(BandSubpicture(true, band, kSecond, kSecond), 1);
+    EXPECT_EQ(none, std::errc::invalid_argument);
+    EXPECT_EQ(none.message(), "it does not end after it starts, to the hundredth of a second");
     EXPECT_EQ(writer.Add(BandSubpicture(true, band, 2 * kSecond, kSecond), 2),
               std::errc::invalid_argument);
     // Four milliseconds apart are one hundredth in the control file.

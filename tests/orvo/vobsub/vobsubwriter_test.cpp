@@ -7,7 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace orvo {
@@ -137,7 +143,9 @@ TEST(VobSubWriterTest, UnwritableFolderIsReportedAndLeavesNoIndex) {
     VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
     DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
     ASSERT_TRUE(AddCoded(writer, encoder, ShownBand(QRect(100, 400, 300, 40), 0, 500)));
-    EXPECT_NE(writer.Write(dir.File("missing/LIST")), std::error_code());
+    std::string failed;
+    EXPECT_NE(writer.Write(dir.File("missing/LIST"), &failed), std::error_code());
+    EXPECT_EQ(failed, dir.File("missing/LIST.sub"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing/LIST.idx")));
 
     const VobSubWriter refused({QSize(720, 576), kTestColours, "EN"});
@@ -154,10 +162,37 @@ TEST(VobSubWriterTest, IndexThatCannotFollowItsPacksIsRemoved) {
     VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
     DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
     ASSERT_TRUE(AddCoded(writer, encoder, ShownBand(QRect(100, 400, 300, 40), 0, 500)));
-    EXPECT_NE(writer.Write(dir.File("LIST")), std::error_code());
+    std::string failed;
+    EXPECT_NE(writer.Write(dir.File("LIST"), &failed), std::error_code());
+    EXPECT_EQ(failed, dir.File("LIST.idx"));
     EXPECT_EQ(std::filesystem::file_size(dir.File("LIST.sub")), 2048u);
     EXPECT_FALSE(std::filesystem::is_symlink(dir.File("LIST.idx")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("LIST.idx")));
+}
+
+// Adds two subtitles under a file size limit that the spool breaks; exits 0 when both are
+// refused with the reason.
+[[noreturn]] void AddUnderAFileSizeLimit() {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{1024, 1024};
+    setrlimit(RLIMIT_FSIZE, &small);
+    VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
+    DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
+    const std::string reason =
+        "its packs cannot be kept in a temporary file: " + std::string(std::strerror(EFBIG));
+    for (int i = 0; i < 2; ++i) {
+        if (AddCoded(writer, encoder, ShownBand(QRect(0, 0, 720, 576), i, i + 500)) ||
+            writer.AddFailure() != reason) {
+            std::fprintf(stderr, "subtitle %d: \"%s\"\n", i, writer.AddFailure().c_str());
+            std::exit(1);
+        }
+    }
+    std::exit(0);
+}
+
+// Packs that cannot be kept until the end say why, for that subtitle and every later one.
+TEST(VobSubWriterTest, PacksThatCannotBeKeptSayWhyForEveryLaterSubtitle) {
+    EXPECT_EXIT(AddUnderAFileSizeLimit(), ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
