@@ -67,8 +67,14 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
                                               const std::string& settingsPath, std::ostream& err) {
     RunParameters parameters;
     parameters.LastPath = options.listPath;
-    parameters.ImgName =
-        options.imgName.value_or(db.ReadPropString("", "ImgName", texts::kDefaultImageName, false));
+    parameters.outputType = options.outputType.value_or(ReadOutputType(db));
+    const std::string defaultName = DefaultImageName(parameters.outputType, options.listPath);
+    // The program's own settings hold the name of whatever list ran last; only DVD-1 runs have
+    // always shared one name.
+    const bool ownName =
+        parameters.outputType == OutputType::Dvd1 || settingsPath != ProgramSettingsToRead();
+    parameters.ImgName = options.imgName.value_or(
+        ownName ? db.ReadPropString("", "ImgName", defaultName, false) : defaultName);
     // A stored name that could lead out of the list's folder (a configuration file that came
     // with a list) is refused before anything is written.
     if (const auto problem = ImageNameProblem(parameters.ImgName)) {
@@ -82,7 +88,6 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
             << " is not between 0 and " << kMaxStartIndex << '\n';
         return std::nullopt;
     }
-    parameters.outputType = options.outputType.value_or(ReadOutputType(db));
     parameters.jobs = options.jobs.value_or(0);
     if (options.header) {
         db.WritePropString("", "Header1", *options.header);
@@ -110,8 +115,8 @@ int ExitStatus(const RunOutcome& outcome) {
     if (!outcome.cutOff.empty()) {
         return kExitCutOff;
     }
-    const bool lookAt =
-        !outcome.wrapped.empty() || !outcome.timecodeWarnings.empty() || outcome.readerWarnings > 0;
+    const bool lookAt = !outcome.wrapped.empty() || !outcome.timecodeWarnings.empty() ||
+                        outcome.readerWarnings > 0 || !outcome.otherListings.empty();
     return lookAt ? kExitWrapped : kExitFinished;
 }
 

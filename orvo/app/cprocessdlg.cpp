@@ -94,6 +94,8 @@ CProcessDlg::CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* pa
     ShowFrameRate(m_db.ReadPropString("", "FrameRate", std::string(), false));
     ShowOutputType(ReadOutputType(m_db));
     connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::EnableHeader);
+    connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::ShowDefaultName);
+    connect(m_name, &QLineEdit::textEdited, this, [this] { m_defaultName = false; });
     connect(m_load, &QPushButton::clicked, this, &CProcessDlg::OnLoad);
     connect(m_frameRate, &QComboBox::currentIndexChanged, this, &CProcessDlg::OnFrameRateChanged);
     connect(m_start, &QPushButton::clicked, this, &CProcessDlg::accept);
@@ -250,6 +252,7 @@ void CProcessDlg::ShowStoredRunKeys() {
     m_header->setPlainText(DisplayText(m_shownHeader));
     m_shownName = m_db.ReadPropString("", "ImgName", std::string(), true);
     m_name->setText(DisplayText(m_shownName));
+    m_defaultName = false;
     // A number from elsewhere must not be cut to the digits the field takes.
     const int startIndex =
         std::clamp(m_db.ReadPropInt("", "StartIndex", 1, true), 0, kMaxStartIndex);
@@ -278,6 +281,16 @@ void CProcessDlg::EnableHeader() {
     const bool script = GetOutputType() == OutputType::Dvd1;
     m_header->setEnabled(script);
     m_headerLabel->setEnabled(script);
+}
+
+// Until the user types a name or a list configuration file brings one, the name is the default
+// of the output type and the list loaded.
+void CProcessDlg::ShowDefaultName() {
+    if (!m_defaultName) {
+        return;
+    }
+    m_shownName = DefaultImageName(GetOutputType(), m_loadedPath);
+    m_name->setText(DisplayText(m_shownName));
 }
 
 bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -390,6 +403,7 @@ void CProcessDlg::ShowLoadedList(const std::string& path) {
     m_loadedPath = path;
     m_inputFile->setText(QFile::decodeName(path.c_str()));
     m_start->setEnabled(true);
+    ShowDefaultName();
     kestrum::CStringHelper helper;
     CheckListConfiguration(helper.ChangeFileExtension(path, "cfg"));
     // The configuration's rate may have read the file again, and that read may have failed.

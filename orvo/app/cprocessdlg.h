@@ -77,6 +77,7 @@ private:
     void OnFrameRateChanged();
     void ShowOutputType(OutputType type);
     void EnableHeader();
+    void ShowDefaultName();
     // The input field's path as bytes, relative to the current folder made absolute.
     std::string TypedPath() const;
     bool IsNameAccepted(const std::string& name);
@@ -91,6 +92,8 @@ private:
     std::string m_loadedPath;
     std::string m_shownHeader;
     std::string m_shownName;
+    // The name shown is the default one: neither typed nor brought by a configuration file.
+    bool m_defaultName = true;
     bool m_errorShown = false;
     // Why the last load failed, when the reader knew.
     std::string m_loadFailure;

@@ -86,6 +86,11 @@ void TerminalHost::FinishWriteFailures() {
     }
 }
 
+void TerminalHost::Warn(const std::string& text) {
+    ClearProgress();
+    m_err << "orvo: " << TerminalText(text) << std::endl;
+}
+
 void TerminalHost::ShowNote(const std::string& text) {
     ClearProgress();
     m_out << TerminalText(text) << '\n';

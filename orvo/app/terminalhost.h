@@ -35,6 +35,8 @@ public:
     void WriteFailed(const std::string& fileName, const std::string& error) override;
     void ShowErrorLog(const std::string& message, const std::string& log) override;
     void ShowNote(const std::string& text) override;
+    // On err at once, so that a run that would replace another list's images can be stopped.
+    void Warn(const std::string& text) override;
     // A terminal has no preview to repaint.
     void CanvasChanged() override {}
     bool ShowsCanvas() const override { return false; }

@@ -43,6 +43,8 @@ public:
     void WriteFailed(const std::string& fileName, const std::string& error) override;
     void ShowErrorLog(const std::string& message, const std::string& log) override;
     void ShowNote(const std::string& text) override;
+    // The window is busy with the run: the Error Log at its end tells it.
+    void Warn(const std::string& /*text*/) override {}
     void CanvasChanged() override;
 
     // "FILE: ERROR" for every file that could not be written, in order.

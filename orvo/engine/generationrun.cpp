@@ -3,6 +3,7 @@
 #include "bitmapexport.h"
 #include "dvdcolours.h"
 #include "imagename.h"
+#include "listedimages.h"
 #include "looksettings.h"
 #include "runoutput.h"
 #include "scriptfile.h"
@@ -144,6 +145,8 @@ void ShowErrorLog(const RunOutcome& outcome, GenerationHost& host) {
          outcome.cutOff},
         {texts::Format(texts::kTimecodeWarnings, static_cast<int>(outcome.timecodeWarnings.size())),
          outcome.timecodeWarnings},
+        {texts::Format(texts::kOtherListings, static_cast<int>(outcome.otherListings.size())),
+         outcome.otherListings},
     };
     std::string message;
     std::string log;
@@ -184,6 +187,10 @@ std::string FinalStatus(const RunOutcome& outcome) {
         return texts::Format(texts::kFinishedTimecodeWarnings,
                              static_cast<int>(outcome.timecodeWarnings.size()));
     }
+    if (!outcome.otherListings.empty()) {
+        return texts::Format(texts::kFinishedOtherListings,
+                             static_cast<int>(outcome.otherListings.size()));
+    }
     if (outcome.readerWarnings > 0) {
         return texts::Format(texts::kFinishedReaderWarnings, outcome.readerWarnings);
     }
@@ -197,7 +204,8 @@ void ReportRun(const RunOutcome& outcome, const char* stoppedNote, GenerationHos
     if (outcome.stopped && !host.IsTestMode()) {
         host.ShowNote(texts::Format(stoppedNote, outcome.imagesWritten, outcome.subtitles));
     }
-    if (!outcome.wrapped.empty() || !outcome.cutOff.empty() || !outcome.timecodeWarnings.empty()) {
+    if (!outcome.wrapped.empty() || !outcome.cutOff.empty() || !outcome.timecodeWarnings.empty() ||
+        !outcome.otherListings.empty()) {
         ShowErrorLog(outcome, host);
     }
 }
@@ -272,6 +280,24 @@ void RemoveStaleTemporaries(const std::string& listingPath, const std::string& i
         return base == listingName ||
                (base.starts_with(imagePrefix) && base.ends_with(imageExtension));
     });
+}
+
+// Tells, before the run, of the other lists in the folder whose images it replaces: two lists
+// of a folder share the default image name.
+void WarnOfOtherListings(const SubtitleStore& store, const RunParameters& parameters,
+                         const char* extension, GenerationHost& host, RunOutcome& outcome) {
+    if (host.IsTestMode()) {
+        return;
+    }
+    kestrum::CStringHelper helper;
+    outcome.otherListings = OtherListingsOfImages(
+        ListFolder(parameters),
+        {helper.ChangeFileExtension(parameters.LastPath, "sst"),
+         helper.ChangeFileExtension(parameters.LastPath, "xml")},
+        {parameters.ImgName, extension, parameters.StartIndex, static_cast<int>(store.size())});
+    for (const std::string& listing : outcome.otherListings) {
+        host.Warn(listing);
+    }
 }
 
 // How a run draws: its look, and the renderer and canvas of the run's thread.
@@ -356,6 +382,7 @@ void RunDvd1(kestrum::CPropDb& db, const SubtitleStore& store, const RunParamete
     kestrum::CStringHelper helper;
     const ScriptTarget script{helper.ChangeFileExtension(parameters.LastPath, "sst"), header};
     RemoveStaleTemporaries(script.path, parameters.ImgName, ".bmp");
+    WarnOfOtherListings(store, parameters, "bmp", host, outcome);
     if (!WriteScript(script, ScriptEntries(store, parameters.StartIndex), parameters, host)) {
         ++outcome.filesNotWritten;
         if (StopForFolder(script.path, outcome)) {
@@ -387,6 +414,7 @@ void RunSpumux(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     kestrum::CStringHelper helper;
     const std::string controlPath = helper.ChangeFileExtension(parameters.LastPath, "xml");
     RemoveStaleTemporaries(controlPath, parameters.ImgName, ".png");
+    WarnOfOtherListings(store, parameters, "png", host, outcome);
     // The control file comes at the end: its folder is asked now.
     if ((!host.IsTestMode() && StopForFolder(controlPath, outcome)) ||
         !SaveConfigurationOrStop(db, parameters.LastPath, host, outcome)) {

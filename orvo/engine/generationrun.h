@@ -35,6 +35,9 @@ public:
     // A file of the run that could not be written; the run goes on.
     virtual void WriteFailed(const std::string& fileName, const std::string& error) = 0;
     virtual void ShowErrorLog(const std::string& message, const std::string& log) = 0;
+    // Something the run goes on with but the user should know at once (images it replaces that
+    // another list names); the Error Log lists it again at the end.
+    virtual void Warn(const std::string& text) = 0;
     // Something the user must know at the end of the run (how far a stopped run came), or why
     // a run could not start.
     virtual void ShowNote(const std::string& text) = 0;
@@ -82,6 +85,9 @@ struct RunOutcome {
     // One text per subtitle whose times look wrong at the rate; the run does not stop for them.
     std::vector<std::string> timecodeWarnings;
     int readerWarnings = 0; // as the parameters gave them
+    // One text per other script or control file of the folder that names images the run
+    // replaced.
+    std::vector<std::string> otherListings;
     // The status of a run that stopped before it drew, as the list's folder took no file.
     std::string folderStop;
     bool stopped = false;

@@ -1,5 +1,9 @@
 #include "imagename.h"
 
+#include "texts.h"
+
+#include <kestrum/util/cstringhelper.h>
+
 #include <array>
 #include <cstdio>
 
@@ -57,6 +61,19 @@ std::optional<std::string> ImageNameProblem(const std::string& name) {
 
 std::string ImageNameRefusal(const std::string& name, const std::string& problem) {
     return "The image name \"" + Shown(name) + "\" is refused: " + problem + ".";
+}
+
+std::string DefaultImageName(OutputType type, const std::string& listPath) {
+    if (type == OutputType::Dvd1) {
+        return texts::kDefaultImageName;
+    }
+    kestrum::CStringHelper helper;
+    std::string title = helper.GetFileTitle(listPath);
+    // Only a point after the first character starts an extension: ".film" is a hidden name.
+    if (const std::size_t point = title.rfind('.'); point != std::string::npos && point > 0) {
+        title.resize(point);
+    }
+    return ImageNameProblem(title) ? std::string(texts::kDefaultImageName) : title;
 }
 
 } // namespace orvo

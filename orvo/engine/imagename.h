@@ -1,5 +1,7 @@
 #pragma once
 
+#include "outputtype.h"
+
 #include <optional>
 #include <string>
 
@@ -15,5 +17,11 @@ std::optional<std::string> ImageNameProblem(const std::string& name);
 // The whole message for a refused name: "The image name "NAME" is refused: REASON." with
 // control bytes shown as escapes, so that the message itself stays on one line.
 std::string ImageNameRefusal(const std::string& name, const std::string& problem);
+
+// The name a run takes when none is given or stored: "OutputImg" for DVD-1, as every script
+// file has had it; for the other types the list's own name without its extension ("film" for
+// film.txt), so that two lists in one folder never share their pictures. "OutputImg" where
+// that name would be refused.
+std::string DefaultImageName(OutputType type, const std::string& listPath);
 
 } // namespace orvo

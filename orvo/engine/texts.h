@@ -37,6 +37,9 @@ constexpr const char* kPicturesListed = "%d of %d images generated; the control 
 constexpr const char* kMoreNotWritten = "... and %d more files could not be written";
 constexpr const char* kTimecodeWarnings = "Timecode warnings in %d subtitles:";
 constexpr const char* kFinishedTimecodeWarnings = "Finished! Timecode warnings in %d subtitles.";
+constexpr const char* kOtherListings = "Images that %d other lists name were replaced:";
+constexpr const char* kFinishedOtherListings =
+    "Finished! Images that %d other lists name were replaced.";
 constexpr const char* kFinishedReaderWarnings = "Finished! Reading the file gave %d warnings.";
 
 // One of the texts above with its numbers filled in.

@@ -158,22 +158,47 @@ TEST_F(BatchTest, DvdColorsDrawsFourColoursAndIsStoredWithTheList) {
 TEST_F(BatchTest, OutputTypeSpumuxWritesTheControlFileAndPngsAndIsStoredWithTheList) {
     WriteText(Work("film.txt"), kShort);
     ASSERT_EQ(Orvo({"--batch", "film.txt", "--output-type", "spumux"}).status, 0);
+    // The pictures are named after the list, so that another list's never replace them.
     EXPECT_EQ(WorkFiles(),
-              (std::vector<std::string>{"OutputImg.1.png", "film.cfg", "film.txt", "film.xml"}));
-    EXPECT_NE(ReadText(Work("film.xml")).find("image=\"OutputImg.1.png\""), std::string::npos);
+              (std::vector<std::string>{"film.1.png", "film.cfg", "film.txt", "film.xml"}));
+    EXPECT_NE(ReadText(Work("film.xml")).find("image=\"film.1.png\""), std::string::npos);
     kestrum::CPropDb saved;
     ASSERT_TRUE(saved.Load(Work("film.cfg")));
     EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 1);
 
     // The list remembers its type; the option turns it back.
-    std::filesystem::remove(Work("OutputImg.1.png"));
+    std::filesystem::remove(Work("film.1.png"));
     ASSERT_EQ(Orvo({"--batch", "film.txt"}).status, 0);
-    EXPECT_TRUE(Exists(Work("OutputImg.1.png")));
+    EXPECT_TRUE(Exists(Work("film.1.png")));
+    // The name travels with the list like the type.
     ASSERT_EQ(Orvo({"--batch", "film.txt", "--output-type", "dvd-1"}).status, 0);
-    EXPECT_TRUE(Exists(Work("OutputImg.1.bmp")));
+    EXPECT_TRUE(Exists(Work("film.1.bmp")));
     EXPECT_TRUE(Exists(Work("film.sst")));
     ASSERT_TRUE(saved.Load(Work("film.cfg")));
     EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 0);
+}
+
+// Two lists of one folder: the second DVD-1 run, whose images share the first one's default
+// name, says before it draws that it replaces what the first one's script names.
+TEST_F(BatchTest, ARunThatReplacesTheImagesOfAnotherListSaysSo) {
+    WriteText(Work("en.txt"), kShort);
+    WriteText(Work("fr.txt"), kShort);
+    ASSERT_EQ(Orvo({"--batch", "en.txt"}).status, 0);
+    const Result second = Orvo({"--batch", "fr.txt"});
+    EXPECT_EQ(second.status, 3);
+    EXPECT_EQ(second.err, "orvo: en.sst names 1 of the images this run replaces "
+                          "(OutputImg.1.bmp to OutputImg.1.bmp)\n");
+    EXPECT_EQ(second.out, "Images that 1 other lists name were replaced:\n"
+                          "en.sst names 1 of the images this run replaces "
+                          "(OutputImg.1.bmp to OutputImg.1.bmp)\n"
+                          "Finished! Images that 1 other lists name were replaced.\n");
+    // The tool's pictures are each list's own.
+    WriteText(Work("de.txt"), kShort);
+    WriteText(Work("it.txt"), kShort);
+    ASSERT_EQ(Orvo({"--batch", "de.txt", "--output-type", "spumux"}).status, 0);
+    EXPECT_EQ(Orvo({"--batch", "it.txt", "--output-type", "spumux"}).err, "");
+    EXPECT_TRUE(Exists(Work("de.1.png")));
+    EXPECT_TRUE(Exists(Work("it.1.png")));
 }
 
 // The authoring tool itself on a whole run, PAL and NTSC: it must add every subtitle. It exits 0

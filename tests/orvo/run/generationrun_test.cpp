@@ -51,6 +51,7 @@ public:
         errorLogs.emplace_back(message, log);
     }
     void ShowNote(const std::string& text) override { notes.push_back(text); }
+    void Warn(const std::string& text) override { warnings.push_back(text); }
     void CanvasChanged() override { ++canvasChanges; }
 
     bool testMode = false;
@@ -67,6 +68,7 @@ public:
     std::vector<std::pair<std::string, std::string>> failures;
     std::vector<std::pair<std::string, std::string>> errorLogs;
     std::vector<std::string> notes;
+    std::vector<std::string> warnings;
     int canvasChanges = 0;
 };
 

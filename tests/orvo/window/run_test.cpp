@@ -327,19 +327,23 @@ private slots:
         Open();
         QVERIFY(!Get<QPushButton>("dvdColorsButton").isChecked());
         bool headerEnabled = true;
-        DialogScript script({Process([&headerEnabled](QDialog& dialog) {
+        QString shownName;
+        DialogScript script({Process([&headerEnabled, &shownName](QDialog& dialog) {
                                  auto& box = Find<QComboBox>(dialog, "outputTypeCombo");
                                  box.setCurrentIndex(box.findText("spumux"));
                                  headerEnabled =
                                      Find<QPlainTextEdit>(dialog, "headerEdit").isEnabled();
+                                 shownName = Find<QLineEdit>(dialog, "nameEdit").text();
                              }),
                              ChooseList()});
         PressProcess();
         QCOMPARE(script.Count(), 2);
         QVERIFY(!headerEnabled);
         QCOMPARE(Status(), QString("Finished! No errors found."));
+        // The pictures take the list's name, as the name field showed once the list was in.
+        QCOMPARE(shownName, QString("film"));
         for (const char* image :
-             {"OutputImg.1.png", "OutputImg.2.png", "OutputImg.3.png", "film.xml", "film.cfg"}) {
+             {"film.1.png", "film.2.png", "film.3.png", "film.xml", "film.cfg"}) {
             QVERIFY2(Exists(InFolder(image)), image);
         }
         QVERIFY(!Exists(InFolder("film.sst")));
