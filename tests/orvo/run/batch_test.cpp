@@ -199,6 +199,9 @@ TEST_F(BatchTest, ARunThatReplacesTheImagesOfAnotherListSaysSo) {
     EXPECT_EQ(Orvo({"--batch", "it.txt", "--output-type", "spumux"}).err, "");
     EXPECT_TRUE(Exists(Work("de.1.png")));
     EXPECT_TRUE(Exists(Work("it.1.png")));
+    // A name given that another list's control file names is told as well.
+    EXPECT_EQ(Orvo({"--batch", "it.txt", "--output-type", "spumux", "--name", "de"}).err,
+              "orvo: de.xml names 1 of the images this run replaces (de.1.png to de.1.png)\n");
 }
 
 // The authoring tool itself on a whole run, PAL and NTSC: it must add every subtitle. It exits 0
