@@ -94,7 +94,8 @@ bool TakeChoice(const QCommandLineParser& parser, const char* name, const char* 
 CommandLine::CommandLine() {
     m_parser.setApplicationDescription(
         "Turns a subtitle file (a tab-separated list, SRT, WebVTT, ASS/SSA, MicroDVD, ...) into\n"
-        "one bitmap per subtitle and a script file.\n"
+        "the files of an output type: one bitmap per subtitle and a script file (dvd-1), one\n"
+        "PNG per subtitle and a control file (spumux), or an index and its subpictures (vobsub).\n"
         "\n"
         "Exit status of --batch: 0 finished, nothing to look at; 3 finished, some subtitles\n"
         "needed more lines than the list gave or have timecode warnings, or the reader got past\n"
@@ -105,7 +106,7 @@ CommandLine::CommandLine() {
     m_parser.addVersionOption();
     m_parser.addOptions({
         {kBatch,
-         "Generate the bitmaps and the script file of the subtitle file <list> (a tab-separated "
+         "Write the files of the output type for the subtitle file <list> (a tab-separated "
          "list, SRT, WebVTT, ASS/SSA, ...) without a window.",
          "list"},
         {kSettings,
@@ -117,12 +118,15 @@ CommandLine::CommandLine() {
          QStringLiteral("Number of the first image, 0-%1 (default: the stored one, else 1).")
              .arg(kMaxStartIndex),
          "n"},
-        {kName, "Image base name (default: the stored one, else OutputImg).", "name"},
+        {kName,
+         "Image base name (default: the stored one, else OutputImg for dvd-1 and the list's own "
+         "name for the others).",
+         "name"},
         {kHeader,
          "Script file header; \\\\ \\t \\r \\n \\xHH stand for a backslash, tab, CR, LF and any "
          "byte (default: the stored one, else the standard header).",
          "text"},
-        {kTestMode, "Write no bitmaps: only find the subtitles that need more lines."},
+        {kTestMode, "Write no images: only find the subtitles that need more lines."},
         {kDvdColors,
          "Draw in the four DVD colours: background, text background, text and one shade for "
          "antialiased edges; the list configuration file keeps the choice."},

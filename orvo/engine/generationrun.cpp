@@ -132,16 +132,28 @@ bool StopForFolder(const std::string& file, RunOutcome& outcome) {
     return !!error;
 }
 
+// How the report of a run speaks of what it wrote: the note of a stopped run, with the count
+// written and the subtitles', and the noun of its findings.
+struct RunReport {
+    const char* stoppedNote;
+    const char* pictures;
+};
+constexpr RunReport kBitmapReport{texts::kImagesGenerated, "bitmaps"};
+constexpr RunReport kPictureReport{texts::kPicturesListed, "images"};
+constexpr RunReport kSubpictureReport{texts::kSubtitlesCoded, "subtitles"};
+
 // Each finding on its own line, each kind under its heading; the first kind's heading is the
 // message, the others stand in the log before their lines.
-void ShowErrorLog(const RunOutcome& outcome, GenerationHost& host) {
+void ShowErrorLog(const RunOutcome& outcome, const RunReport& report, GenerationHost& host) {
     const struct {
         std::string heading;
         const std::vector<std::string>& lines;
     } sections[] = {
-        {texts::Format(texts::kLineBreaksFound, static_cast<int>(outcome.wrapped.size())),
+        {texts::Format(texts::kLineBreaksFound, static_cast<int>(outcome.wrapped.size()),
+                       report.pictures),
          outcome.wrapped},
-        {texts::Format(texts::kTextCutOff, static_cast<int>(outcome.cutOff.size())),
+        {texts::Format(texts::kTextCutOff, static_cast<int>(outcome.cutOff.size()),
+                       report.pictures),
          outcome.cutOff},
         {texts::Format(texts::kTimecodeWarnings, static_cast<int>(outcome.timecodeWarnings.size())),
          outcome.timecodeWarnings},
@@ -167,7 +179,7 @@ void ShowErrorLog(const RunOutcome& outcome, GenerationHost& host) {
 }
 
 // The status line never keeps the Escape hint: the key cancels nothing after the run.
-std::string FinalStatus(const RunOutcome& outcome) {
+std::string FinalStatus(const RunOutcome& outcome, const RunReport& report) {
     if (outcome.stopped) {
         return texts::kTerminatedByUser;
     }
@@ -178,10 +190,12 @@ std::string FinalStatus(const RunOutcome& outcome) {
         return texts::Format(texts::kFinishedNotWritten, outcome.filesNotWritten);
     }
     if (!outcome.wrapped.empty()) {
-        return texts::Format(texts::kFinishedLineBreaks, static_cast<int>(outcome.wrapped.size()));
+        return texts::Format(texts::kFinishedLineBreaks, static_cast<int>(outcome.wrapped.size()),
+                             report.pictures);
     }
     if (!outcome.cutOff.empty()) {
-        return texts::Format(texts::kFinishedTextCutOff, static_cast<int>(outcome.cutOff.size()));
+        return texts::Format(texts::kFinishedTextCutOff, static_cast<int>(outcome.cutOff.size()),
+                             report.pictures);
     }
     if (!outcome.timecodeWarnings.empty()) {
         return texts::Format(texts::kFinishedTimecodeWarnings,
@@ -197,16 +211,14 @@ std::string FinalStatus(const RunOutcome& outcome) {
     return texts::kFinishedNoErrors;
 }
 
-// stoppedNote: what a stopped run says of the images it wrote, with their count and the
-// subtitles'.
-void ReportRun(const RunOutcome& outcome, const char* stoppedNote, GenerationHost& host) {
-    host.SetStatus(FinalStatus(outcome));
+void ReportRun(const RunOutcome& outcome, const RunReport& report, GenerationHost& host) {
+    host.SetStatus(FinalStatus(outcome, report));
     if (outcome.stopped && !host.IsTestMode()) {
-        host.ShowNote(texts::Format(stoppedNote, outcome.imagesWritten, outcome.subtitles));
+        host.ShowNote(texts::Format(report.stoppedNote, outcome.imagesWritten, outcome.subtitles));
     }
     if (!outcome.wrapped.empty() || !outcome.cutOff.empty() || !outcome.timecodeWarnings.empty() ||
         !outcome.otherListings.empty()) {
-        ShowErrorLog(outcome, host);
+        ShowErrorLog(outcome, report, host);
     }
 }
 
@@ -366,12 +378,12 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters, Ru
 
 // The preview shows the test text again, and the run says how it went.
 void FinishRun(const RunOutcome& outcome, const RenderSettings& settings,
-               const SubtitleRenderer& renderer, QImage& canvas, const char* stoppedNote,
+               const SubtitleRenderer& renderer, QImage& canvas, const RunReport& report,
                GenerationHost& host) {
     host.SetProgressPos(0);
     renderer.RenderSubtitle(settings, texts::kTestText, canvas);
     host.CanvasChanged();
-    ReportRun(outcome, stoppedNote, host);
+    ReportRun(outcome, report, host);
 }
 
 // The run of the script file and its bitmaps, after the list configuration file.
@@ -386,12 +398,12 @@ void RunDvd1(kestrum::CPropDb& db, const SubtitleStore& store, const RunParamete
     if (!WriteScript(script, ScriptEntries(store, parameters.StartIndex), parameters, host)) {
         ++outcome.filesNotWritten;
         if (StopForFolder(script.path, outcome)) {
-            FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
+            FinishRun(outcome, settings, renderer, canvas, kBitmapReport, host);
             return;
         }
     }
     if (!SaveConfigurationOrStop(db, parameters.LastPath, host, outcome)) {
-        FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
+        FinishRun(outcome, settings, renderer, canvas, kBitmapReport, host);
         return;
     }
     BitmapOutput output(settings, ListFolder(parameters), parameters.ImgName, host.IsTestMode());
@@ -401,7 +413,7 @@ void RunDvd1(kestrum::CPropDb& db, const SubtitleStore& store, const RunParamete
     if (outcome.stopped && !host.IsTestMode() && !WriteScript(script, written, parameters, host)) {
         ++outcome.filesNotWritten;
     }
-    FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
+    FinishRun(outcome, settings, renderer, canvas, kBitmapReport, host);
 }
 
 // The run of the authoring tool's control file and its PNGs, after the list configuration file.
@@ -418,7 +430,7 @@ void RunSpumux(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     // The control file comes at the end: its folder is asked now.
     if ((!host.IsTestMode() && StopForFolder(controlPath, outcome)) ||
         !SaveConfigurationOrStop(db, parameters.LastPath, host, outcome)) {
-        FinishRun(outcome, settings, renderer, canvas, texts::kPicturesListed, host);
+        FinishRun(outcome, settings, renderer, canvas, kPictureReport, host);
         return;
     }
     SpumuxOutput output(
@@ -433,7 +445,7 @@ void RunSpumux(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     } else if (!output.WriteControl(host)) {
         ++outcome.filesNotWritten;
     }
-    FinishRun(outcome, settings, renderer, canvas, texts::kPicturesListed, host);
+    FinishRun(outcome, settings, renderer, canvas, kPictureReport, host);
 }
 
 // The run of the subtitle pair LIST.sub and LIST.idx, after the list configuration file. The
@@ -453,7 +465,7 @@ void RunVobSub(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     // The pair comes at the end: its folder is asked now.
     if ((!host.IsTestMode() && StopForFolder(base + ".sub", outcome)) ||
         !SaveConfigurationOrStop(db, parameters.LastPath, host, outcome)) {
-        FinishRun(outcome, settings, renderer, canvas, texts::kSubtitlesCoded, host);
+        FinishRun(outcome, settings, renderer, canvas, kSubpictureReport, host);
         return;
     }
     VobSubOutput output(settings, vobSub, std::move(times), base, parameters.StartIndex,
@@ -463,7 +475,7 @@ void RunVobSub(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
     if (!output.WritePair(host)) {
         ++outcome.filesNotWritten;
     }
-    FinishRun(outcome, settings, renderer, canvas, texts::kSubtitlesCoded, host);
+    FinishRun(outcome, settings, renderer, canvas, kSubpictureReport, host);
 }
 
 // Why a VobSub run of the list cannot start; none when it can. Its packs would replace a list
@@ -504,7 +516,7 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
     BitmapOutput output(settings, ListFolder(parameters), parameters.ImgName, host.IsTestMode());
     std::vector<ScriptEntry> written;
     DrawAndSave(store, parameters, output, {settings, renderer, canvas}, host, outcome, written);
-    FinishRun(outcome, settings, renderer, canvas, texts::kImagesGenerated, host);
+    FinishRun(outcome, settings, renderer, canvas, kBitmapReport, host);
     return outcome;
 }
 

@@ -21,15 +21,16 @@ constexpr const char* kEscapeHint = "         Press Escape to cancel!";
 constexpr const char* kContinueQuestion = "Not all images are generated !\r\n\r\nContinue ?";
 constexpr const char* kTerminatedByUser = "Generation terminated by user !";
 constexpr const char* kFinishedNoErrors = "Finished! No errors found.";
-constexpr const char* kLineBreaksFound = "Additional line breaks in %d bitmaps found:";
+// %s is what the output type writes of a subtitle: "bitmaps", "images" or "subtitles".
+constexpr const char* kLineBreaksFound = "Additional line breaks in %d %s found:";
 constexpr const char* kDefaultImageName = "OutputImg";
 constexpr const char* kDvdColoursClash =
     "The DVD colours need different colours for text, text background and background.";
 
 // What a run found or could not do; each a count.
-constexpr const char* kTextCutOff = "Text cut off in %d bitmaps:";
-constexpr const char* kFinishedLineBreaks = "Finished! Additional line breaks in %d bitmaps found.";
-constexpr const char* kFinishedTextCutOff = "Finished! Text cut off in %d bitmaps.";
+constexpr const char* kTextCutOff = "Text cut off in %d %s:";
+constexpr const char* kFinishedLineBreaks = "Finished! Additional line breaks in %d %s found.";
+constexpr const char* kFinishedTextCutOff = "Finished! Text cut off in %d %s.";
 constexpr const char* kFinishedNotWritten = "Finished! %d files could not be written.";
 constexpr const char* kImagesGenerated = "%d of %d images generated; the script file lists them.";
 constexpr const char* kSubtitlesCoded = "%d of %d subtitles coded; the index lists them.";
@@ -42,7 +43,7 @@ constexpr const char* kFinishedOtherListings =
     "Finished! Images that %d other lists name were replaced.";
 constexpr const char* kFinishedReaderWarnings = "Finished! Reading the file gave %d warnings.";
 
-// One of the texts above with its numbers filled in.
+// One of the texts above with its numbers (and nouns) filled in.
 template <typename... Numbers>
 std::string Format(const char* format, Numbers... numbers) {
     std::array<char, 128> text{};

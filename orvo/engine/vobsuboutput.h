@@ -19,7 +19,7 @@ public:
                  std::vector<SubtitleTimes> times, std::string base, int firstNumber,
                  bool testMode);
 
-    // "subtitle N (HH:MM:SS:mmm)".
+    // "subtitle N (HH:MM:SS.mmm)".
     std::string ImageFileName(int number) const override;
     std::unique_ptr<SubtitleEncoder> MakeEncoder(const SubtitleRenderer& renderer) const override;
     Saved Save(const EncodedSubtitle& encoded, std::size_t index, int number,

@@ -178,6 +178,19 @@ TEST_F(BatchTest, OutputTypeSpumuxWritesTheControlFileAndPngsAndIsStoredWithTheL
     EXPECT_EQ(saved.ReadPropInt("", "OutputType", -1, false), 0);
 }
 
+// The help says what each output type writes, not the bitmaps of one of them for all.
+TEST_F(BatchTest, HelpSaysWhatEachOutputTypeWrites) {
+    const Result help = Orvo({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* said : {"one bitmap per subtitle and a script file (dvd-1)",
+                             "PNG per subtitle and a control file (spumux)",
+                             "an index and its subpictures (vobsub)"}) {
+        std::string flat = help.out;
+        std::replace(flat.begin(), flat.end(), '\n', ' ');
+        EXPECT_NE(flat.find(said), std::string::npos) << said << "\n" << help.out;
+    }
+}
+
 // Two lists of one folder: the second DVD-1 run, whose images share the first one's default
 // name, says before it draws that it replaces what the first one's script names.
 TEST_F(BatchTest, ARunThatReplacesTheImagesOfAnotherListSaysSo) {

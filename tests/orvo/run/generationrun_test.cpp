@@ -534,6 +534,27 @@ TEST_F(StartGenerationTest, NeverWritesOverTheListItself) {
     }
 }
 
+// The report speaks of what the output type writes: bitmaps, the tool's images, or subtitles
+// where there is no image file at all.
+TEST_F(StartGenerationTest, TheReportNamesWhatTheOutputTypeWrites) {
+    const std::pair<OutputType, const char*> types[] = {{OutputType::Dvd1, "bitmaps"},
+                                                        {OutputType::Spumux, "images"},
+                                                        {OutputType::VobSub, "subtitles"}};
+    for (const auto& [type, pictures] : types) {
+        m_host = FakeHost();
+        m_parameters.outputType = type;
+        Start({kLong, TallLine(30)});
+        EXPECT_EQ(m_host.statuses.back(),
+                  "Finished! Additional line breaks in 1 " + std::string(pictures) + " found.");
+        ASSERT_EQ(m_host.errorLogs.size(), 1u);
+        EXPECT_EQ(m_host.errorLogs[0].first,
+                  "Additional line breaks in 1 " + std::string(pictures) + " found:");
+        EXPECT_NE(
+            m_host.errorLogs[0].second.find("Text cut off in 1 " + std::string(pictures) + ":"),
+            std::string::npos);
+    }
+}
+
 class SpumuxRunTest : public StartGenerationTest {
 protected:
     void SetUp() override { m_parameters.outputType = OutputType::Spumux; }
@@ -785,12 +806,12 @@ TEST_F(VobSubRunTest, ASubtitleThatCannotBeCodedIsNamedByNumberAndStart) {
     const VobSubSettings vobSub{QSize(720, 576), DvdClassColours(m_settings), "en"};
     VobSubOutput output(m_settings, vobSub, {{1000000, 2000000}, {61500000, 62000000}},
                         m_dir.File("film"), 7, false);
-    EXPECT_EQ(output.ImageFileName(8), "subtitle 8 (00:01:01:500)");
+    EXPECT_EQ(output.ImageFileName(8), "subtitle 8 (00:01:01.500)");
     EncodedSubtitle uncoded;
     uncoded.reason = "it does not fit in a subpicture";
     EXPECT_EQ(output.Save(uncoded, 1, 8, m_host), RunOutput::Saved::Failed);
     ASSERT_EQ(m_host.failures.size(), 1u);
-    EXPECT_EQ(m_host.failures[0].first, "subtitle 8 (00:01:01:500)");
+    EXPECT_EQ(m_host.failures[0].first, "subtitle 8 (00:01:01.500)");
 
     const EncodedSubtitle one = output.MakeEncoder(m_renderer)->Encode("One", 0, m_canvas);
     EXPECT_EQ(output.Save(one, 0, 7, m_host), RunOutput::Saved::Written);
