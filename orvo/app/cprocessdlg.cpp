@@ -279,23 +279,41 @@ void CProcessDlg::EnableHeader() {
 }
 
 bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) {
         return QDialog::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == m_header && key->key() == Qt::Key_Tab &&
+    if (watched == m_header && type == QEvent::KeyPress && key->key() == Qt::Key_Tab &&
         key->modifiers() == Qt::ControlModifier) {
         m_header->insertPlainText(QStringLiteral("\t"));
         return true;
     }
-    // Enter in the path loads what was typed; the dialog would press Start with it instead.
     if (watched == m_inputFile && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        if (!m_inputFile->text().isEmpty()) {
-            OpenList(TypedPath());
+        // Enter held down loads once: its repeats would press Start with the list just loaded.
+        const bool repeat = m_pathEnter.IsRepeat(type, *key);
+        if (type == QEvent::KeyPress) {
+            if (!repeat) {
+                OnEnterInPath();
+            }
+            return true;
         }
-        return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// Enter in the path loads what was typed, where the dialog would press Start with the list
+// loaded before; once the path names the list loaded, Enter is the dialog's again.
+void CProcessDlg::OnEnterInPath() {
+    if (m_inputFile->text().isEmpty()) {
+        return;
+    }
+    const std::string path = TypedPath();
+    if (path == m_loadedPath && m_start->isEnabled()) {
+        m_start->click();
+        return;
+    }
+    OpenList(path);
 }
 
 void CProcessDlg::accept() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framerate.h"
+#include "keyrepeat.h"
 #include "outputtype.h"
 #include "subtitlelist.h"
 
@@ -63,6 +64,7 @@ private:
     void CreateControls();
     void PlaceControls();
     void OnLoad();
+    void OnEnterInPath();
     std::string ChooseListFile();
     // The load command for a chosen or typed path: the list, its messages and the status.
     bool OpenList(const std::string& path);
@@ -94,6 +96,7 @@ private:
     // What the status line says of the file loaded, and its kind when it is not a list.
     std::string m_loadedStatus;
     std::string m_loadedKind;
+    KeyRepeat m_pathEnter;
 
     QLineEdit* m_inputFile = nullptr;
     QPushButton* m_load = nullptr;
