@@ -93,7 +93,7 @@ CProcessDlg::CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* pa
     m_header->setPlainText(DisplayText(m_shownHeader));
     ShowFrameRate(m_db.ReadPropString("", "FrameRate", std::string(), false));
     ShowOutputType(ReadOutputType(m_db));
-    connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::EnableHeader);
+    connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::EnableOutputFields);
     connect(m_load, &QPushButton::clicked, this, &CProcessDlg::OnLoad);
     connect(m_frameRate, &QComboBox::currentIndexChanged, this, &CProcessDlg::OnFrameRateChanged);
     connect(m_start, &QPushButton::clicked, this, &CProcessDlg::accept);
@@ -158,7 +158,9 @@ void CProcessDlg::PlaceControls() {
     outputLayout->addWidget(new QLabel(QStringLiteral("Start index:"), output), 0, 2,
                             Qt::AlignRight);
     outputLayout->addWidget(m_startIndex, 0, 3);
-    outputLayout->addWidget(new QLabel(QStringLiteral("Name:"), output), 1, 0);
+    m_nameLabel = new QLabel(QStringLiteral("Name:"), output);
+    m_nameLabel->setObjectName(QStringLiteral("nameLabel"));
+    outputLayout->addWidget(m_nameLabel, 1, 0);
     outputLayout->addWidget(m_name, 1, 1, 1, 3);
     m_headerLabel = new QLabel(QStringLiteral("Header:"), output);
     m_headerLabel->setObjectName(QStringLiteral("headerLabel"));
@@ -268,14 +270,19 @@ OutputType CProcessDlg::GetOutputType() const {
 
 void CProcessDlg::ShowOutputType(OutputType type) {
     m_outputType->setCurrentIndex(m_outputType->findData(static_cast<int>(type)));
-    EnableHeader();
+    EnableOutputFields();
 }
 
-// Only DVD-1 writes a script file, so only it has a header to edit.
-void CProcessDlg::EnableHeader() {
-    const bool script = GetOutputType() == OutputType::Dvd1;
+// Only DVD-1 writes a script file, so only it has a header to edit; VobSub writes no images,
+// so it has none to name.
+void CProcessDlg::EnableOutputFields() {
+    const OutputType type = GetOutputType();
+    const bool script = type == OutputType::Dvd1;
     m_header->setEnabled(script);
     m_headerLabel->setEnabled(script);
+    const bool images = type != OutputType::VobSub;
+    m_name->setEnabled(images);
+    m_nameLabel->setEnabled(images);
 }
 
 bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {

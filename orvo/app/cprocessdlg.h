@@ -42,7 +42,8 @@ public:
     // it, and a list's are checked at it.
     FrameRate GetFrameRate() const;
     // The type chosen in the "Output type" box; it opens on the stored one. Only DVD-1 writes
-    // the script file, so that the header field is disabled for the others.
+    // the script file, so that the header field is disabled for the others, and VobSub writes
+    // no images, so that the name field is disabled for it.
     OutputType GetOutputType() const;
 
     // Reads a subtitle file of any kind into the store at the chosen rate; shows the message
@@ -75,7 +76,7 @@ private:
     void ShowFrameRate(const std::string& name);
     void OnFrameRateChanged();
     void ShowOutputType(OutputType type);
-    void EnableHeader();
+    void EnableOutputFields();
     // The input field's path as bytes, relative to the current folder made absolute.
     std::string TypedPath() const;
     bool IsNameAccepted(const std::string& name);
@@ -104,6 +105,7 @@ private:
     QComboBox* m_outputType = nullptr;
     QComboBox* m_frameRate = nullptr;
     QLineEdit* m_name = nullptr;
+    QLabel* m_nameLabel = nullptr;
     QPlainTextEdit* m_header = nullptr;
     QLabel* m_headerLabel = nullptr;
     QLabel* m_status = nullptr;

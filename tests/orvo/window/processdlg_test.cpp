@@ -188,13 +188,22 @@ private slots:
         QCOMPARE(box.currentText(), QString("VobSub"));
         QCOMPARE(m_dialog->GetOutputType(), OutputType::VobSub);
         QVERIFY(!Get<QPlainTextEdit>("headerEdit").isEnabled());
+        QVERIFY(!Get<QLineEdit>("nameEdit").isEnabled());
+        QVERIFY(!Get<QLabel>("nameLabel").isEnabled());
+        QTest::keyClick(&box, Qt::Key_Up);
+        QCOMPARE(m_dialog->GetOutputType(), OutputType::Spumux);
+        QVERIFY(Get<QLineEdit>("nameEdit").isEnabled());
+        QVERIFY(Get<QLabel>("nameLabel").isEnabled());
     }
 
+    // VobSub writes no images: there is nothing to name.
     void outputTypeBoxOpensOnAStoredVobSub() {
         m_db.WritePropInt("", "OutputType", 2);
         Open();
         QCOMPARE(Get<QComboBox>("outputTypeCombo").currentText(), QString("VobSub"));
         QVERIFY(!Get<QPlainTextEdit>("headerEdit").isEnabled());
+        QVERIFY(!Get<QLineEdit>("nameEdit").isEnabled());
+        QVERIFY(!Get<QLabel>("nameLabel").isEnabled());
     }
 
     // A stored number of a type this program cannot write opens on the default.
