@@ -186,7 +186,8 @@ void CProcessDlg::PlaceControls() {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(m_inputFile, m_load);
-    setTabOrder(m_load, m_frameRate);
+    setTabOrder(m_load, m_outputType);
+    setTabOrder(m_outputType, m_frameRate);
     setTabOrder(m_frameRate, m_startIndex);
     setTabOrder(m_startIndex, m_name);
     setTabOrder(m_name, m_header);

@@ -54,11 +54,12 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x900x24" bash -c '
         # shellcheck disable=SC2046
         "$xkeys" $(echo "$1" | sed "s/./& /g; s/\\./period/") Return
     }
-    # Loads the list $1 and presses Start with $2 (Return, or Return held): Start is six Tabs
-    # from the path, after Load..., the frame rate, the start index, the name and the header.
+    # Loads the list $1 and presses Start with $2 (Return, or Return held): Start is seven Tabs
+    # from the path, after Load..., the output type, the frame rate, the start index, the name
+    # and the header.
     run_list() {
         load_list "$1"
-        "$xkeys" Tab Tab Tab Tab Tab Tab "$2"
+        "$xkeys" Tab Tab Tab Tab Tab Tab Tab "$2"
     }
     cd "$scratch/work"
     XDG_RUNTIME_DIR=$scratch/runtime XDG_CONFIG_HOME=$scratch/config QT_QPA_PLATFORM=xcb \

@@ -214,6 +214,24 @@ private slots:
         QVERIFY(Get<QPlainTextEdit>("headerEdit").isEnabled());
     }
 
+    // Tab goes through the controls as they read, from the path to the buttons.
+    void tabOrder() {
+        WriteText(m_folder->File("film.txt"), kThreeLines);
+        Open();
+        Load(m_folder->File("film.txt"));
+        const QStringList expected = {
+            "inputFileEdit", "loadButton", "outputTypeCombo", "frameRateCombo", "startIndexEdit",
+            "nameEdit",      "headerEdit", "startButton",     "cancelButton",   "inputFileEdit",
+        };
+        Get<QLineEdit>("inputFileEdit").setFocus();
+        QStringList visited;
+        for (int i = 0; i < expected.size(); ++i) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(visited, expected);
+    }
+
     void storedHeaderIsShownWithItsLines() {
         m_db.WritePropString("", "Header1", "first\r\nsecond");
         Open();
