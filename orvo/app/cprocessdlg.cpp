@@ -371,6 +371,7 @@ void CProcessDlg::OnLoad() {
 
 bool CProcessDlg::OpenList(const std::string& path) {
     m_errorShown = false;
+    m_shownWarnings.clear();
     if (LoadSubtitleList(path)) {
         ShowLoadedList(path);
         return true;
@@ -447,11 +448,14 @@ void CProcessDlg::OnFrameRateChanged() {
     ShowLoadFailure();
 }
 
+// A file read again at another rate (the box's, or a list configuration file's during the
+// load) mostly gets the warnings shown already: they come once per load.
 void CProcessDlg::ShowReaderWarnings(const std::string& path,
                                      const std::vector<std::string>& warnings) {
-    if (warnings.empty()) {
+    if (warnings.empty() || warnings == m_shownWarnings) {
         return;
     }
+    m_shownWarnings = warnings;
     std::string text = path + ": the reader got past this:\r\n";
     for (std::size_t index = 0; index < std::min(warnings.size(), kShownWarnings); ++index) {
         text += "\r\n" + warnings[index];

@@ -97,6 +97,8 @@ private:
     // What the status line says of the file loaded, and its kind when it is not a list.
     std::string m_loadedStatus;
     std::string m_loadedKind;
+    // The reader's warnings last shown for the file loaded.
+    std::vector<std::string> m_shownWarnings;
     KeyRepeat m_pathEnter;
 
     QLineEdit* m_inputFile = nullptr;
