@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -132,6 +133,19 @@ private:
     QWidget& m_window;
     QPointer<QWidget> m_focus;
 };
+
+// The font the Font... dialog opens on. Its list holds only the families installed here, and a
+// stored face that is missing (Arial, drawn in Liberation Sans) would open it on its default
+// family: it opens on the family drawn. It lists sizes in points; the description holds pixels
+// at 96 dots per inch.
+QFont FontDialogStart(const QFont& stored) {
+    QFont font = stored;
+    font.setFamily(QFontInfo(stored).family());
+    if (font.pixelSize() > 0) {
+        font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    }
+    return font;
+}
 
 std::string WriteFailuresText(const std::vector<std::string>& failures) {
     // Beyond a screenful the rest only repeats the reason.
@@ -537,16 +551,18 @@ void COrvoDlg::ApplyOutlineRule() {
 }
 
 void COrvoDlg::OnFont() {
-    QFont current = m_settings.Font.ToQFont();
-    // The dialog lists sizes in points; the description holds pixels at 96 dots per inch.
-    if (current.pixelSize() > 0) {
-        current.setPointSizeF(current.pixelSize() * 72.0 / 96.0);
-    }
+    const QFont stored = m_settings.Font.ToQFont();
+    const QFont current = FontDialogStart(stored);
     bool chosen = false;
-    const QFont font =
+    QFont font =
         QFontDialog::getFont(&chosen, current, this, QString(), QFontDialog::ScalableFonts);
     if (!chosen) {
         return;
+    }
+    // Left on the family that stands in for the stored face, the face stays: a machine that
+    // has it draws it.
+    if (font.family() == current.family()) {
+        font.setFamily(stored.family());
     }
     m_settings.Font = m_settings.Font.WithFont(font);
     RebuildFonts();

@@ -93,7 +93,7 @@ CProcessDlg::CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* pa
     m_header->setPlainText(DisplayText(m_shownHeader));
     ShowFrameRate(m_db.ReadPropString("", "FrameRate", std::string(), false));
     ShowOutputType(ReadOutputType(m_db));
-    connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::EnableHeader);
+    connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::EnableOutputFields);
     connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::ShowDefaultName);
     connect(m_name, &QLineEdit::textEdited, this, [this] { m_defaultName = false; });
     connect(m_load, &QPushButton::clicked, this, &CProcessDlg::OnLoad);
@@ -160,7 +160,9 @@ void CProcessDlg::PlaceControls() {
     outputLayout->addWidget(new QLabel(QStringLiteral("Start index:"), output), 0, 2,
                             Qt::AlignRight);
     outputLayout->addWidget(m_startIndex, 0, 3);
-    outputLayout->addWidget(new QLabel(QStringLiteral("Name:"), output), 1, 0);
+    m_nameLabel = new QLabel(QStringLiteral("Name:"), output);
+    m_nameLabel->setObjectName(QStringLiteral("nameLabel"));
+    outputLayout->addWidget(m_nameLabel, 1, 0);
     outputLayout->addWidget(m_name, 1, 1, 1, 3);
     m_headerLabel = new QLabel(QStringLiteral("Header:"), output);
     m_headerLabel->setObjectName(QStringLiteral("headerLabel"));
@@ -186,7 +188,8 @@ void CProcessDlg::PlaceControls() {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(m_inputFile, m_load);
-    setTabOrder(m_load, m_frameRate);
+    setTabOrder(m_load, m_outputType);
+    setTabOrder(m_outputType, m_frameRate);
     setTabOrder(m_frameRate, m_startIndex);
     setTabOrder(m_startIndex, m_name);
     setTabOrder(m_name, m_header);
@@ -273,14 +276,19 @@ OutputType CProcessDlg::GetOutputType() const {
 
 void CProcessDlg::ShowOutputType(OutputType type) {
     m_outputType->setCurrentIndex(m_outputType->findData(static_cast<int>(type)));
-    EnableHeader();
+    EnableOutputFields();
 }
 
-// Only DVD-1 writes a script file, so only it has a header to edit.
-void CProcessDlg::EnableHeader() {
-    const bool script = GetOutputType() == OutputType::Dvd1;
+// Only DVD-1 writes a script file, so only it has a header to edit; VobSub writes no images,
+// so it has none to name.
+void CProcessDlg::EnableOutputFields() {
+    const OutputType type = GetOutputType();
+    const bool script = type == OutputType::Dvd1;
     m_header->setEnabled(script);
     m_headerLabel->setEnabled(script);
+    const bool images = type != OutputType::VobSub;
+    m_name->setEnabled(images);
+    m_nameLabel->setEnabled(images);
 }
 
 // Until the user types a name or a list configuration file brings one, the name is the default
@@ -294,23 +302,41 @@ void CProcessDlg::ShowDefaultName() {
 }
 
 bool CProcessDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) {
         return QDialog::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == m_header && key->key() == Qt::Key_Tab &&
+    if (watched == m_header && type == QEvent::KeyPress && key->key() == Qt::Key_Tab &&
         key->modifiers() == Qt::ControlModifier) {
         m_header->insertPlainText(QStringLiteral("\t"));
         return true;
     }
-    // Enter in the path loads what was typed; the dialog would press Start with it instead.
     if (watched == m_inputFile && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        if (!m_inputFile->text().isEmpty()) {
-            OpenList(TypedPath());
+        // Enter held down loads once: its repeats would press Start with the list just loaded.
+        const bool repeat = m_pathEnter.IsRepeat(type, *key);
+        if (type == QEvent::KeyPress) {
+            if (!repeat) {
+                OnEnterInPath();
+            }
+            return true;
         }
-        return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// Enter in the path loads what was typed, where the dialog would press Start with the list
+// loaded before; once the path names the list loaded, Enter is the dialog's again.
+void CProcessDlg::OnEnterInPath() {
+    if (m_inputFile->text().isEmpty()) {
+        return;
+    }
+    const std::string path = TypedPath();
+    if (path == m_loadedPath && m_start->isEnabled()) {
+        m_start->click();
+        return;
+    }
+    OpenList(path);
 }
 
 void CProcessDlg::accept() {
@@ -360,6 +386,7 @@ void CProcessDlg::OnLoad() {
 
 bool CProcessDlg::OpenList(const std::string& path) {
     m_errorShown = false;
+    m_shownWarnings.clear();
     if (LoadSubtitleList(path)) {
         ShowLoadedList(path);
         return true;
@@ -437,11 +464,14 @@ void CProcessDlg::OnFrameRateChanged() {
     ShowLoadFailure();
 }
 
+// A file read again at another rate (the box's, or a list configuration file's during the
+// load) mostly gets the warnings shown already: they come once per load.
 void CProcessDlg::ShowReaderWarnings(const std::string& path,
                                      const std::vector<std::string>& warnings) {
-    if (warnings.empty()) {
+    if (warnings.empty() || warnings == m_shownWarnings) {
         return;
     }
+    m_shownWarnings = warnings;
     std::string text = path + ": the reader got past this:\r\n";
     for (std::size_t index = 0; index < std::min(warnings.size(), kShownWarnings); ++index) {
         text += "\r\n" + warnings[index];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framerate.h"
+#include "keyrepeat.h"
 #include "outputtype.h"
 #include "subtitlelist.h"
 
@@ -41,7 +42,8 @@ public:
     // it, and a list's are checked at it.
     FrameRate GetFrameRate() const;
     // The type chosen in the "Output type" box; it opens on the stored one. Only DVD-1 writes
-    // the script file, so that the header field is disabled for the others.
+    // the script file, so that the header field is disabled for the others, and VobSub writes
+    // no images, so that the name field is disabled for it.
     OutputType GetOutputType() const;
     // Of the file loaded: where its subtitles stand in it, and how often its reader warned.
     const SourceLines& GetSourceLines() const { return m_loadedSource; }
@@ -66,6 +68,7 @@ private:
     void CreateControls();
     void PlaceControls();
     void OnLoad();
+    void OnEnterInPath();
     std::string ChooseListFile();
     // The load command for a chosen or typed path: the list, its messages and the status.
     bool OpenList(const std::string& path);
@@ -76,7 +79,7 @@ private:
     void ShowFrameRate(const std::string& name);
     void OnFrameRateChanged();
     void ShowOutputType(OutputType type);
-    void EnableHeader();
+    void EnableOutputFields();
     void ShowDefaultName();
     // The input field's path as bytes, relative to the current folder made absolute.
     std::string TypedPath() const;
@@ -102,6 +105,9 @@ private:
     std::string m_loadedKind;
     SourceLines m_loadedSource;
     int m_loadedWarnings = 0;
+    // The reader's warnings last shown for the file loaded.
+    std::vector<std::string> m_shownWarnings;
+    KeyRepeat m_pathEnter;
 
     QLineEdit* m_inputFile = nullptr;
     QPushButton* m_load = nullptr;
@@ -109,6 +115,7 @@ private:
     QComboBox* m_outputType = nullptr;
     QComboBox* m_frameRate = nullptr;
     QLineEdit* m_name = nullptr;
+    QLabel* m_nameLabel = nullptr;
     QPlainTextEdit* m_header = nullptr;
     QLabel* m_headerLabel = nullptr;
     QLabel* m_status = nullptr;

@@ -4,6 +4,8 @@
 
 #include <QEvent>
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 #include <map>
 
@@ -30,14 +32,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Keeps track of the key; true when the event is a repeat to drop.
-    bool Follow(QEvent::Type type, const QKeyEvent& key);
+    // Keeps track of the key that reached the window; true when the event is a repeat to
+    // drop.
+    bool Follow(QEvent::Type type, const QKeyEvent& key, const QWidget* window);
 
     struct Key {
         int qtKey = 0;
         bool down = false;
         // The period the key last went down in: its repeats act only within it.
         unsigned period = 0;
+        // The window it went down in: its repeats act only there. The window system tells
+        // that the focus moved only after the first repeats have reached the window below a
+        // dialog the key closed; a window that is gone leaves the repeats nowhere to act.
+        QPointer<const QWidget> window;
     };
     std::map<KeyRepeat::KeyId, Key> m_keys;
     // Keys never seen going down belong to period 0, before every other.

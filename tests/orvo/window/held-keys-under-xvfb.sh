@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Holds keys down on a virtual X display (Xvfb), where the server repeats a held key as a
 # keyboard does, and checks that the repeats never act for the user:
-#   1. Escape held during a run brings the question "Continue ?", which its repeats leave
+#   1. Escape held in the Process dialog closes it, and its repeats leave the main window
+#      open (the main window took them before it learnt that it had the focus, and quit).
+#   2. Escape held during a run brings the question "Continue ?", which its repeats leave
 #      open (they used to answer No, and the next repeat quit the program).
-#   2. Enter held from Start until after the run does not open the Process dialog again.
+#   3. Enter held from Start until after the run does not open the Process dialog again.
 # The program must still run with its window after each, and end on a real Escape.
 #
 #     held-keys-under-xvfb.sh ORVO XKEYS
@@ -45,15 +47,19 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x900x24" bash -c '
         done
         fail "window $1 did not ${2:-come}"
     }
-    # Opens the Process dialog, loads the list $1 by typing its name and Enter, and presses
-    # Start with $2 (Return, or Return held): Start is six Tabs from the path, after Load...,
-    # the frame rate, the start index, the name and the header.
-    run_list() {
+    # Opens the Process dialog and loads the list $1 by typing its name and Enter.
+    load_list() {
         "$xkeys" Return
         wait_window "Process Subtitle File"
         # shellcheck disable=SC2046
         "$xkeys" $(echo "$1" | sed "s/./& /g; s/\\./period/") Return
-        "$xkeys" Tab Tab Tab Tab Tab Tab "$2"
+    }
+    # Loads the list $1 and presses Start with $2 (Return, or Return held): Start is seven Tabs
+    # from the path, after Load..., the output type, the frame rate, the start index, the name
+    # and the header.
+    run_list() {
+        load_list "$1"
+        "$xkeys" Tab Tab Tab Tab Tab Tab Tab "$2"
     }
     cd "$scratch/work"
     XDG_RUNTIME_DIR=$scratch/runtime XDG_CONFIG_HOME=$scratch/config QT_QPA_PLATFORM=xcb \
@@ -62,6 +68,14 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x900x24" bash -c '
     wait_window Tessaly
     # Test mode: the runs write no bitmaps.
     "$xkeys" alt+t
+
+    # Before any run: a run leaves a configuration file beside its list, which asks a question.
+    load_list short.txt
+    "$xkeys" Escape:1.5
+    wait_window "Process Subtitle File" gone
+    sleep 0.5
+    alive "Escape held in the Process dialog"
+    [ -n "$(ids Tessaly)" ] || fail "the main window is gone after Escape was held in the dialog"
 
     run_list long.txt Return
     "$xkeys" Escape:2.5

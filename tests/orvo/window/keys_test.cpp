@@ -231,6 +231,46 @@ private slots:
             window.reject();
         }
     }
+
+    // Escape held in the Process dialog closes it, and its repeats reach the main window
+    // before the window system says that the focus moved: they must not quit the program.
+    void keyThatClosedADialogDoesNothingInTheWindowBelow_data() {
+        QTest::addColumn<Stroke>("repeat");
+        QTest::newRow("repeats marked") << Stroke::MarkedRepeat;
+        QTest::newRow("repeats at one time") << Stroke::RepeatAtOneTime;
+    }
+
+    void keyThatClosedADialogDoesNothingInTheWindowBelow() {
+        QFETCH(Stroke, repeat);
+
+        const std::string list = m_folder->File("film.txt");
+        WriteText(list, ListLine(1, "One"));
+        COrvoApp app(m_folder->File("settings/orvo.cfg"));
+        COrvoDlg window(app);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QWidget& below = Find<QPushButton>(window, "processButton");
+        bool dialogClosed = false;
+        DialogScript script({[&](QDialog& dialog) {
+            auto& path = Find<QLineEdit>(dialog, "inputFileEdit");
+            QTest::keyClicks(&path, QString::fromStdString(list));
+            QTest::keyClick(&path, Qt::Key_Return);
+            SendKey(path, QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, false, 500);
+            dialogClosed = !dialog.isVisible();
+            for (quint64 time = 1000; time < 1003; ++time) {
+                Send(below, Qt::Key_Escape, Qt::NoModifier, repeat, time);
+            }
+        }});
+        QTest::mouseClick(&below, Qt::LeftButton);
+        QCOMPARE(script.Count(), 1);
+        QVERIFY(dialogClosed);
+        QCoreApplication::processEvents();
+        QVERIFY(window.isVisible());
+
+        SendKey(below, QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, false, 2000);
+        SendKey(below, QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, false, 3000);
+        QVERIFY(!window.isVisible());
+    }
 };
 
 ORVO_WINDOW_TEST_MAIN(KeysTest)

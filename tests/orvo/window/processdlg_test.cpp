@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -187,13 +188,22 @@ private slots:
         QCOMPARE(box.currentText(), QString("VobSub"));
         QCOMPARE(m_dialog->GetOutputType(), OutputType::VobSub);
         QVERIFY(!Get<QPlainTextEdit>("headerEdit").isEnabled());
+        QVERIFY(!Get<QLineEdit>("nameEdit").isEnabled());
+        QVERIFY(!Get<QLabel>("nameLabel").isEnabled());
+        QTest::keyClick(&box, Qt::Key_Up);
+        QCOMPARE(m_dialog->GetOutputType(), OutputType::Spumux);
+        QVERIFY(Get<QLineEdit>("nameEdit").isEnabled());
+        QVERIFY(Get<QLabel>("nameLabel").isEnabled());
     }
 
+    // VobSub writes no images: there is nothing to name.
     void outputTypeBoxOpensOnAStoredVobSub() {
         m_db.WritePropInt("", "OutputType", 2);
         Open();
         QCOMPARE(Get<QComboBox>("outputTypeCombo").currentText(), QString("VobSub"));
         QVERIFY(!Get<QPlainTextEdit>("headerEdit").isEnabled());
+        QVERIFY(!Get<QLineEdit>("nameEdit").isEnabled());
+        QVERIFY(!Get<QLabel>("nameLabel").isEnabled());
     }
 
     // A stored number of a type this program cannot write opens on the default.
@@ -202,6 +212,24 @@ private slots:
         Open();
         QCOMPARE(Get<QComboBox>("outputTypeCombo").currentText(), QString("DVD-1"));
         QVERIFY(Get<QPlainTextEdit>("headerEdit").isEnabled());
+    }
+
+    // Tab goes through the controls as they read, from the path to the buttons.
+    void tabOrder() {
+        WriteText(m_folder->File("film.txt"), kThreeLines);
+        Open();
+        Load(m_folder->File("film.txt"));
+        const QStringList expected = {
+            "inputFileEdit", "loadButton", "outputTypeCombo", "frameRateCombo", "startIndexEdit",
+            "nameEdit",      "headerEdit", "startButton",     "cancelButton",   "inputFileEdit",
+        };
+        Get<QLineEdit>("inputFileEdit").setFocus();
+        QStringList visited;
+        for (int i = 0; i < expected.size(); ++i) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(visited, expected);
     }
 
     void storedHeaderIsShownWithItsLines() {
@@ -541,8 +569,8 @@ private slots:
         QCOMPARE(m_dialog->GetStartIndex(), startIndex);
     }
 
-    // Enter in the path field loads what was typed, as "Load..." does with a chosen file, and
-    // never presses Start: the dialog stays open whatever came of it.
+    // Enter in the path field loads what was typed, as "Load..." does with a chosen file: the
+    // dialog stays open whatever came of it.
     void enterInThePathFieldLoadsIt_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
@@ -587,6 +615,46 @@ private slots:
             // The field names the list loaded, in full.
             QCOMPARE(input.text(), QString::fromStdString(m_folder->File("film.txt")));
         }
+    }
+
+    // After "Load..." the focus is in the path field: Enter there presses Start for the list it
+    // names, and loads another path typed instead. A held Enter loads that path only once.
+    void enterInThePathFieldStartsTheListLoaded_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("storeSize");
+
+        QTest::newRow("the list loaded") << QString() << false << true << 3;
+        QTest::newRow("another list") << "other.txt" << false << false << 2;
+        QTest::newRow("another list, Enter held") << "other.txt" << true << false << 2;
+    }
+
+    void enterInThePathFieldStartsTheListLoaded() {
+        QFETCH(QString, typed);
+        QFETCH(bool, held);
+        QFETCH(bool, started);
+        QFETCH(int, storeSize);
+
+        WriteText(m_folder->File("film.txt"), kThreeLines);
+        WriteText(m_folder->File("other.txt"), ListLine(1, "Other") + ListLine(2, "List"));
+        Open();
+        Load(m_folder->File("film.txt"));
+        auto& input = Get<QLineEdit>("inputFileEdit");
+        if (!typed.isEmpty()) {
+            input.setText(QString::fromStdString(m_folder->File(qPrintable(typed))));
+        }
+        QTest::keyClick(&input, Qt::Key_Return);
+        if (held) {
+            for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+                QKeyEvent repeat(type, Qt::Key_Return, Qt::NoModifier, QString(), true);
+                QCoreApplication::sendEvent(&input, &repeat);
+            }
+        }
+        QCOMPARE(m_dialog->result(), int(started ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(m_dialog->isVisible(), !started);
+        QCOMPARE(int(m_store.size()), storeSize);
+        QVERIFY(StartEnabled());
     }
 
     // Start with another path in the field than the list loaded loads that path first, so that
