@@ -77,7 +77,7 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
         ownName ? db.ReadPropString("", "ImgName", defaultName, false) : defaultName);
     // A stored name that could lead out of the list's folder (a configuration file that came
     // with a list) is refused before anything is written.
-    if (const auto problem = ImageNameProblem(parameters.ImgName)) {
+    if (const auto problem = ImageNameProblem(parameters.outputType, parameters.ImgName)) {
         err << "orvo: " << settingsPath << ": " << ImageNameRefusal(parameters.ImgName, *problem)
             << '\n';
         return std::nullopt;

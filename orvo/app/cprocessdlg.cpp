@@ -286,7 +286,7 @@ void CProcessDlg::EnableOutputFields() {
     const bool script = type == OutputType::Dvd1;
     m_header->setEnabled(script);
     m_headerLabel->setEnabled(script);
-    const bool images = type != OutputType::VobSub;
+    const bool images = WritesImageFiles(type);
     m_name->setEnabled(images);
     m_nameLabel->setEnabled(images);
 }
@@ -346,7 +346,7 @@ void CProcessDlg::accept() {
         return;
     }
     const std::string name = StoredText(m_name->text(), m_shownName);
-    if (!IsNameAccepted(name)) {
+    if (WritesImageFiles(GetOutputType()) && !IsNameAccepted(name)) {
         return;
     }
     m_db.WritePropString("", "Header1", StoredText(m_header->toPlainText(), m_shownHeader));

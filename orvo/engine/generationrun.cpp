@@ -524,7 +524,7 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
                            const RunParameters& parameters, RenderSettings& settings,
                            SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host) {
     RunOutcome outcome;
-    if (const auto problem = ImageNameProblem(parameters.ImgName)) {
+    if (const auto problem = ImageNameProblem(parameters.outputType, parameters.ImgName)) {
         host.ShowNote(ImageNameRefusal(parameters.ImgName, *problem));
         outcome.refused = true;
         return outcome;

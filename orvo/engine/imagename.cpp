@@ -59,6 +59,10 @@ std::optional<std::string> ImageNameProblem(const std::string& name) {
     return std::nullopt;
 }
 
+std::optional<std::string> ImageNameProblem(OutputType type, const std::string& name) {
+    return WritesImageFiles(type) ? ImageNameProblem(name) : std::nullopt;
+}
+
 std::string ImageNameRefusal(const std::string& name, const std::string& problem) {
     return "The image name \"" + Shown(name) + "\" is refused: " + problem + ".";
 }

@@ -14,6 +14,9 @@ namespace orvo {
 // Why name cannot be an image name ("it contains a slash", ...); nothing when it can.
 std::optional<std::string> ImageNameProblem(const std::string& name);
 
+// The same for a run of type, which needs a name only where it writes image files.
+std::optional<std::string> ImageNameProblem(OutputType type, const std::string& name);
+
 // The whole message for a refused name: "The image name "NAME" is refused: REASON." with
 // control bytes shown as escapes, so that the message itself stays on one line.
 std::string ImageNameRefusal(const std::string& name, const std::string& problem);

@@ -15,6 +15,12 @@ enum class OutputType {
     VobSub = 2, // an index and its subpicture stream
 };
 
+// Whether the type writes image files named after the image name: VobSub writes none, so its
+// runs neither need nor check one.
+constexpr bool WritesImageFiles(OutputType type) {
+    return type != OutputType::VobSub;
+}
+
 // The run's output type as stored under "OutputType"; a number of a type that this program
 // cannot write yet is the default.
 OutputType ReadOutputType(kestrum::CPropDb& db);

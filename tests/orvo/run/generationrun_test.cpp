@@ -790,6 +790,15 @@ TEST_F(VobSubRunTest, AStoppedRunWritesTheSubtitlesCodedSoFar) {
               std::vector<std::string>{"2 of 3 subtitles coded; the index lists them."});
 }
 
+// The pair holds no image file: a name that could not name one (a list configuration file
+// without ImgName leaves it empty) does not stop the run.
+TEST_F(VobSubRunTest, NeedsNoImageName) {
+    m_parameters.ImgName = "";
+    const RunOutcome outcome = Start({kShort});
+    EXPECT_FALSE(outcome.refused);
+    EXPECT_TRUE(Exists(m_dir.File("film.idx")));
+}
+
 TEST_F(VobSubRunTest, APairThatCannotBeWrittenIsReported) {
     std::filesystem::create_directory(m_dir.File("film.sub"));
     const RunOutcome outcome = Start({kShort});
