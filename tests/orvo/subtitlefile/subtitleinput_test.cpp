@@ -98,17 +98,17 @@ TEST_F(SubtitleInputTest, AnUnknownFileOfAnotherNameIsRefused) {
 // A video's first line may hold a tab, and a playlist is text that names other files: neither
 // is a list, whatever its name says.
 TEST_F(SubtitleInputTest, VideoFilesAndPlaylistsAreRefusedUnderAnyName) {
-    const std::string mp4("\0\0\0\x20"
-                          "ftypisom\0\0\x02\0isomiso2avc1mp41\t\x01\n\0\0\x08"
-                          "free",
-                          44);
-    const std::string mkv("\x1a\x45\xdf\xa3\xa3\x42\x86\x81\x01\x42\xf7\x81\x01\x42\x82\x88"
-                          "matroska\n\t\x18\x53\x80\x67\x01\0\0\0",
-                          36);
+    // The bytes as they start such files, NUL bytes and all.
+    const auto bytes = [](const auto& literal) { return std::string(literal, sizeof literal - 1); };
+    const std::string mp4 = bytes("\0\0\0\x20"
+                                  "ftypisom\0\0\x02\0isomiso2avc1mp41\t\x01\n\0\0\x08"
+                                  "free");
+    const std::string mkv = bytes("\x1a\x45\xdf\xa3\xa3\x42\x86\x81\x01\x42\xf7\x81\x01\x42\x82\x88"
+                                  "matroska\n\t\x18\x53\x80\x67\x01\0\0\0");
     const std::string concat = "ffconcat version 1.0\nfile reel1.mp4\n";
-    for (const auto& [name, bytes] : {std::pair{"clip.mp4", mp4}, std::pair{"clip.txt", mp4},
-                                      std::pair{"clip.mkv", mkv}, std::pair{"reels.txt", concat}}) {
-        const ListLoadResult result = Load(name, bytes);
+    for (const auto& [name, file] : {std::pair{"clip.mp4", mp4}, std::pair{"clip.txt", mp4},
+                                     std::pair{"clip.mkv", mkv}, std::pair{"reels.txt", concat}}) {
+        const ListLoadResult result = Load(name, file);
         EXPECT_EQ(result.status, Status::NotSubtitleFile) << name << ": " << result.reason;
         EXPECT_EQ(result.reason, kNotASubtitleFile) << name;
     }
