@@ -3,7 +3,7 @@
 // makes the same bytes from the canvas directly. A whole run has to reach 1000
 // subtitles a second with rendering included, so a typical canvas should take well under
 // 0.3 ms here.
-#include "bitmapexport.h"
+#include "output/dvd1/bitmapexport.h"
 
 #include "common/testcanvas.h"
 

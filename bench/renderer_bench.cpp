@@ -1,10 +1,10 @@
 // RenderSubtitle on a typical two-line subtitle in the looks a run meets. A whole run has to
 // reach 1000 subtitles a second with encoding and writing included, so a render should take
 // well under 0.5 ms here. The main window's preview redraws with each change of the look.
-#include "subtitlerenderer.h"
+#include "render/subtitlerenderer.h"
 
-#include "bitmapexport.h"
-#include "texts.h"
+#include "model/texts.h"
+#include "output/dvd1/bitmapexport.h"
 
 #include <benchmark/benchmark.h>
 #include <kestrum-gui/colorref.h>

@@ -1,8 +1,8 @@
 // Loading a film's subtitle file: a 2000-event SRT (about the length of a feature film) and the
 // same subtitles as a tab-separated list, from memory, so that only the readers are timed. A
 // user waits for this when pressing Load..., so it should stay well under a second.
-#include "framerate.h"
-#include "subtitleinput.h"
+#include "input/subtitleinput.h"
+#include "time/framerate.h"
 
 #include <benchmark/benchmark.h>
 

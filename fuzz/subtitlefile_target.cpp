@@ -1,10 +1,10 @@
 // libFuzzer target for the readers of subtitle files of every kind: the first byte chooses the
 // file's name (its extension steers the probe and the fallback to a list) and the frame rate,
 // the rest is the file. A crash, a sanitizer report or a broken promise (below) is a finding.
-#include "framerate.h"
-#include "subtitleinput.h"
-#include "timecode.h"
-#include "timecodecheck.h"
+#include "input/subtitleinput.h"
+#include "time/framerate.h"
+#include "time/timecode.h"
+#include "time/timecodecheck.h"
 
 #include <algorithm>
 #include <array>

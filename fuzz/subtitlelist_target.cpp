@@ -1,7 +1,7 @@
 // libFuzzer target for the subtitle list reader: the bytes are read as a list file, and the text
 // of every line it keeps is joined and decoded as a subtitle's text would be for drawing. A crash,
 // a sanitizer report or a broken promise of the reader (below) is a finding.
-#include "subtitlelist.h"
+#include "input/subtitlelist.h"
 
 #include <kestrum/util/textcodec.h>
 

@@ -1,14 +1,14 @@
 #include "batchrun.h"
 
-#include "generationrun.h"
-#include "imagename.h"
+#include "input/subtitleinput.h"
+#include "input/subtitlelist.h"
+#include "model/texts.h"
+#include "output/imagename.h"
+#include "render/subtitlerenderer.h"
+#include "run/generationrun.h"
 #include "settingsfile.h"
-#include "subtitleinput.h"
-#include "subtitlelist.h"
-#include "subtitlerenderer.h"
 #include "terminalhost.h"
-#include "texts.h"
-#include "timecodecheck.h"
+#include "time/timecodecheck.h"
 
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/propstore/cpropdb.h>

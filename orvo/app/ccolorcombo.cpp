@@ -1,7 +1,7 @@
 #include "ccolorcombo.h"
 
 #include "focusrect.h"
-#include "palette.h"
+#include "render/palette.h"
 
 #include <kestrum-gui/colorref.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rendersettings.h"
+#include "model/rendersettings.h"
 
 #include <QComboBox>
 

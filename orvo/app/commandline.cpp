@@ -1,9 +1,9 @@
 #include "commandline.h"
 
-#include "generationrun.h"
-#include "imagename.h"
-#include "subtitlepipeline.h"
-#include "vobsubwriter.h"
+#include "output/imagename.h"
+#include "output/vobsub/vobsubwriter.h"
+#include "run/generationrun.h"
+#include "run/subtitlepipeline.h"
 
 #include <kestrum/util/textnotation.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framerate.h"
-#include "outputtype.h"
+#include "output/outputtype.h"
+#include "time/framerate.h"
 
 #include <QCommandLineParser>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "subtitlelist.h"
+#include "input/subtitlelist.h"
 
 #include <kestrum/propstore/cpropdb.h>
 #include <kestrum/util/cversion.h>

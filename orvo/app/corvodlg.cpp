@@ -1,14 +1,14 @@
 #include "corvodlg.h"
 
-#include "bitmapexport.h"
 #include "caboutdlg.h"
 #include "ccolorcombo.h"
 #include "corvoapp.h"
 #include "cprocessdlg.h"
 #include "focusrect.h"
-#include "looksettings.h"
 #include "messages.h"
-#include "texts.h"
+#include "model/texts.h"
+#include "output/dvd1/bitmapexport.h"
+#include "render/looksettings.h"
 #include "windowhost.h"
 
 #include <QAction>

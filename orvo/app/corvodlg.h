@@ -1,9 +1,9 @@
 #pragma once
 
 #include "escapekeystate.h"
-#include "generationrun.h"
-#include "rendersettings.h"
-#include "subtitlerenderer.h"
+#include "model/rendersettings.h"
+#include "render/subtitlerenderer.h"
+#include "run/generationrun.h"
 
 #include <QDialog>
 #include <QImage>

@@ -1,10 +1,10 @@
 #include "cprocessdlg.h"
 
-#include "generationrun.h"
-#include "imagename.h"
+#include "input/subtitleinput.h"
 #include "messages.h"
-#include "subtitleinput.h"
-#include "texts.h"
+#include "model/texts.h"
+#include "output/imagename.h"
+#include "run/generationrun.h"
 
 #include <kestrum-gui/displaytext.h>
 #include <kestrum/propstore/carchiveexception.h>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "framerate.h"
+#include "input/subtitlelist.h"
 #include "keyrepeat.h"
-#include "outputtype.h"
-#include "subtitlelist.h"
+#include "output/outputtype.h"
+#include "time/framerate.h"
 
 #include <kestrum/propstore/cpropdb.h>
 

@@ -1,6 +1,6 @@
 #include "terminalhost.h"
 
-#include "texts.h"
+#include "model/texts.h"
 
 #include <csignal>
 

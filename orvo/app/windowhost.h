@@ -1,6 +1,6 @@
 #pragma once
 
-#include "generationrun.h"
+#include "run/generationrun.h"
 
 #include <QRect>
 

@@ -1,6 +1,6 @@
 #include "bitmaptestsupport.h"
 
-#include "palette.h"
+#include "render/palette.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "palette.h"
+#include "render/palette.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "rle4.h"
+#include "output/dvd1/rle4.h"
 
 #include "bitmaptestsupport.h"
 

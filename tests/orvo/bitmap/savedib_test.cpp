@@ -1,4 +1,4 @@
-#include "bitmapexport.h"
+#include "output/dvd1/bitmapexport.h"
 
 #include "common/filesizelimit.h"
 

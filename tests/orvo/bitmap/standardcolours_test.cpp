@@ -1,5 +1,5 @@
-#include "bitmapexport.h"
-#include "palette.h"
+#include "output/dvd1/bitmapexport.h"
+#include "render/palette.h"
 
 #include "bitmaptestsupport.h"
 

@@ -1,5 +1,5 @@
-#include "bitmapexport.h"
-#include "subtitlerenderer.h"
+#include "output/dvd1/bitmapexport.h"
+#include "render/subtitlerenderer.h"
 
 #include "common/testcanvas.h"
 

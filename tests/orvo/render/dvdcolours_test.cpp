@@ -1,9 +1,9 @@
-#include "dvdcolours.h"
+#include "render/dvdcolours.h"
 
-#include "bitmapexport.h"
+#include "model/texts.h"
+#include "output/dvd1/bitmapexport.h"
+#include "render/subtitlerenderer.h"
 #include "storedcolours.h"
-#include "subtitlerenderer.h"
-#include "texts.h"
 
 #include "common/childprogram.h"
 #include "common/imageprobes.h"

@@ -1,4 +1,4 @@
-#include "looksettings.h"
+#include "render/looksettings.h"
 
 #include <kestrum/propstore/cprop.h>
 

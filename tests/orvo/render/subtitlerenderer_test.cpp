@@ -1,7 +1,7 @@
-#include "subtitlerenderer.h"
+#include "render/subtitlerenderer.h"
 
+#include "model/texts.h"
 #include "storedcolours.h"
-#include "texts.h"
 
 #include "common/imageprobes.h"
 

@@ -1,10 +1,10 @@
-#include "dvdcolours.h"
-#include "generationrun.h"
-#include "looksettings.h"
-#include "spumuxoutput.h"
-#include "subtitlerenderer.h"
-#include "texts.h"
-#include "vobsuboutput.h"
+#include "model/texts.h"
+#include "output/spumux/spumuxoutput.h"
+#include "output/vobsub/vobsuboutput.h"
+#include "render/dvdcolours.h"
+#include "render/looksettings.h"
+#include "render/subtitlerenderer.h"
+#include "run/generationrun.h"
 
 #include "runtestsupport.h"
 

@@ -1,4 +1,4 @@
-#include "imagename.h"
+#include "output/imagename.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "outputtype.h"
+#include "output/outputtype.h"
 
 #include <gtest/gtest.h>
 

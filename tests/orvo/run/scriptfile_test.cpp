@@ -1,5 +1,5 @@
-#include "scriptfile.h"
-#include "texts.h"
+#include "model/texts.h"
+#include "output/dvd1/scriptfile.h"
 
 #include "runtestsupport.h"
 

@@ -1,4 +1,4 @@
-#include "subtitlelist.h"
+#include "input/subtitlelist.h"
 
 #include "runtestsupport.h"
 

@@ -1,5 +1,5 @@
+#include "output/spumux/spumuxwriter.h"
 #include "spumuxtestsupport.h"
-#include "spumuxwriter.h"
 
 #include "common/childprogram.h"
 #include "common/filecontent.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spumuxwriter.h"
+#include "output/spumux/spumuxwriter.h"
 
 #include <QRect>
 

@@ -1,6 +1,6 @@
+#include "output/spumux/spumuxwriter.h"
+#include "output/spumux/subpicturepng.h"
 #include "spumuxtestsupport.h"
-#include "spumuxwriter.h"
-#include "subpicturepng.h"
 
 #include "common/childprogram.h"
 #include "common/filecontent.h"

@@ -1,4 +1,4 @@
-#include "dialoguetext.h"
+#include "input/dialoguetext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "srtblocks.h"
+#include "input/srtblocks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "subtitleinput.h"
+#include "input/subtitleinput.h"
 
 #include "runtestsupport.h"
 

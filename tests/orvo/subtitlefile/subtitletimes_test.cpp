@@ -1,4 +1,4 @@
-#include "subtitletimes.h"
+#include "time/subtitletimes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "framerate.h"
-#include "timecode.h"
+#include "time/framerate.h"
+#include "time/timecode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "timecodecheck.h"
+#include "time/timecodecheck.h"
 
 #include <gtest/gtest.h>
 

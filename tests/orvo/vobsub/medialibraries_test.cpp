@@ -1,4 +1,4 @@
-#include "medialibraries.h"
+#include "input/medialibraries.h"
 
 #include "common/filecontent.h"
 

@@ -1,4 +1,4 @@
-#include "programstream.h"
+#include "output/vobsub/programstream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "vobsubwriter.h"
+#include "output/vobsub/vobsubwriter.h"
 
 #include "vobsubtestpictures.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dvdsubpicture.h"
-#include "vobsubwriter.h"
+#include "output/dvdsubpicture.h"
+#include "output/vobsub/vobsubwriter.h"
 
 #include <QImage>
 #include <QRect>

@@ -2,11 +2,11 @@
 // show at start, what each one changes, the preview and the About box.
 #include "windowtestsupport.h"
 
-#include "bitmapexport.h"
 #include "ccolorcombo.h"
 #include "corvoapp.h"
 #include "corvodlg.h"
-#include "palette.h"
+#include "output/dvd1/bitmapexport.h"
+#include "render/palette.h"
 
 #include <QAction>
 #include <QComboBox>

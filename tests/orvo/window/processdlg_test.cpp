@@ -3,7 +3,7 @@
 #include "windowtestsupport.h"
 
 #include "cprocessdlg.h"
-#include "imagename.h"
+#include "output/imagename.h"
 
 #include <QComboBox>
 #include <QFileDialog>

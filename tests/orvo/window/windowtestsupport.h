@@ -9,7 +9,7 @@
 #include "common/messagebox.h"
 #include "common/tempdir.h"
 
-#include "rendersettings.h"
+#include "model/rendersettings.h"
 
 #include <kestrum/propstore/cpropdb.h>
 

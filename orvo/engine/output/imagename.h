@@ -1,0 +1,30 @@
+#pragma once
+
+#include "output/outputtype.h"
+
+#include <optional>
+#include <string>
+
+namespace orvo {
+
+// The image name is the one stored text that becomes part of an output path: the bitmaps are
+// "NAME.N.bmp" in the list's folder, and the name stands on a line of the script file. A name
+// that could leave that folder, hide the files or break a script line is refused.
+
+// Why name cannot be an image name ("it contains a slash", ...); nothing when it can.
+std::optional<std::string> ImageNameProblem(const std::string& name);
+
+// The same for a run of type, which needs a name only where it writes image files.
+std::optional<std::string> ImageNameProblem(OutputType type, const std::string& name);
+
+// The whole message for a refused name: "The image name "NAME" is refused: REASON." with
+// control bytes shown as escapes, so that the message itself stays on one line.
+std::string ImageNameRefusal(const std::string& name, const std::string& problem);
+
+// The name a run takes when none is given or stored: "OutputImg" for DVD-1, as every script
+// file has had it; for the other types the list's own name without its extension ("film" for
+// film.txt), so that two lists in one folder never share their pictures. "OutputImg" where
+// that name would be refused.
+std::string DefaultImageName(OutputType type, const std::string& listPath);
+
+} // namespace orvo

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "render/subtitlerenderer.h"
+#include "run/generationrun.h"
+
+#include <QImage>
+#include <QPoint>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace orvo {
+
+// One subtitle drawn and encoded, ready to be written in its turn.
+struct EncodedSubtitle {
+    RenderResult rendered;
+    // What the output writes of it: the bitmap, the PNG or the subpicture unit; empty in test
+    // mode.
+    std::vector<std::uint8_t> bytes;
+    QPoint offset;      // where a cropped picture stands in the frame
+    std::string reason; // why it could not be encoded; empty when it could
+    // The canvas as drawn, when the host shows each subtitle and the drawing was not on its
+    // own canvas.
+    QImage shown;
+};
+
+// Draws and encodes subtitles on one thread: its own canvas, fonts and encoder state.
+class SubtitleEncoder {
+public:
+    virtual ~SubtitleEncoder();
+
+    // The subtitle at index in the store, whose text is text, drawn on canvas and encoded.
+    virtual EncodedSubtitle Encode(const std::string& text, std::size_t index, QImage& canvas) = 0;
+};
+
+// Whether a file could not be written because its folder takes no new file: no permission, a
+// read-only file system, no room or no quota left. A run's first file refused so stops it.
+bool IsFolderRefusal(const std::error_code& error);
+
+// What a run writes for each subtitle, by output type. Encoders may work on several threads at
+// once; the output writes their results on the run's thread, in the order of the store.
+class RunOutput {
+public:
+    virtual ~RunOutput();
+
+    // The file of subtitle number, as the run names it in its messages.
+    virtual std::string ImageFileName(int number) const = 0;
+
+    // An encoder for one thread that draws with renderer. Safe to call from any thread.
+    virtual std::unique_ptr<SubtitleEncoder>
+    MakeEncoder(const SubtitleRenderer& renderer) const = 0;
+
+    enum class Saved {
+        Written,
+        Failed,        // told to the host
+        FolderRefused, // told to the host: the folder takes no new file (see IsFolderRefusal)
+        TestMode,      // nothing written; the picture may still be listed
+    };
+
+    // Writes the subtitle at index in the store, as number.
+    virtual Saved Save(const EncodedSubtitle& encoded, std::size_t index, int number,
+                       GenerationHost& host) = 0;
+};
+
+} // namespace orvo

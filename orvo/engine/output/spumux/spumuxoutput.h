@@ -1,0 +1,34 @@
+#pragma once
+
+#include "output/spumux/spumuxwriter.h"
+#include "output/subpictureoutput.h"
+
+#include <vector>
+
+namespace orvo {
+
+// A run's output for the authoring tool: each subtitle drawn in its four classes, written as a
+// palette PNG at its times, and the control file that lists the pictures written.
+class SpumuxOutput : public SubpictureOutput {
+public:
+    // times: one per subtitle of the store, as ReadStoreTimes gives them.
+    SpumuxOutput(const RenderSettings& settings, SpumuxWriter::Options options,
+                 std::vector<SubtitleTimes> times);
+
+    std::string ImageFileName(int number) const override;
+    std::unique_ptr<SubtitleEncoder> MakeEncoder(const SubtitleRenderer& renderer) const override;
+    Saved Save(const EncodedSubtitle& encoded, std::size_t index, int number,
+               GenerationHost& host) override;
+
+    // Replaces the control file with the pictures written so far. False, told to the host, when
+    // it could not be written.
+    bool WriteControl(GenerationHost& host) const;
+
+private:
+    std::string m_folder;
+    std::string m_imageName;
+    std::string m_controlPath;
+    SpumuxWriter m_writer;
+};
+
+} // namespace orvo

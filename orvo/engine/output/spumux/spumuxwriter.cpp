@@ -1,0 +1,162 @@
+#include "output/spumux/spumuxwriter.h"
+
+#include "output/spumux/subpicturepng.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <span>
+#include <string>
+#include <utility>
+
+namespace orvo {
+namespace {
+
+constexpr int kFrameWidth = 720;
+constexpr int kPalHeight = 576;
+constexpr int kNtscHeight = 480;
+
+std::span<const std::uint8_t> AsBytes(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+std::int64_t Hundredths(std::int64_t microseconds) {
+    return std::max<std::int64_t>(0, (microseconds + 5000) / 10000);
+}
+
+// Why a subpicture cannot be a picture of the control file. Each compares equal to
+// invalid_argument, as the picture given was the fault, and says which fault it was.
+enum class PictureFault { NotAFrame = 1, ForeignClass, NoDuration, PngFailed };
+
+class PictureFaultCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "orvo.spumux.picture"; }
+    std::string message(int fault) const override {
+        switch (static_cast<PictureFault>(fault)) {
+        case PictureFault::NotAFrame:
+            return "the picture is not a frame of the four classes";
+        case PictureFault::ForeignClass:
+            return "the picture holds a colour beyond its four classes";
+        case PictureFault::NoDuration:
+            return "it does not end after it starts, to the hundredth of a second";
+        case PictureFault::PngFailed:
+            return "the picture cannot be encoded as a PNG";
+        }
+        return "unknown picture fault";
+    }
+    std::error_condition default_error_condition(int /*fault*/) const noexcept override {
+        return std::errc::invalid_argument;
+    }
+};
+
+std::error_code MakeError(PictureFault fault) {
+    static const PictureFaultCategory category;
+    return {static_cast<int>(fault), category};
+}
+
+} // namespace
+
+std::string SpumuxTime(std::int64_t microseconds) {
+    const std::int64_t hundredths = Hundredths(microseconds);
+    std::array<char, 40> text{};
+    std::snprintf(
+        text.data(), text.size(), "%02lld:%02lld:%02lld.%02lld",
+        static_cast<long long>(hundredths / 360000), static_cast<long long>(hundredths / 6000 % 60),
+        static_cast<long long>(hundredths / 100 % 60), static_cast<long long>(hundredths % 100));
+    return text.data();
+}
+
+std::string EscapeXmlAttribute(std::string_view text) {
+    // A raw tab or line break in an attribute is read back as a space: they go as references.
+    static constexpr std::pair<char, std::string_view> kReferences[] = {
+        {'&', "&amp;"},   {'<', "&lt;"},  {'>', "&gt;"},   {'"', "&quot;"},
+        {'\'', "&apos;"}, {'\t', "&#9;"}, {'\n', "&#10;"}, {'\r', "&#13;"},
+    };
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto* reference = std::find_if(std::begin(kReferences), std::end(kReferences),
+                                             [c](const auto& entry) { return entry.first == c; });
+        if (reference == std::end(kReferences)) {
+            escaped += c;
+        } else {
+            escaped += reference->second;
+        }
+    }
+    return escaped;
+}
+
+std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, bool pal) {
+    std::string text = "<subpictures format=\"";
+    text += pal ? "PAL" : "NTSC";
+    text += "\">\n <stream>\n";
+    for (const SpumuxEntry& entry : entries) {
+        text += "  <spu start=\"" + SpumuxTime(entry.startMicroseconds) + "\" end=\"" +
+                SpumuxTime(entry.endMicroseconds) + "\" image=\"" +
+                EscapeXmlAttribute(entry.image) + "\" xoffset=\"" +
+                std::to_string(entry.offset.x()) + "\" yoffset=\"" +
+                std::to_string(entry.offset.y()) + "\"/>\n";
+    }
+    text += " </stream>\n</subpictures>\n";
+    return text;
+}
+
+SpumuxWriter::SpumuxWriter(Options options)
+    : m_options(std::move(options)) {}
+
+std::error_code SpumuxWriter::Encode(const Subpicture& subpicture, SpumuxPicture& picture) const {
+    const QImage& classes = subpicture.classes;
+    if (classes.format() != QImage::Format_Indexed8 || classes.width() != kFrameWidth ||
+        classes.height() != (m_options.pal ? kPalHeight : kNtscHeight)) {
+        return MakeError(PictureFault::NotAFrame);
+    }
+    const std::optional<QRect> bounds = SubpictureBounds(classes);
+    // The tool drops a subpicture that does not end after its start without counting it as
+    // skipped, so that its report would hide the loss.
+    if (!bounds) {
+        return MakeError(PictureFault::ForeignClass);
+    }
+    if (Hundredths(subpicture.endMicroseconds) <= Hundredths(subpicture.startMicroseconds)) {
+        return MakeError(PictureFault::NoDuration);
+    }
+    picture.offset = bounds->topLeft();
+    picture.startMicroseconds = subpicture.startMicroseconds;
+    picture.endMicroseconds = subpicture.endMicroseconds;
+    picture.png.clear();
+    if (!m_options.testMode) {
+        picture.png = EncodeSubpicturePng(subpicture, *bounds);
+        if (picture.png.empty()) {
+            return MakeError(PictureFault::PngFailed);
+        }
+    }
+    return {};
+}
+
+std::error_code SpumuxWriter::Add(const SpumuxPicture& picture, int number) {
+    const std::string image = m_options.imageName + "." + std::to_string(number) + ".png";
+    if (!m_options.testMode) {
+        const std::error_code error =
+            m_replacer.Replace(m_options.folder + image,
+                               [&picture](int fd) { return kestrum::WriteAll(fd, picture.png); });
+        if (error) {
+            return error;
+        }
+    }
+    m_entries.push_back(
+        {image, picture.offset, picture.startMicroseconds, picture.endMicroseconds});
+    return {};
+}
+
+std::error_code SpumuxWriter::Add(const Subpicture& subpicture, int number) {
+    SpumuxPicture picture;
+    const std::error_code error = Encode(subpicture, picture);
+    return error ? error : Add(picture, number);
+}
+
+std::error_code SpumuxWriter::WriteControl() const {
+    const std::string text = FormatSpumuxControl(m_entries, m_options.pal);
+    return kestrum::ReplaceFile(m_options.controlPath,
+                                [&text](int fd) { return kestrum::WriteAll(fd, AsBytes(text)); });
+}
+
+} // namespace orvo

@@ -1,0 +1,103 @@
+#include "output/vobsub/vobsuboutput.h"
+
+#include <system_error>
+#include <utility>
+
+namespace orvo {
+namespace {
+
+constexpr const char* kDoesNotFit = "it does not fit in a subpicture";
+
+// HH:MM:SS.mmm: the index's own form has a colon before the milliseconds, which in a message
+// reads like a timecode's frames.
+std::string ClockTime(std::int64_t milliseconds) {
+    std::string time = FormatIndexTime(milliseconds);
+    time[time.rfind(':')] = '.';
+    return time;
+}
+
+// The codec's state is its thread's own.
+class VobSubEncoder : public SubtitleEncoder {
+public:
+    VobSubEncoder(const RenderSettings& settings, const SubtitleRenderer& renderer,
+                  const VobSubSettings& vobSub, const std::vector<SubtitleTimes>& times,
+                  bool testMode)
+        : m_drawer(settings, renderer)
+        , m_encoder(vobSub.size, vobSub.colours)
+        , m_palette(vobSub.colours)
+        , m_times(times)
+        , m_testMode(testMode) {}
+
+    EncodedSubtitle Encode(const std::string& text, std::size_t index, QImage& canvas) override {
+        EncodedSubtitle encoded;
+        const Subpicture& drawn = m_drawer.Draw(text, m_times.at(index), canvas, encoded.rendered);
+        if (m_testMode) {
+            return encoded;
+        }
+        if (auto unit = EncodeVobSubUnit(m_encoder, drawn, m_palette)) {
+            encoded.bytes = std::move(*unit);
+        } else {
+            encoded.reason = kDoesNotFit;
+        }
+        return encoded;
+    }
+
+private:
+    SubpictureDrawer m_drawer;
+    DvdSubpictureEncoder m_encoder;
+    DvdColourSet m_palette;
+    const std::vector<SubtitleTimes>& m_times;
+    bool m_testMode;
+};
+
+} // namespace
+
+VobSubOutput::VobSubOutput(const RenderSettings& settings, const VobSubSettings& vobSub,
+                           std::vector<SubtitleTimes> times, std::string base, int firstNumber,
+                           bool testMode)
+    : SubpictureOutput(settings, std::move(times))
+    , m_settings(vobSub)
+    , m_writer(vobSub)
+    , m_base(std::move(base))
+    , m_firstNumber(firstNumber)
+    , m_testMode(testMode) {}
+
+std::string VobSubOutput::ImageFileName(int number) const {
+    const auto index = static_cast<std::size_t>(number - m_firstNumber);
+    return "subtitle " + std::to_string(number) + " (" +
+           ClockTime(TimesAt(index).startMicroseconds / 1000) + ")";
+}
+
+std::unique_ptr<SubtitleEncoder> VobSubOutput::MakeEncoder(const SubtitleRenderer& renderer) const {
+    return std::make_unique<VobSubEncoder>(Settings(), renderer, m_settings, Times(), m_testMode);
+}
+
+RunOutput::Saved VobSubOutput::Save(const EncodedSubtitle& encoded, std::size_t index, int number,
+                                    GenerationHost& host) {
+    if (m_testMode) {
+        return Saved::TestMode;
+    }
+    if (!encoded.reason.empty()) {
+        host.WriteFailed(ImageFileName(number), encoded.reason);
+        return Saved::Failed;
+    }
+    if (!m_writer.Add(encoded.bytes, TimesAt(index).startMicroseconds)) {
+        host.WriteFailed(ImageFileName(number), m_writer.AddFailure());
+        return Saved::Failed;
+    }
+    return Saved::Written;
+}
+
+bool VobSubOutput::WritePair(GenerationHost& host) const {
+    if (m_testMode) {
+        return true;
+    }
+    std::string failed;
+    if (const std::error_code error = m_writer.Write(m_base, &failed)) {
+        host.WriteFailed(failed, error.message());
+        return false;
+    }
+    return true;
+}
+
+} // namespace orvo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "model/rendersettings.h"
+
+#include <kestrum/propstore/cpropdb.h>
+
+#include <string>
+
+namespace orvo {
+
+// Reads every look key of the default section into settings and lastPath, in the stored
+// order, creating missing keys with their defaults ("Font" and "DvdColors" excepted). Outline
+// wins over Box.
+// The fonts are the renderer's: call renderer.RebuildFonts(settings) after loading.
+void LoadLookSettings(kestrum::CPropDb& db, RenderSettings& settings, std::string& lastPath);
+
+// Writes every look key ("DvdColors" once it is on or stored); the font's quality byte follows
+// AntiAlias.
+void SaveLookSettings(kestrum::CPropDb& db, const RenderSettings& settings,
+                      const std::string& lastPath);
+
+} // namespace orvo

@@ -1,0 +1,288 @@
+#include "render/subtitlerenderer.h"
+
+#include "render/dvdcolours.h"
+#include "render/pixelfill.h"
+
+#include <kestrum-gui/colorref.h>
+#include <kestrum-gui/displaytext.h>
+
+#include <QColor>
+#include <QPainter>
+#include <QPoint>
+
+#include <algorithm>
+#include <array>
+
+#include <sys/mman.h>
+
+namespace orvo {
+
+namespace {
+
+// Every text is measured at the PAL canvas size, also in NTSC and whatever the margins: the
+// line count that a run reports must not depend on them.
+const QRect kReferenceRect(0, 0, kCanvasWidth, kPalHeight);
+
+// The outline passes, in the order in which they are drawn over each other.
+constexpr std::array<QPoint, 8> kOutlineOffsets = {
+    QPoint(-1, 0),  QPoint(1, 0),  QPoint(0, -1), QPoint(0, 1),
+    QPoint(-1, -1), QPoint(1, -1), QPoint(1, 1),  QPoint(-1, 1),
+};
+
+// Align holds text-drawing alignment bits (1 centre, 2 right, neither left); when a stored
+// value sets both, centring wins as it does in the text drawing these values were made for.
+Qt::Alignment HorizontalAlignment(int align) {
+    if ((align & 1) != 0) {
+        return Qt::AlignHCenter;
+    }
+    if ((align & 2) != 0) {
+        return Qt::AlignRight;
+    }
+    return Qt::AlignLeft;
+}
+
+LOGFONT WithQuality(LOGFONT font, std::uint8_t quality) {
+    font.quality = quality;
+    return font;
+}
+
+QFont Spaced(QFont font, int spacing) {
+    font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    return font;
+}
+
+int LayoutHeight(QPainter& painter, const QRect& rect, int flags, const QString& text) {
+    return painter.boundingRect(rect, flags, text).height();
+}
+
+QString WorkingCopy(const QString& text, bool extendBlanks) {
+    QString copy = text;
+    if (extendBlanks) {
+        copy.replace(QLatin1Char(' '), QStringLiteral("  "));
+    }
+    return copy;
+}
+
+// Each pass draws the same text, clipped to its own rectangle, one pixel away from the
+// others. So the text is drawn once into a transparent layer, which clips it to the rectangle,
+// and the layer is copied to the eight offsets: the pixels of eight drawings (the outline font
+// has no antialiasing, so nothing is blended twice) at an eighth of the layout work. The layer
+// covers only what can reach the canvas, however tall the text.
+void DrawOutline(QPainter& painter, const QRect& rect, int flags, const QString& text,
+                 const QFont& font, const QColor& colour) {
+    const QRect reach = rect & painter.window().adjusted(-1, -1, 1, 1);
+    if (!reach.isEmpty()) {
+        QImage layer(reach.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter layerPainter(&layer);
+        layerPainter.translate(-reach.topLeft());
+        layerPainter.setFont(font);
+        layerPainter.setPen(colour);
+        layerPainter.drawText(rect, flags, text);
+        layerPainter.end();
+        for (const QPoint& offset : kOutlineOffsets) {
+            painter.drawImage(reach.topLeft() + offset, layer);
+        }
+    }
+    painter.setBackgroundMode(Qt::TransparentMode);
+}
+
+int Flags(const RenderSettings& settings) {
+    return HorizontalAlignment(settings.Align) | Qt::TextWordWrap;
+}
+
+// The fonts a text is drawn with: with the outline both are set apart by its spacing.
+struct DrawFonts {
+    QFont text;
+    QFont outline;
+};
+
+DrawFonts FontsFor(const RenderSettings& settings, const QFont& main, const QFont& outline) {
+    if (settings.Outline == 0) {
+        return {main, outline};
+    }
+    return {Spaced(main, settings.OutlineSpacing), Spaced(outline, settings.OutlineSpacing)};
+}
+
+// The block's height as it is drawn: in the text rectangle's width, with the working copy and
+// the fonts that draw it. With the outline the ring's own wrapping counts too, since the
+// outline font is never antialiased and may break a line elsewhere.
+int BlockHeight(QPainter& painter, const QRect& rect, const QString& text,
+                const RenderSettings& settings, const DrawFonts& fonts) {
+    painter.setFont(fonts.text);
+    int height = LayoutHeight(painter, rect, Flags(settings), text);
+    if (settings.Outline != 0) {
+        painter.setFont(fonts.outline);
+        height = std::max(height, LayoutHeight(painter, rect, Flags(settings), text));
+        painter.setFont(fonts.text);
+    }
+    return height;
+}
+
+// Without the outline the painter is still opaque, so each line lies on a band of the text
+// background; with it, the text is drawn transparent and spaced like the outline below it.
+void DrawTextBlock(QPainter& painter, const QRect& rect, const QString& text,
+                   const RenderSettings& settings, const DrawFonts& fonts) {
+    if (settings.Outline != 0) {
+        DrawOutline(painter, rect, Flags(settings), text, fonts.outline,
+                    kestrum::ToQColor(settings.TextBkgColor));
+    }
+    painter.setFont(fonts.text);
+    painter.setPen(kestrum::ToQColor(settings.TextColor));
+    // Qt clips only when the laid-out lines overflow; glyphs that reach beyond their cells
+    // (the hook of "j") would otherwise leak past the margins.
+    painter.setClipRect(rect);
+    painter.drawText(rect, Flags(settings), text);
+}
+
+// The lines of a text that can reach the canvas: the block is anchored at the bottom, so of a
+// text with more lines than the canvas holds only the last ones are laid out. A list line of a
+// million tabs then costs what a full canvas costs. hidden counts the lines left out.
+QString ReachableLines(const QString& text, int maxLines, int& hidden) {
+    hidden = static_cast<int>(text.count(QLatin1Char('\n'))) + 1 - maxLines;
+    if (hidden <= 0) {
+        hidden = 0;
+        return text;
+    }
+    qsizetype at = -1;
+    for (int line = 0; line < hidden; ++line) {
+        at = text.indexOf(QLatin1Char('\n'), at + 1);
+    }
+    return text.mid(at + 1);
+}
+
+// Most of a canvas is the background of the subtitle before: filling only the rows that held
+// its text spares writing the whole frame for every subtitle.
+void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* stale) {
+    if (stale == nullptr || canvas.format() != QImage::Format_RGB32) {
+        canvas.fill(background);
+        return;
+    }
+    const auto [top, bottom] = stale->ClampedTo(canvas.height());
+    if (top == bottom) {
+        return;
+    }
+    // An RGB32 row is whole pixels with no padding, so the rows are one stretch.
+    FillPixels(reinterpret_cast<std::uint32_t*>(canvas.scanLine(top)),
+               static_cast<std::size_t>(bottom - top) * static_cast<std::size_t>(canvas.width()),
+               background.rgb());
+}
+
+// The text is clipped to its rectangle; the outline's layer is clipped to it too, and copied
+// a pixel beyond it each way.
+CanvasRows DrawnRows(const QRect& textRect, bool outline, int height) {
+    const int reach = outline ? 1 : 0;
+    return CanvasRows{textRect.top() - reach, textRect.bottom() + 1 + reach}.ClampedTo(height);
+}
+
+constexpr std::size_t kCanvasBytes = std::size_t{kCanvasWidth} * kPalHeight * sizeof(QRgb);
+
+void UnmapCanvas(void* memory) {
+    munmap(memory, kCanvasBytes);
+}
+
+// A canvas's memory taken with its pages already in place: the first fill touches all of it,
+// and four hundred page faults cost about a millisecond more per canvas on a virtual machine.
+QImage CanvasImage(int height) {
+    void* memory = mmap(nullptr, kCanvasBytes, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (memory == MAP_FAILED) {
+        return {kCanvasWidth, height, QImage::Format_RGB32};
+    }
+    return {static_cast<uchar*>(memory),
+            kCanvasWidth,
+            height,
+            kCanvasWidth * static_cast<int>(sizeof(QRgb)),
+            QImage::Format_RGB32,
+            UnmapCanvas,
+            memory};
+}
+
+} // namespace
+
+QImage MakeCanvas(bool pal) {
+    QImage canvas = CanvasImage(pal ? kPalHeight : kNtscHeight);
+    canvas.fill(Qt::white);
+    return canvas;
+}
+
+SubtitleRenderer::SubtitleRenderer(const RenderSettings& settings) {
+    RebuildFonts(settings);
+}
+
+// The height of a line of the main font; it is laid out once for each font and resolution, as
+// every subtitle of a run needs it.
+int SubtitleRenderer::LineHeight(QPainter& painter, int dpi) const {
+    if (!m_lineHeight || m_lineHeight->dpi != dpi) {
+        m_lineHeight = MeasuredLine{
+            dpi,
+            std::max(LayoutHeight(painter, kReferenceRect, Qt::TextWordWrap, QStringLiteral("x")),
+                     1)};
+    }
+    return m_lineHeight->height;
+}
+
+void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
+    m_lineHeight.reset();
+    m_mainFont = WithQuality(settings.Font, settings.AntiAlias ? LOGFONT::kAntialiasedQuality
+                                                               : LOGFONT::kNonAntialiasedQuality)
+                     .ToQFont();
+    m_outlineFont = WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont();
+}
+
+// The block is anchored at the canvas bottom and grows upward to hold every line it draws; a
+// block that reaches above the canvas top is reported as cut off.
+RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
+                                              const std::string& text, QImage& canvas,
+                                              const CanvasRows* stale) const {
+    if (settings.DvdColors) {
+        RenderResult result = RenderSubtitle(KeyedLook(settings), text, canvas);
+        PaintDvdClasses(canvas, settings.AntiAlias, DvdClassColours(settings));
+        // The classes repaint every pixel.
+        result.drawn = {0, canvas.height()};
+        return result;
+    }
+    QString decoded = kestrum::DecodeText(text);
+    decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+
+    FillBackground(canvas, kestrum::ToQColor(settings.BkgColor), stale);
+    QPainter painter(&canvas);
+    painter.setFont(m_mainFont);
+    painter.setBackground(kestrum::ToQColor(settings.TextBkgColor));
+    painter.setBackgroundMode(Qt::OpaqueMode);
+
+    const int lineHeight = LineHeight(painter, canvas.logicalDpiY());
+    int hiddenLines = 0;
+    const QString working =
+        WorkingCopy(ReachableLines(decoded, canvas.height() / lineHeight + 2, hiddenLines),
+                    settings.ExtendBlanks);
+    const DrawFonts fonts = FontsFor(settings, m_mainFont, m_outlineFont);
+    const int bottom = canvas.height() - settings.VerticalOffset;
+    QRect textRect(QPoint(kReferenceRect.left() + settings.LeftMargin, 0),
+                   QPoint(kReferenceRect.right() - settings.RightMargin, bottom - 1));
+    // Margins that meet or cross leave no room for text; Qt would otherwise draw into the
+    // flipped rectangle. The lines are then counted at the full width, and none is drawn.
+    const bool room = textRect.width() > 0;
+    const QRect measureRect = room ? textRect : kReferenceRect;
+    const int textHeight = BlockHeight(painter, measureRect, working, settings, fonts);
+    textRect.setTop(bottom - textHeight);
+    if (settings.Box) {
+        painter.fillRect(QRect(0, textRect.top(), kCanvasWidth, textHeight),
+                         kestrum::ToQColor(settings.TextBkgColor));
+    }
+    if (room) {
+        DrawTextBlock(painter, textRect, working, settings, fonts);
+    }
+
+    RenderResult result;
+    // Qt stacks lines at the rounded-up line spacing, a pixel or so more than the height of
+    // "x"; the quotient therefore runs one high only from about lineHeight lines on, far
+    // beyond what a subtitle holds.
+    result.lines = hiddenLines + textHeight / lineHeight;
+    result.textRect = textRect;
+    result.cutOff = !decoded.isEmpty() && (!room || hiddenLines > 0 || textRect.top() < 0);
+    result.drawn = DrawnRows(textRect, settings.Outline != 0, canvas.height());
+    return result;
+}
+
+} // namespace orvo

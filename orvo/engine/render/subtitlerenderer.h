@@ -1,0 +1,77 @@
+#pragma once
+
+#include "model/rendersettings.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRect>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+class QPainter;
+
+namespace orvo {
+
+constexpr int kCanvasWidth = 720;
+constexpr int kPalHeight = 576;
+constexpr int kNtscHeight = 480;
+
+// A blank canvas of the standard's size, every pixel white.
+QImage MakeCanvas(bool pal);
+
+// Rows top to bottom - 1 of a canvas.
+struct CanvasRows {
+    int top = 0;
+    int bottom = 0;
+
+    // The rows that lie on a canvas of height rows, top never below bottom.
+    CanvasRows ClampedTo(int height) const {
+        const int first = std::clamp(top, 0, height);
+        return {first, std::max(first, std::clamp(bottom, 0, height))};
+    }
+};
+
+struct RenderResult {
+    int lines = 0;       // text lines as drawn, between the margins
+    QRect textRect;      // the text block after the margins, in canvas coordinates
+    bool cutOff = false; // some of the text could not be drawn: it reaches above the canvas
+    // The rows that the drawing may have changed: every row outside holds the look's
+    // background colour. They are known from where the text block is clipped, so no one has to
+    // search the canvas for them.
+    CanvasRows drawn;
+};
+
+// Draws one subtitle onto the canvas. It owns the two fonts made from the look: the main font
+// (antialiased when the look says so) and the outline font (never antialiased).
+class SubtitleRenderer {
+public:
+    explicit SubtitleRenderer(const RenderSettings& settings);
+
+    // Remakes both fonts; call it whenever Font or AntiAlias changes.
+    void RebuildFonts(const RenderSettings& settings);
+
+    // text holds the subtitle's bytes with CR LF between its lines; it is drawn as UTF-8 when
+    // it is valid UTF-8 and as Windows-1252 otherwise. Every pixel of canvas is overwritten;
+    // with DvdColors each in the colour of the class of the layer that drew it.
+    // stale, when given, says that every row of the canvas outside it holds the look's
+    // background colour already: only its rows are filled before the text is drawn.
+    RenderResult RenderSubtitle(const RenderSettings& settings, const std::string& text,
+                                QImage& canvas, const CanvasRows* stale = nullptr) const;
+
+private:
+    // painter draws with the main font on a device of dpi.
+    int LineHeight(QPainter& painter, int dpi) const;
+
+    struct MeasuredLine {
+        int dpi = 0;
+        int height = 0;
+    };
+
+    QFont m_mainFont;
+    QFont m_outlineFont;
+    mutable std::optional<MeasuredLine> m_lineHeight; // of m_mainFont
+};
+
+} // namespace orvo

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "input/subtitlelist.h"
+#include "time/framerate.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvo {
+
+// When a subtitle shows, in real time from the start of the video.
+struct SubtitleTimes {
+    std::int64_t startMicroseconds = 0;
+    std::int64_t endMicroseconds = 0;
+};
+
+struct StoreTimes {
+    std::vector<SubtitleTimes> times; // one per subtitle, when every one could be read
+    std::string problem;              // the first subtitle whose times could not, with its line
+};
+
+// The times of every subtitle of the store at rate, for outputs that carry them: each start
+// and end a timecode of the rate, each end after its start. A video player cannot guess a time,
+// so that one unreadable subtitle leaves none.
+// The problem names the subtitle's line in the file the store was read from.
+StoreTimes ReadStoreTimes(const SubtitleStore& store, const FrameRate& rate,
+                          const SourceLines& source = {});
+
+} // namespace orvo

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "input/subtitlelist.h"
+#include "time/framerate.h"
+
+#include <string>
+#include <vector>
+
+namespace orvo {
+
+// One subtitle whose times look wrong; the run goes on.
+struct TimecodeWarning {
+    std::string place; // "subtitle 12, line 51": its number and its line in the file read
+    std::string problems;
+
+    // "subtitle 12, line 51: ends before it starts (00:00:05:00, 00:00:04:00)"
+    std::string Text() const;
+};
+
+// The times of the store at rate: a timecode that does not exist at the rate, an end before
+// its start, a start before the previous subtitle's end. Times are checked only when every one
+// of them is written HH:MM:SS:FF or HH:MM:SS;FF: a list in another form is the concern of the
+// tool that reads the script, and is left alone.
+// The warnings name the line of each subtitle in the file the store was read from.
+std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const FrameRate& rate,
+                                            const SourceLines& source = {});
+
+} // namespace orvo
