@@ -29,25 +29,6 @@ std::string Printable(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes) {
-    constexpr char32_t kReplacement = 0xFFFD;
-    std::string out;
-    const std::size_t units = bytes.size() / 2;
-    auto unit = [&](std::size_t i) -> char32_t { return ReadLe16(bytes, 2 * i); };
-    for (std::size_t i = 0; i < units; ++i) {
-        char32_t code = unit(i);
-        if (code >= 0xD800 && code < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
-            unit(i + 1) < 0xE000) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
-            ++i;
-        } else if (code >= 0xD800 && code < 0xE000) {
-            code = kReplacement;
-        }
-        AppendUtf8(out, code);
-    }
-    return out;
-}
-
 } // namespace
 
 CArchive::CArchive(std::vector<std::uint8_t>& out)
@@ -213,7 +194,8 @@ std::string CArchive::ReadWideString() {
     if (characters > GetRemaining() / 2) {
         ThrowEndOfData();
     }
-    return Utf16ToUtf8(Take(characters * 2));
+    const std::span<const std::uint8_t> units = Take(characters * 2);
+    return Utf16ToUtf8({reinterpret_cast<const char*>(units.data()), units.size()}, true);
 }
 
 std::size_t CArchive::ReadCount() {

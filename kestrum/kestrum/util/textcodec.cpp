@@ -106,4 +106,32 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
     }
 }
 
+std::string Utf16ToUtf8(std::string_view bytes, bool littleEndian) {
+    constexpr char32_t kReplacement = 0xFFFD;
+    const auto unit = [&](std::size_t at) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        return static_cast<char32_t>(littleEndian ? first | second << 8 : first << 8 | second);
+    };
+    const auto isHigh = [](char32_t code) { return code >= 0xD800 && code < 0xDC00; };
+    const auto isLow = [](char32_t code) { return code >= 0xDC00 && code < 0xE000; };
+    std::string text;
+    text.reserve(bytes.size());
+    std::size_t at = 0;
+    for (; at + 1 < bytes.size(); at += 2) {
+        char32_t code = unit(at);
+        if (isHigh(code) && at + 3 < bytes.size() && isLow(unit(at + 2))) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+            at += 2;
+        } else if (isHigh(code) || isLow(code)) {
+            code = kReplacement;
+        }
+        AppendUtf8(text, code);
+    }
+    if (at < bytes.size()) {
+        AppendUtf8(text, kReplacement);
+    }
+    return text;
+}
+
 } // namespace kestrum

@@ -21,6 +21,10 @@ KESTRUM_EXPORT std::u32string DecodeWindows1252(std::string_view bytes);
 // UTF-8 when valid, otherwise Windows-1252.
 KESTRUM_EXPORT std::u32string DecodeCodePoints(std::string_view bytes);
 
+// The UTF-8 of UTF-16 code units, little-endian or big-endian: a pair of surrogates is one
+// character, and an unpaired surrogate, like a final odd byte, becomes U+FFFD.
+KESTRUM_EXPORT std::string Utf16ToUtf8(std::string_view bytes, bool littleEndian);
+
 // The Windows-1252 byte of a character; none when the code page has none.
 KESTRUM_EXPORT std::optional<char> EncodeWindows1252(char32_t codePoint);
 KESTRUM_EXPORT void AppendUtf8(std::string& out, char32_t codePoint);

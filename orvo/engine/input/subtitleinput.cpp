@@ -12,8 +12,6 @@
 namespace orvo {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 // Text holds no NUL byte, while the first kilobytes of every video, audio or image file do:
 // such a file would otherwise be read as a list whose first line is wrong.
 bool IsBinary(std::string_view bytes) {
@@ -104,31 +102,7 @@ std::optional<std::string> Utf8FromUtf16(std::string_view bytes) {
     if (!little && !bytes.starts_with("\xFE\xFF")) {
         return std::nullopt;
     }
-    const auto unit = [&](std::size_t at) {
-        const auto first = static_cast<unsigned char>(bytes[at]);
-        const auto second = static_cast<unsigned char>(bytes[at + 1]);
-        return static_cast<char32_t>(little ? first | second << 8 : first << 8 | second);
-    };
-    std::string text;
-    text.reserve(bytes.size());
-    std::size_t at = 2;
-    for (; at + 1 < bytes.size(); at += 2) {
-        char32_t code = unit(at);
-        const bool high = code >= 0xD800 && code < 0xDC00;
-        const bool lowFollows =
-            at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 && unit(at + 2) < 0xE000;
-        if (high && lowFollows) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
-            at += 2;
-        } else if (code >= 0xD800 && code < 0xE000) {
-            code = kReplacement;
-        }
-        kestrum::AppendUtf8(text, code);
-    }
-    if (at < bytes.size()) {
-        kestrum::AppendUtf8(text, kReplacement);
-    }
-    return text;
+    return kestrum::Utf16ToUtf8(bytes.substr(2), little);
 }
 
 ListLoadResult ReadSubtitles(std::string_view bytes, const std::string& fileName,
