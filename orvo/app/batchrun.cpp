@@ -1,4 +1,6 @@
 #include "batchrun.h"
+#include "model/storedkeys.h"
+#include "render/looksettings.h"
 
 #include "input/subtitleinput.h"
 #include "input/subtitlelist.h"
@@ -74,7 +76,7 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
     const bool ownName =
         parameters.outputType == OutputType::Dvd1 || settingsPath != ProgramSettingsToRead();
     parameters.ImgName = options.imgName.value_or(
-        ownName ? db.ReadPropString("", "ImgName", defaultName, false) : defaultName);
+        ownName ? db.ReadPropString("", keys::kImgName, defaultName, false) : defaultName);
     // A stored name that could lead out of the list's folder (a configuration file that came
     // with a list) is refused before anything is written.
     if (const auto problem = ImageNameProblem(parameters.outputType, parameters.ImgName)) {
@@ -82,7 +84,8 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
             << '\n';
         return std::nullopt;
     }
-    parameters.StartIndex = options.startIndex.value_or(db.ReadPropInt("", "StartIndex", 1, false));
+    parameters.StartIndex =
+        options.startIndex.value_or(db.ReadPropInt("", keys::kStartIndex, 1, false));
     if (!IsValidStartIndex(parameters.StartIndex)) {
         err << "orvo: " << settingsPath << ": StartIndex " << parameters.StartIndex
             << " is not between 0 and " << kMaxStartIndex << '\n';
@@ -90,14 +93,14 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
     }
     parameters.jobs = options.jobs.value_or(0);
     if (options.header) {
-        db.WritePropString("", "Header1", *options.header);
+        db.WritePropString("", keys::kHeader, *options.header);
     }
     if (options.language) {
         WriteIndexLanguage(db, *options.language);
     }
     // The run reads its look from the database, and the list configuration file keeps it.
     if (options.dvdColors) {
-        db.WritePropBool("", "DvdColors", 1);
+        db.WritePropBool("", keys::kDvdColors, 1);
     }
     return parameters;
 }
@@ -126,8 +129,8 @@ FrameRate ChooseFrameRate(const BatchOptions& options, kestrum::CPropDb& db) {
         return *options.frameRate;
     }
     // As the look reads it: only exactly 1 is PAL.
-    const bool pal = db.ReadPropBool("", "PAL", 1, false) == 1;
-    return StoredFrameRate(db.ReadPropString("", "FrameRate", "", false), pal);
+    const bool pal = ReadStoredPal(db, false);
+    return StoredFrameRate(db.ReadPropString("", keys::kFrameRate, "", false), pal);
 }
 
 // What a batch run and a conversion start from: the settings, the rate they and the options

@@ -1,4 +1,6 @@
 #include "cprocessdlg.h"
+#include "model/storedkeys.h"
+#include "render/looksettings.h"
 
 #include "input/subtitleinput.h"
 #include "messages.h"
@@ -89,9 +91,9 @@ CProcessDlg::CProcessDlg(kestrum::CPropDb& db, SubtitleStore& store, QWidget* pa
     PlaceControls();
     m_startIndex->setText(QString::fromStdString(m_strStartIndex));
     m_name->setText(DisplayText(m_strName));
-    m_shownHeader = m_db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
+    m_shownHeader = m_db.ReadPropString("", keys::kHeader, texts::kDefaultHeader, true);
     m_header->setPlainText(DisplayText(m_shownHeader));
-    ShowFrameRate(m_db.ReadPropString("", "FrameRate", std::string(), false));
+    ShowFrameRate(m_db.ReadPropString("", keys::kFrameRate, std::string(), false));
     ShowOutputType(ReadOutputType(m_db));
     connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::EnableOutputFields);
     connect(m_outputType, &QComboBox::currentIndexChanged, this, &CProcessDlg::ShowDefaultName);
@@ -251,18 +253,18 @@ void CProcessDlg::CheckListConfiguration(const std::string& cfgPath) {
 
 // After a list configuration file: what it holds, or empty fields and 1.
 void CProcessDlg::ShowStoredRunKeys() {
-    m_shownHeader = m_db.ReadPropString("", "Header1", std::string(), true);
+    m_shownHeader = m_db.ReadPropString("", keys::kHeader, std::string(), true);
     m_header->setPlainText(DisplayText(m_shownHeader));
-    m_shownName = m_db.ReadPropString("", "ImgName", std::string(), true);
+    m_shownName = m_db.ReadPropString("", keys::kImgName, std::string(), true);
     m_name->setText(DisplayText(m_shownName));
     m_defaultName = false;
     // A number from elsewhere must not be cut to the digits the field takes.
     const int startIndex =
-        std::clamp(m_db.ReadPropInt("", "StartIndex", 1, true), 0, kMaxStartIndex);
+        std::clamp(m_db.ReadPropInt("", keys::kStartIndex, 1, true), 0, kMaxStartIndex);
     m_startIndex->setText(QString::number(startIndex));
     // A list configuration file keeps the rate its list was run at; the file's own times then
     // follow it.
-    const std::string rate = m_db.ReadPropString("", "FrameRate", std::string(), false);
+    const std::string rate = m_db.ReadPropString("", keys::kFrameRate, std::string(), false);
     if (FindFrameRate(rate) && rate != GetFrameRate().name) {
         ShowFrameRate(rate);
         OnFrameRateChanged();
@@ -349,7 +351,7 @@ void CProcessDlg::accept() {
     if (WritesImageFiles(GetOutputType()) && !IsNameAccepted(name)) {
         return;
     }
-    m_db.WritePropString("", "Header1", StoredText(m_header->toPlainText(), m_shownHeader));
+    m_db.WritePropString("", keys::kHeader, StoredText(m_header->toPlainText(), m_shownHeader));
     m_strStartIndex = m_startIndex->text().toStdString();
     m_strName = name;
     m_strInputFile = m_loadedPath;
@@ -445,8 +447,8 @@ FrameRate CProcessDlg::GetFrameRate() const {
 
 void CProcessDlg::ShowFrameRate(const std::string& name) {
     const QSignalBlocker quiet(m_frameRate);
-    m_frameRate->setCurrentText(QString::fromLatin1(
-        StoredFrameRate(name, m_db.ReadPropBool("", "PAL", 1, false) == 1).name));
+    m_frameRate->setCurrentText(
+        QString::fromLatin1(StoredFrameRate(name, ReadStoredPal(m_db, false)).name));
 }
 
 // A subtitle file's times were turned into timecodes at the rate it was loaded at: another

@@ -67,6 +67,10 @@ std::string ImageNameRefusal(const std::string& name, const std::string& problem
     return "The image name \"" + Shown(name) + "\" is refused: " + problem + ".";
 }
 
+std::string ImageFileTitle(const std::string& name, int number, std::string_view extension) {
+    return name + "." + std::to_string(number) + "." + std::string(extension);
+}
+
 std::string DefaultImageName(OutputType type, const std::string& listPath) {
     if (type == OutputType::Dvd1) {
         return texts::kDefaultImageName;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace orvo {
 
@@ -20,6 +21,10 @@ std::optional<std::string> ImageNameProblem(OutputType type, const std::string& 
 // The whole message for a refused name: "The image name "NAME" is refused: REASON." with
 // control bytes shown as escapes, so that the message itself stays on one line.
 std::string ImageNameRefusal(const std::string& name, const std::string& problem);
+
+// "NAME.N.EXT", the file of image number in the list's folder, as every run names its images
+// and every listing file lists them.
+std::string ImageFileTitle(const std::string& name, int number, std::string_view extension);
 
 // The name a run takes when none is given or stored: "OutputImg" for DVD-1, as every script
 // file has had it; for the other types the list's own name without its extension ("film" for

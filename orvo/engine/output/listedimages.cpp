@@ -1,5 +1,7 @@
 #include "output/listedimages.h"
 
+#include "output/imagename.h"
+
 #include <kestrum/util/fileio.h>
 
 #include <algorithm>
@@ -67,7 +69,7 @@ int CountInControl(std::string_view text, const ImageSeries& series) {
 }
 
 std::string ImageName(const ImageSeries& series, int number) {
-    return series.name + "." + std::to_string(number) + "." + series.extension;
+    return ImageFileTitle(series.name, number, series.extension);
 }
 
 } // namespace

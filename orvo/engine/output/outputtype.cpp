@@ -1,14 +1,14 @@
 #include "output/outputtype.h"
 
+#include "model/storedkeys.h"
+
 #include <array>
 #include <utility>
 
 namespace orvo {
 namespace {
 
-constexpr const char* kKey = "OutputType";
 constexpr int kAbsent = -1;
-constexpr const char* kLanguageKey = "Language";
 constexpr const char* kDefaultLanguage = "en";
 
 // The types a run can write, by their command line names.
@@ -21,7 +21,7 @@ constexpr std::array<std::pair<std::string_view, OutputType>, 3> kNames{{
 } // namespace
 
 OutputType ReadOutputType(kestrum::CPropDb& db) {
-    const int stored = db.ReadPropInt("", kKey, kAbsent, false);
+    const int stored = db.ReadPropInt("", keys::kOutputType, kAbsent, false);
     for (const auto& entry : kNames) {
         if (stored == static_cast<int>(entry.second)) {
             return entry.second;
@@ -31,21 +31,21 @@ OutputType ReadOutputType(kestrum::CPropDb& db) {
 }
 
 void WriteOutputType(kestrum::CPropDb& db, OutputType type) {
-    if (type == OutputType::Dvd1 && !db.IsKey("", kKey)) {
+    if (type == OutputType::Dvd1 && !db.IsKey("", keys::kOutputType)) {
         return;
     }
-    db.WritePropInt("", kKey, static_cast<int>(type));
+    db.WritePropInt("", keys::kOutputType, static_cast<int>(type));
 }
 
 std::string ReadIndexLanguage(kestrum::CPropDb& db) {
-    return db.ReadPropString("", kLanguageKey, kDefaultLanguage, false);
+    return db.ReadPropString("", keys::kLanguage, kDefaultLanguage, false);
 }
 
 void WriteIndexLanguage(kestrum::CPropDb& db, const std::string& language) {
-    if (language == kDefaultLanguage && !db.IsKey("", kLanguageKey)) {
+    if (language == kDefaultLanguage && !db.IsKey("", keys::kLanguage)) {
         return;
     }
-    db.WritePropString("", kLanguageKey, language);
+    db.WritePropString("", keys::kLanguage, language);
 }
 
 std::optional<OutputType> FindOutputType(std::string_view name) {

@@ -1,5 +1,7 @@
 #include "render/looksettings.h"
 
+#include "model/storedkeys.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
@@ -12,10 +14,8 @@ using kestrum::CPropDb;
 
 // Every look key lives in the default section.
 constexpr std::string_view kSection;
-constexpr std::string_view kFontKey = "Font";
-// Read without being created and written only once it was on: files of a look without the DVD
-// colours stay as they were before the mode.
-constexpr std::string_view kDvdColorsKey = "DvdColors";
+// DvdColors is read without being created and written only once it was on: files of a look
+// without the DVD colours stay as they were before the mode.
 
 // Reads create the key with its default when it is missing, so that the settings file lists
 // every look key after the first run.
@@ -49,11 +49,12 @@ void WriteColour(CPropDb& db, std::string_view key, COLORREF colour) {
 
 // A blob of any other size than one record is not a font description: the default stands.
 LOGFONT ReadFont(const CPropDb& db) {
-    const std::uint8_t* data = db.ReadPropBlob(kSection, kFontKey);
+    const std::uint8_t* data = db.ReadPropBlob(kSection, keys::kFont);
     if (data == nullptr) {
         return DefaultFont();
     }
-    return LOGFONT::FromBytes({data, db.GetBlobSize(kSection, kFontKey)}).value_or(DefaultFont());
+    return LOGFONT::FromBytes({data, db.GetBlobSize(kSection, keys::kFont)})
+        .value_or(DefaultFont());
 }
 
 std::uint8_t QualityFor(bool antiAlias) {
@@ -62,57 +63,61 @@ std::uint8_t QualityFor(bool antiAlias) {
 
 } // namespace
 
+// Only exactly 1 means PAL; any other stored number means NTSC.
+bool ReadStoredPal(CPropDb& db, bool create) {
+    return db.ReadPropBool(kSection, keys::kPal, 1, create) == 1;
+}
+
 void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPath) {
     const RenderSettings defaults;
     settings.Font = ReadFont(db);
     settings.VerticalOffset =
-        ReadClamped(db, "VerticalOffset", defaults.VerticalOffset, kMaxDistance);
-    settings.LeftMargin = ReadClamped(db, "LeftMargin", defaults.LeftMargin, kMaxDistance);
-    settings.RightMargin = ReadClamped(db, "RightMargin", defaults.RightMargin, kMaxDistance);
+        ReadClamped(db, keys::kVerticalOffset, defaults.VerticalOffset, kMaxDistance);
+    settings.LeftMargin = ReadClamped(db, keys::kLeftMargin, defaults.LeftMargin, kMaxDistance);
+    settings.RightMargin = ReadClamped(db, keys::kRightMargin, defaults.RightMargin, kMaxDistance);
     // The stored quality byte is ignored: AntiAlias decides it.
-    settings.AntiAlias = ReadBool(db, "AntiAlias", defaults.AntiAlias);
+    settings.AntiAlias = ReadBool(db, keys::kAntiAlias, defaults.AntiAlias);
     settings.Font.quality = QualityFor(settings.AntiAlias);
-    settings.Box = ReadBool(db, "Box", defaults.Box);
-    settings.BkgColor = ReadColour(db, "BkgColor", defaults.BkgColor);
-    settings.TextBkgColor = ReadColour(db, "TextBkgColor", defaults.TextBkgColor);
-    settings.TextColor = ReadColour(db, "TextColor", defaults.TextColor);
-    settings.Align = ReadClamped(db, "Align", defaults.Align, kMaxAlign);
-    // Only exactly 1 means PAL; any other stored number means NTSC.
-    settings.PAL = db.ReadPropBool(kSection, "PAL", 1, kCreate) == 1;
-    lastPath = db.ReadPropString(kSection, "LastPath", std::string(), kCreate);
+    settings.Box = ReadBool(db, keys::kBox, defaults.Box);
+    settings.BkgColor = ReadColour(db, keys::kBkgColor, defaults.BkgColor);
+    settings.TextBkgColor = ReadColour(db, keys::kTextBkgColor, defaults.TextBkgColor);
+    settings.TextColor = ReadColour(db, keys::kTextColor, defaults.TextColor);
+    settings.Align = ReadClamped(db, keys::kAlign, defaults.Align, kMaxAlign);
+    settings.PAL = ReadStoredPal(db, kCreate);
+    lastPath = db.ReadPropString(kSection, keys::kLastPath, std::string(), kCreate);
     // Box and outline exclude each other; a file holding both loads with the outline only.
-    const bool outline = ReadInt(db, "Outline", defaults.Outline) != 0;
+    const bool outline = ReadInt(db, keys::kOutline, defaults.Outline) != 0;
     settings.Outline = outline ? 1 : 0;
     if (outline) {
         settings.Box = false;
     }
-    settings.ExtendBlanks = ReadBool(db, "ExtendBlanks", defaults.ExtendBlanks);
+    settings.ExtendBlanks = ReadBool(db, keys::kExtendBlanks, defaults.ExtendBlanks);
     settings.OutlineSpacing =
-        ReadClamped(db, "OutlineSpacing", defaults.OutlineSpacing, kMaxOutlineSpacing);
-    settings.DvdColors = db.ReadPropBool(kSection, kDvdColorsKey, 0, !kCreate) != 0;
+        ReadClamped(db, keys::kOutlineSpacing, defaults.OutlineSpacing, kMaxOutlineSpacing);
+    settings.DvdColors = db.ReadPropBool(kSection, keys::kDvdColors, 0, !kCreate) != 0;
 }
 
 void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::string& lastPath) {
-    db.WritePropInt(kSection, "VerticalOffset", settings.VerticalOffset);
-    db.WritePropInt(kSection, "LeftMargin", settings.LeftMargin);
-    db.WritePropInt(kSection, "RightMargin", settings.RightMargin);
-    db.WritePropBool(kSection, "AntiAlias", settings.AntiAlias ? 1 : 0);
-    db.WritePropBool(kSection, "Box", settings.Box ? 1 : 0);
-    WriteColour(db, "BkgColor", settings.BkgColor);
-    WriteColour(db, "TextBkgColor", settings.TextBkgColor);
-    WriteColour(db, "TextColor", settings.TextColor);
-    db.WritePropInt(kSection, "Align", settings.Align);
-    db.WritePropBool(kSection, "PAL", settings.PAL ? 1 : 0);
+    db.WritePropInt(kSection, keys::kVerticalOffset, settings.VerticalOffset);
+    db.WritePropInt(kSection, keys::kLeftMargin, settings.LeftMargin);
+    db.WritePropInt(kSection, keys::kRightMargin, settings.RightMargin);
+    db.WritePropBool(kSection, keys::kAntiAlias, settings.AntiAlias ? 1 : 0);
+    db.WritePropBool(kSection, keys::kBox, settings.Box ? 1 : 0);
+    WriteColour(db, keys::kBkgColor, settings.BkgColor);
+    WriteColour(db, keys::kTextBkgColor, settings.TextBkgColor);
+    WriteColour(db, keys::kTextColor, settings.TextColor);
+    db.WritePropInt(kSection, keys::kAlign, settings.Align);
+    db.WritePropBool(kSection, keys::kPal, settings.PAL ? 1 : 0);
     // The stored description is that of the main font, whose quality follows AntiAlias.
     LOGFONT font = settings.Font;
     font.quality = QualityFor(settings.AntiAlias);
-    db.WritePropBlob(kSection, kFontKey, font.ToBytes());
-    db.WritePropString(kSection, "LastPath", lastPath);
-    db.WritePropInt(kSection, "Outline", settings.Outline);
-    db.WritePropBool(kSection, "ExtendBlanks", settings.ExtendBlanks ? 1 : 0);
-    db.WritePropInt(kSection, "OutlineSpacing", settings.OutlineSpacing);
-    if (settings.DvdColors || db.IsKey(kSection, kDvdColorsKey)) {
-        db.WritePropBool(kSection, kDvdColorsKey, settings.DvdColors ? 1 : 0);
+    db.WritePropBlob(kSection, keys::kFont, font.ToBytes());
+    db.WritePropString(kSection, keys::kLastPath, lastPath);
+    db.WritePropInt(kSection, keys::kOutline, settings.Outline);
+    db.WritePropBool(kSection, keys::kExtendBlanks, settings.ExtendBlanks ? 1 : 0);
+    db.WritePropInt(kSection, keys::kOutlineSpacing, settings.OutlineSpacing);
+    if (settings.DvdColors || db.IsKey(kSection, keys::kDvdColors)) {
+        db.WritePropBool(kSection, keys::kDvdColors, settings.DvdColors ? 1 : 0);
     }
 }
 

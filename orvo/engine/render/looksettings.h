@@ -8,6 +8,10 @@
 
 namespace orvo {
 
+// Whether the stored picture size is PAL: only exactly 1 is, any other stored number is NTSC.
+// create stores the default when the key is missing, as reading the whole look does.
+bool ReadStoredPal(kestrum::CPropDb& db, bool create);
+
 // Reads every look key of the default section into settings and lastPath, in the stored
 // order, creating missing keys with their defaults ("Font" and "DvdColors" excepted). Outline
 // wins over Box.

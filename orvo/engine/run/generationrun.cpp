@@ -1,4 +1,5 @@
 #include "run/generationrun.h"
+#include "model/storedkeys.h"
 
 #include "model/texts.h"
 #include "output/dvd1/bitmapexport.h"
@@ -76,7 +77,7 @@ public:
         , m_testMode(testMode) {}
 
     std::string ImageFileName(int number) const override {
-        return m_folder + m_imgName + "." + std::to_string(number) + ".bmp";
+        return m_folder + ImageFileTitle(m_imgName, number, "bmp");
     }
 
     std::unique_ptr<SubtitleEncoder> MakeEncoder(const SubtitleRenderer& renderer) const override {
@@ -573,11 +574,12 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     // Read (and stored when missing) before the run's keys, as the configuration file has always
     // ordered them.
     const std::string header =
-        subpictures ? std::string() : db.ReadPropString("", "Header1", texts::kDefaultHeader, true);
-    db.WritePropString("", "ImgName", parameters.ImgName);
+        subpictures ? std::string()
+                    : db.ReadPropString("", keys::kHeader, texts::kDefaultHeader, true);
+    db.WritePropString("", keys::kImgName, parameters.ImgName);
     WriteOutputType(db, parameters.outputType);
-    db.WritePropInt("", "StartIndex", parameters.StartIndex);
-    db.WritePropString("", "FrameRate", parameters.frameRate.name);
+    db.WritePropInt("", keys::kStartIndex, parameters.StartIndex);
+    db.WritePropString("", keys::kFrameRate, parameters.frameRate.name);
     outcome.readerWarnings = parameters.readerWarnings;
     for (const TimecodeWarning& warning :
          CheckTimecodes(store, parameters.frameRate, parameters.source)) {

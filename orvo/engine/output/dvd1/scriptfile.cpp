@@ -1,5 +1,7 @@
 #include "output/dvd1/scriptfile.h"
 
+#include "output/imagename.h"
+
 #include <kestrum/util/cstringhelper.h>
 #include <kestrum/util/fileio.h>
 
@@ -23,7 +25,7 @@ std::string FormatScriptLine(const std::string& line, int number, const std::str
     text += kTab;
     text += helper.GetSegment(2, line, kTab);
     text += kTab;
-    text += imgName + "." + std::to_string(number) + ".bmp" + kLineEnd;
+    text += ImageFileTitle(imgName, number, "bmp") + kLineEnd;
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "output/spumux/spumuxoutput.h"
 
+#include "output/imagename.h"
+
 #include <system_error>
 #include <utility>
 
@@ -44,7 +46,7 @@ SpumuxOutput::SpumuxOutput(const RenderSettings& settings, SpumuxWriter::Options
     , m_writer(std::move(options)) {}
 
 std::string SpumuxOutput::ImageFileName(int number) const {
-    return m_folder + m_imageName + "." + std::to_string(number) + ".png";
+    return m_folder + ImageFileTitle(m_imageName, number, "png");
 }
 
 std::unique_ptr<SubtitleEncoder> SpumuxOutput::MakeEncoder(const SubtitleRenderer& renderer) const {

@@ -1,5 +1,7 @@
 #include "output/spumux/spumuxwriter.h"
 
+#include "output/imagename.h"
+
 #include "output/spumux/subpicturepng.h"
 
 #include <algorithm>
@@ -133,7 +135,7 @@ std::error_code SpumuxWriter::Encode(const Subpicture& subpicture, SpumuxPicture
 }
 
 std::error_code SpumuxWriter::Add(const SpumuxPicture& picture, int number) {
-    const std::string image = m_options.imageName + "." + std::to_string(number) + ".png";
+    const std::string image = ImageFileTitle(m_options.imageName, number, "png");
     if (!m_options.testMode) {
         const std::error_code error =
             m_replacer.Replace(m_options.folder + image,
