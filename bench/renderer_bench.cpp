@@ -45,7 +45,7 @@ using LookFn = RenderSettings (*)();
 void Render(benchmark::State& state, LookFn look) {
     const RenderSettings settings = look();
     const orvo::SubtitleRenderer renderer(settings);
-    QImage canvas = orvo::MakeCanvas(settings.PAL);
+    QImage canvas = orvo::MakeCanvas(orvo::CanvasOf(settings));
     const std::string text = orvo::texts::kTestText;
     for (auto _ : state) {
         benchmark::DoNotOptimize(renderer.RenderSubtitle(settings, text, canvas));
@@ -63,7 +63,7 @@ BENCHMARK_CAPTURE(Render, box_and_doubled_blanks, &Boxed)->Unit(benchmark::kMicr
 void RenderAndEncode(benchmark::State& state, LookFn look) {
     const RenderSettings settings = look();
     const orvo::SubtitleRenderer renderer(settings);
-    QImage canvas = orvo::MakeCanvas(settings.PAL);
+    QImage canvas = orvo::MakeCanvas(orvo::CanvasOf(settings));
     orvo::CanvasBitmapEncoder encoder(kestrum::ToQColor(settings.BkgColor).rgb());
     const std::string text = orvo::texts::kTestText;
     orvo::CanvasRows drawn = renderer.RenderSubtitle(settings, text, canvas).drawn;
@@ -82,7 +82,7 @@ BENCHMARK_CAPTURE(RenderAndEncode, outline, &Outlined)->Unit(benchmark::kMicrose
 void PreviewRedraw(benchmark::State& state, bool inBitmapColours) {
     const RenderSettings settings = DefaultLook();
     const orvo::SubtitleRenderer renderer(settings);
-    QImage canvas = orvo::MakeCanvas(settings.PAL);
+    QImage canvas = orvo::MakeCanvas(orvo::CanvasOf(settings));
     QImage window(canvas.width() + 24, canvas.height() + 44, QImage::Format_RGB32);
     const std::string text = orvo::texts::kTestText;
     for (auto _ : state) {

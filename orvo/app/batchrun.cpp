@@ -211,7 +211,7 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
 
     RenderSettings settings;
     SubtitleRenderer renderer(settings);
-    QImage canvas = MakeCanvas(settings.PAL);
+    QImage canvas = MakeCanvas(CanvasOf(settings));
     TerminalHost host(out, err, options.testMode, isatty(STDERR_FILENO) != 0);
     InstallInterruptHandler();
     const RunOutcome outcome =

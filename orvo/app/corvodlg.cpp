@@ -38,8 +38,9 @@ namespace {
 constexpr QPoint kFrameOrigin(10, 20);
 constexpr QPoint kCanvasOrigin(12, 22);
 constexpr int kFrameBorder = 2;
+// Room for the tallest canvas.
 const QRect kPreviewRect(kFrameOrigin,
-                         QSize(kCanvasWidth + 2 * kFrameBorder, kPalHeight + 2 * kFrameBorder));
+                         kPalCanvas.Size() + QSize(2 * kFrameBorder, 2 * kFrameBorder));
 constexpr int kGap = 4;
 constexpr int kTopRowY = 1;
 constexpr int kTopRowHeight = 18;
@@ -50,8 +51,13 @@ constexpr int kMaxOutlineSpacing = 5;
 // The two big buttons are this many text lines high.
 constexpr double kTallButtonLines = 1.4;
 
-const char* const kPalMode = "PAL 720 x 576 Preview 100%";
-const char* const kNtscMode = "NTSC 720 x 480 Preview 100%";
+// "PAL 720 x 576 Preview 100%": the canvas is shown at its real size.
+QString ModeText(const CanvasSpec& spec) {
+    return QStringLiteral("%1 %2 x %3 Preview 100%")
+        .arg(QLatin1String(spec.name.data(), static_cast<qsizetype>(spec.name.size())))
+        .arg(spec.width)
+        .arg(spec.height);
+}
 const char* const kTestImage = "test.bmp";
 
 // The alignment list reads "Center", "Left", "Right"; Align holds 1, 0 and 2 for them.
@@ -167,7 +173,7 @@ COrvoDlg::COrvoDlg(COrvoApp& app, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_app(app)
     , m_renderer(m_settings)
-    , m_canvas(MakeCanvas(true)) {
+    , m_canvas(MakeCanvas(kPalCanvas)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Tessaly"));
     CreateControls();
@@ -190,7 +196,7 @@ COrvoDlg::~COrvoDlg() {
 
 void COrvoDlg::CreateControls() {
     m_modeLabel = SunkenLabel("modeLabel", this);
-    m_modeLabel->setText(QString::fromLatin1(kPalMode));
+    m_modeLabel->setText(ModeText(kPalCanvas));
     m_statusLine = SunkenLabel("statusLine", this);
     m_progressBar = Named(new QProgressBar(this), "progressBar");
     m_progressBar->setTextVisible(false);
@@ -319,9 +325,8 @@ QGroupBox* COrvoDlg::CreateGenerationGroup(QWidget* parent) {
 // The preview's place is fixed in pixels; the column beside it takes what its font needs.
 void COrvoDlg::PlaceControls(QFrame* column) {
     const int previewRight = kPreviewRect.right() + 1;
-    const int modeWidth =
-        m_modeLabel->fontMetrics().horizontalAdvance(QString::fromLatin1(kNtscMode)) +
-        2 * m_modeLabel->fontMetrics().averageCharWidth();
+    const int modeWidth = m_modeLabel->fontMetrics().horizontalAdvance(ModeText(kNtscCanvas)) +
+                          2 * m_modeLabel->fontMetrics().averageCharWidth();
     m_modeLabel->setGeometry(kFrameOrigin.x(), kTopRowY, modeWidth, kTopRowHeight);
     const int statusLeft = kFrameOrigin.x() + modeWidth + kGap;
     m_statusLine->setGeometry(statusLeft, kTopRowY, previewRight - statusLeft, kTopRowHeight);
@@ -452,8 +457,8 @@ void COrvoDlg::InvalidatePreview() {
 
 void COrvoDlg::SetCanvasMode(bool pal) {
     m_settings.PAL = pal;
-    m_canvas = MakeCanvas(pal);
-    m_modeLabel->setText(QString::fromLatin1(pal ? kPalMode : kNtscMode));
+    m_canvas = MakeCanvas(CanvasOf(pal));
+    m_modeLabel->setText(ModeText(CanvasOf(pal)));
     InvalidatePreview();
     // A shorter canvas leaves the lines below it to be cleared.
     update();
@@ -463,7 +468,7 @@ void COrvoDlg::SetCanvasMode(bool pal) {
 // in window coordinates: where the margins and the bottom offset lie.
 QRect COrvoDlg::PreviewTextFrame() const {
     const int left = kCanvasOrigin.x() + m_settings.LeftMargin;
-    const int right = kCanvasOrigin.x() + kCanvasWidth - m_settings.RightMargin;
+    const int right = kCanvasOrigin.x() + m_canvas.width() - m_settings.RightMargin;
     const int bottom = kCanvasOrigin.y() + m_canvas.height() - m_settings.VerticalOffset;
     return {QPoint(left, kCanvasOrigin.y()), QPoint(right - 1, bottom - 1)};
 }

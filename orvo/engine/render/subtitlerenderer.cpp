@@ -19,10 +19,6 @@ namespace orvo {
 
 namespace {
 
-// Every text is measured at the PAL canvas size, also in NTSC and whatever the margins: the
-// line count that a run reports must not depend on them.
-const QRect kReferenceRect(0, 0, kCanvasWidth, kPalHeight);
-
 // The outline passes, in the order in which they are drawn over each other.
 constexpr std::array<QPoint, 8> kOutlineOffsets = {
     QPoint(-1, 0),  QPoint(1, 0),  QPoint(0, -1), QPoint(0, 1),
@@ -175,33 +171,42 @@ CanvasRows DrawnRows(const QRect& textRect, bool outline, int height) {
     return CanvasRows{textRect.top() - reach, textRect.bottom() + 1 + reach}.ClampedTo(height);
 }
 
-constexpr std::size_t kCanvasBytes = std::size_t{kCanvasWidth} * kPalHeight * sizeof(QRgb);
+// A canvas's memory, mapped, and how much of it: the image hands it back when it goes.
+struct CanvasMemory {
+    void* memory;
+    std::size_t bytes;
+};
 
-void UnmapCanvas(void* memory) {
-    munmap(memory, kCanvasBytes);
+void UnmapCanvas(void* mapping) {
+    const auto* canvas = static_cast<CanvasMemory*>(mapping);
+    munmap(canvas->memory, canvas->bytes);
+    delete canvas;
 }
 
 // A canvas's memory taken with its pages already in place: the first fill touches all of it,
 // and four hundred page faults cost about a millisecond more per canvas on a virtual machine.
-QImage CanvasImage(int height) {
-    void* memory = mmap(nullptr, kCanvasBytes, PROT_READ | PROT_WRITE,
+QImage CanvasImage(const CanvasSpec& spec) {
+    const int rowBytes = spec.width * static_cast<int>(sizeof(QRgb));
+    const std::size_t bytes =
+        static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(spec.height);
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (memory == MAP_FAILED) {
-        return {kCanvasWidth, height, QImage::Format_RGB32};
+        return {spec.Size(), QImage::Format_RGB32};
     }
     return {static_cast<uchar*>(memory),
-            kCanvasWidth,
-            height,
-            kCanvasWidth * static_cast<int>(sizeof(QRgb)),
+            spec.width,
+            spec.height,
+            rowBytes,
             QImage::Format_RGB32,
             UnmapCanvas,
-            memory};
+            new CanvasMemory{memory, bytes}};
 }
 
 } // namespace
 
-QImage MakeCanvas(bool pal) {
-    QImage canvas = CanvasImage(pal ? kPalHeight : kNtscHeight);
+QImage MakeCanvas(const CanvasSpec& spec) {
+    QImage canvas = CanvasImage(spec);
     canvas.fill(Qt::white);
     return canvas;
 }
@@ -212,12 +217,11 @@ SubtitleRenderer::SubtitleRenderer(const RenderSettings& settings) {
 
 // The height of a line of the main font; it is laid out once for each font and resolution, as
 // every subtitle of a run needs it.
-int SubtitleRenderer::LineHeight(QPainter& painter, int dpi) const {
+int SubtitleRenderer::LineHeight(QPainter& painter, int dpi, const QRect& measure) const {
     if (!m_lineHeight || m_lineHeight->dpi != dpi) {
         m_lineHeight = MeasuredLine{
             dpi,
-            std::max(LayoutHeight(painter, kReferenceRect, Qt::TextWordWrap, QStringLiteral("x")),
-                     1)};
+            std::max(LayoutHeight(painter, measure, Qt::TextWordWrap, QStringLiteral("x")), 1)};
     }
     return m_lineHeight->height;
 }
@@ -251,23 +255,24 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     painter.setBackground(kestrum::ToQColor(settings.TextBkgColor));
     painter.setBackgroundMode(Qt::OpaqueMode);
 
-    const int lineHeight = LineHeight(painter, canvas.logicalDpiY());
+    const CanvasSpec& spec = CanvasOf(settings);
+    const int lineHeight = LineHeight(painter, canvas.logicalDpiY(), spec.measure);
     int hiddenLines = 0;
     const QString working =
         WorkingCopy(ReachableLines(decoded, canvas.height() / lineHeight + 2, hiddenLines),
                     settings.ExtendBlanks);
     const DrawFonts fonts = FontsFor(settings, m_mainFont, m_outlineFont);
     const int bottom = canvas.height() - settings.VerticalOffset;
-    QRect textRect(QPoint(kReferenceRect.left() + settings.LeftMargin, 0),
-                   QPoint(kReferenceRect.right() - settings.RightMargin, bottom - 1));
+    QRect textRect(QPoint(spec.measure.left() + settings.LeftMargin, 0),
+                   QPoint(spec.measure.right() - settings.RightMargin, bottom - 1));
     // Margins that meet or cross leave no room for text; Qt would otherwise draw into the
     // flipped rectangle. The lines are then counted at the full width, and none is drawn.
     const bool room = textRect.width() > 0;
-    const QRect measureRect = room ? textRect : kReferenceRect;
+    const QRect measureRect = room ? textRect : spec.measure;
     const int textHeight = BlockHeight(painter, measureRect, working, settings, fonts);
     textRect.setTop(bottom - textHeight);
     if (settings.Box) {
-        painter.fillRect(QRect(0, textRect.top(), kCanvasWidth, textHeight),
+        painter.fillRect(QRect(0, textRect.top(), spec.width, textHeight),
                          kestrum::ToQColor(settings.TextBkgColor));
     }
     if (room) {

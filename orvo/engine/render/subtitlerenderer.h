@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/canvasspec.h"
 #include "model/rendersettings.h"
 
 #include <QFont>
@@ -14,12 +15,8 @@ class QPainter;
 
 namespace orvo {
 
-constexpr int kCanvasWidth = 720;
-constexpr int kPalHeight = 576;
-constexpr int kNtscHeight = 480;
-
-// A blank canvas of the standard's size, every pixel white.
-QImage MakeCanvas(bool pal);
+// A blank canvas of the spec's size, every pixel white.
+QImage MakeCanvas(const CanvasSpec& spec);
 
 // Rows top to bottom - 1 of a canvas.
 struct CanvasRows {
@@ -61,8 +58,8 @@ public:
                                 QImage& canvas, const CanvasRows* stale = nullptr) const;
 
 private:
-    // painter draws with the main font on a device of dpi.
-    int LineHeight(QPainter& painter, int dpi) const;
+    // painter draws with the main font on a device of dpi; measure is the canvas's.
+    int LineHeight(QPainter& painter, int dpi, const QRect& measure) const;
 
     struct MeasuredLine {
         int dpi = 0;

@@ -434,10 +434,10 @@ void RunSpumux(kestrum::CPropDb& db, const SubtitleStore& store, const RunParame
         FinishRun(outcome, settings, renderer, canvas, kPictureReport, host);
         return;
     }
-    SpumuxOutput output(
-        settings,
-        {ListFolder(parameters), parameters.ImgName, controlPath, settings.PAL, host.IsTestMode()},
-        std::move(times));
+    SpumuxOutput output(settings,
+                        {ListFolder(parameters), parameters.ImgName, controlPath,
+                         CanvasOf(settings), host.IsTestMode()},
+                        std::move(times));
     std::vector<ScriptEntry> written;
     DrawAndSave(store, parameters, output, {settings, renderer, canvas}, host, outcome, written);
     if (IsTheList(controlPath, parameters.LastPath)) {
@@ -553,9 +553,8 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
             return outcome;
         }
     }
-    const VobSubSettings vobSubSettings{settings.PAL ? QSize(kCanvasWidth, kPalHeight)
-                                                     : QSize(kCanvasWidth, kNtscHeight),
-                                        DvdClassColours(settings), ReadIndexLanguage(db)};
+    const VobSubSettings vobSubSettings{CanvasOf(settings).Size(), DvdClassColours(settings),
+                                        ReadIndexLanguage(db)};
     if (vobSub) {
         if (const auto problem = VobSubProblem(parameters, vobSubSettings)) {
             host.ShowNote(*problem);
@@ -567,9 +566,8 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     // create (the font): loaded later, it gives exactly this run's look.
     SaveLookSettings(db, settings, storedLastPath);
     renderer.RebuildFonts(settings);
-    const int height = settings.PAL ? kPalHeight : kNtscHeight;
-    if (canvas.width() != kCanvasWidth || canvas.height() != height) {
-        canvas = MakeCanvas(settings.PAL);
+    if (canvas.size() != CanvasOf(settings).Size()) {
+        canvas = MakeCanvas(CanvasOf(settings));
     }
     // Read (and stored when missing) before the run's keys, as the configuration file has always
     // ordered them.

@@ -68,8 +68,8 @@ TEST(CanvasBitmapEncoder, GivesTheBytesOfTheWholeCanvasForEveryLookAndText) {
     for (const RenderSettings& look : Looks()) {
         const SubtitleRenderer renderer(look);
         CanvasBitmapEncoder encoder(kestrum::ToQColor(look.BkgColor).rgb());
-        QImage canvas = MakeCanvas(look.PAL);
-        QImage fresh = MakeCanvas(look.PAL);
+        QImage canvas = MakeCanvas(CanvasOf(look));
+        QImage fresh = MakeCanvas(CanvasOf(look));
         std::optional<CanvasRows> drawn;
         for (const std::string& text : kTexts) {
             drawn = renderer.RenderSubtitle(look, text, canvas, drawn ? &*drawn : nullptr).drawn;

@@ -162,7 +162,7 @@ protected:
     QImage Render(bool dvd, RenderResult* result = nullptr) {
         RenderSettings look = settings;
         look.DvdColors = dvd;
-        QImage canvas = MakeCanvas(look.PAL);
+        QImage canvas = MakeCanvas(CanvasOf(look));
         const SubtitleRenderer renderer(look);
         const RenderResult drawn = renderer.RenderSubtitle(look, kText, canvas);
         if (result != nullptr) {
@@ -222,7 +222,7 @@ TEST_P(DvdBitmapTest, TheBitmapHoldsFourColoursOrThreeWithoutAntialiasing) {
     RenderSettings settings;
     settings.DvdColors = true;
     settings.AntiAlias = GetParam();
-    QImage canvas = MakeCanvas(settings.PAL);
+    QImage canvas = MakeCanvas(CanvasOf(settings));
     const SubtitleRenderer renderer(settings);
     renderer.RenderSubtitle(settings, kText, canvas);
     const testsupport::TempDir dir;

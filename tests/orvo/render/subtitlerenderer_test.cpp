@@ -55,7 +55,7 @@ protected:
     RendererTest() { settings.AntiAlias = false; }
 
     RenderResult Render(const std::string& text) {
-        canvas = MakeCanvas(settings.PAL);
+        canvas = MakeCanvas(CanvasOf(settings));
         const SubtitleRenderer renderer(settings);
         return renderer.RenderSubtitle(settings, text, canvas);
     }
@@ -66,7 +66,7 @@ protected:
 
 TEST(CanvasTest, MakeCanvasIsWhiteInTheStandardsSize) {
     for (const bool pal : {true, false}) {
-        const QImage canvas = MakeCanvas(pal);
+        const QImage canvas = MakeCanvas(CanvasOf(pal));
         EXPECT_EQ(canvas.format(), QImage::Format_RGB32);
         EXPECT_EQ(canvas.size(), QSize(720, pal ? 576 : 480));
         EXPECT_EQ(Colours(canvas), std::set<QRgb>{ToRgb(kWhite)});

@@ -102,7 +102,7 @@ protected:
     }
 
     bool CanvasShowsTheTestText() const {
-        QImage expected = MakeCanvas(m_settings.PAL);
+        QImage expected = MakeCanvas(CanvasOf(m_settings));
         m_renderer.RenderSubtitle(m_settings, texts::kTestText, expected);
         return m_canvas == expected;
     }
@@ -111,7 +111,7 @@ protected:
     RunParameters m_parameters{m_dir.File("film.txt"), "OutputImg", 1};
     RenderSettings m_settings;
     SubtitleRenderer m_renderer{m_settings};
-    QImage m_canvas = MakeCanvas(true);
+    QImage m_canvas = MakeCanvas(kPalCanvas);
     FakeHost m_host;
 };
 
@@ -119,7 +119,7 @@ TEST_F(RunTest, ThreeSubtitlesBecomeNumberedBitmapsInTheListsFolder) {
     const RunOutcome outcome = Run({kShort, kTwoLines, kThree});
 
     for (int number : {1, 2, 3}) {
-        EXPECT_EQ(BitmapHeight(Image(number)), kPalHeight) << number;
+        EXPECT_EQ(BitmapHeight(Image(number)), kPalCanvas.height) << number;
     }
     EXPECT_FALSE(Exists(Image(0)));
     EXPECT_FALSE(Exists(Image(4)));
@@ -358,8 +358,8 @@ TEST_F(StartGenerationTest, TheLookIsReadBackFromTheDatabase) {
     const RunOutcome outcome = Start({medium});
 
     EXPECT_FALSE(m_settings.PAL);
-    EXPECT_EQ(m_canvas.height(), kNtscHeight);
-    EXPECT_EQ(BitmapHeight(Image(1)), kNtscHeight);
+    EXPECT_EQ(m_canvas.height(), kNtscCanvas.height);
+    EXPECT_EQ(BitmapHeight(Image(1)), kNtscCanvas.height);
     EXPECT_EQ(outcome.wrapped, std::vector<std::string>{"OutputImg.1.bmp"});
 }
 

@@ -76,8 +76,8 @@ protected:
                  "-target", format.target, "video.mpg"});
         EXPECT_EQ(video.status, 0) << video.err;
 
-        SpumuxWriter writer(
-            {m_folder.Path().string() + "/", "film", m_folder.File("film.xml"), format.pal, false});
+        SpumuxWriter writer({m_folder.Path().string() + "/", "film", m_folder.File("film.xml"),
+                             CanvasOf(format.pal), false});
         int number = 1;
         for (const Shown& shown : kShown) {
             EXPECT_FALSE(

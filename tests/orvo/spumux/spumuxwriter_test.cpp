@@ -50,7 +50,7 @@ TEST(FormatSpumuxControl, ListsOneStreamWithASpuPerEntry) {
         {"film.1.png", QPoint(100, 451), 1 * kSecond, 2 * kSecond + 500000},
         {"a&b.2.png", QPoint(0, 0), 3 * kSecond, 4 * kSecond},
     };
-    EXPECT_EQ(FormatSpumuxControl(entries, true),
+    EXPECT_EQ(FormatSpumuxControl(entries, kPalCanvas),
               "<subpictures format=\"PAL\">\n"
               " <stream>\n"
               "  <spu start=\"00:00:01.00\" end=\"00:00:02.50\" image=\"film.1.png\" "
@@ -59,7 +59,7 @@ TEST(FormatSpumuxControl, ListsOneStreamWithASpuPerEntry) {
               "xoffset=\"0\" yoffset=\"0\"/>\n"
               " </stream>\n"
               "</subpictures>\n");
-    EXPECT_EQ(FormatSpumuxControl({}, false),
+    EXPECT_EQ(FormatSpumuxControl({}, kNtscCanvas),
               "<subpictures format=\"NTSC\">\n <stream>\n </stream>\n</subpictures>\n");
 }
 
@@ -152,7 +152,8 @@ TEST(EncodeSubpicturePng, ImageMagickReadsATransparentPaletteImage) {
 class SpumuxWriterTest : public ::testing::Test {
 protected:
     SpumuxWriter::Options Options(bool testMode = false) const {
-        return {m_folder.Path().string() + "/", "film", m_folder.File("film.xml"), true, testMode};
+        return {m_folder.Path().string() + "/", "film", m_folder.File("film.xml"), kPalCanvas,
+                testMode};
     }
     std::string Control() const { return testsupport::ReadText(m_folder.File("film.xml")); }
 
@@ -173,7 +174,7 @@ TEST_F(SpumuxWriterTest, WritesAPicturePerSubtitleAndAControlFileListingThem) {
     EXPECT_EQ(Control(),
               FormatSpumuxControl({{"film.1.png", QPoint(10, 400), kSecond, 2 * kSecond},
                                    {"film.2.png", QPoint(10, 400), 3 * kSecond, 4 * kSecond}},
-                                  true));
+                                  kPalCanvas));
 }
 
 TEST_F(SpumuxWriterTest, TestModeWritesTheControlFileButNoPicture) {
@@ -181,7 +182,8 @@ TEST_F(SpumuxWriterTest, TestModeWritesTheControlFileButNoPicture) {
     EXPECT_FALSE(writer.Add(BandSubpicture(true, QRect(10, 400, 200, 50), 0, kSecond), 7));
     EXPECT_FALSE(writer.WriteControl());
     EXPECT_FALSE(testsupport::Exists(m_folder.File("film.7.png")));
-    EXPECT_EQ(Control(), FormatSpumuxControl({{"film.7.png", QPoint(10, 400), 0, kSecond}}, true));
+    EXPECT_EQ(Control(),
+              FormatSpumuxControl({{"film.7.png", QPoint(10, 400), 0, kSecond}}, kPalCanvas));
 }
 
 // A picture that cannot be written is not listed, so that the tool never looks for it.
@@ -205,8 +207,9 @@ TEST_F(SpumuxWriterTest, APictureNotWrittenIsNotListed) {
 
     EXPECT_FALSE(testsupport::Exists(m_folder.File("film.1.png")));
     EXPECT_FALSE(testsupport::Exists(m_folder.File("film.2.png")));
-    EXPECT_EQ(Control(), FormatSpumuxControl(
-                             {{"film.4.png", QPoint(20, 300), 5 * kSecond, 6 * kSecond}}, true));
+    EXPECT_EQ(Control(),
+              FormatSpumuxControl({{"film.4.png", QPoint(20, 300), 5 * kSecond, 6 * kSecond}},
+                                  kPalCanvas));
 }
 
 // The tool drops a subpicture that does not end after its start and still reports it as added:
@@ -230,7 +233,7 @@ TEST_F(SpumuxWriterTest, ASubpictureThatDoesNotEndAfterItsStartIsRefused) {
     }
     EXPECT_EQ(Control(),
               FormatSpumuxControl(
-                  {{"film.4.png", QPoint(10, 400), 3 * kSecond, 3 * kSecond + 5000}}, true));
+                  {{"film.4.png", QPoint(10, 400), 3 * kSecond, 3 * kSecond + 5000}}, kPalCanvas));
 }
 
 // A stopped run lists what it wrote, replacing a longer list of an earlier run whole.
@@ -238,12 +241,12 @@ TEST_F(SpumuxWriterTest, AStoppedRunReplacesTheEarlierListWithItsOwn) {
     testsupport::WriteText(m_folder.File("film.xml"),
                            FormatSpumuxControl({{"film.1.png", QPoint(), 0, kSecond},
                                                 {"film.2.png", QPoint(), kSecond, 2 * kSecond}},
-                                               true));
+                                               kPalCanvas));
     SpumuxWriter writer(Options());
     EXPECT_FALSE(writer.Add(BandSubpicture(true, QRect(10, 400, 200, 50), 0, kSecond / 2), 1));
     EXPECT_FALSE(writer.WriteControl());
     EXPECT_EQ(Control(),
-              FormatSpumuxControl({{"film.1.png", QPoint(10, 400), 0, kSecond / 2}}, true));
+              FormatSpumuxControl({{"film.1.png", QPoint(10, 400), 0, kSecond / 2}}, kPalCanvas));
 }
 
 TEST_F(SpumuxWriterTest, AControlFileThatCannotBeWrittenIsReported) {

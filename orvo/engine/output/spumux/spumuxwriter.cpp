@@ -14,10 +14,6 @@
 namespace orvo {
 namespace {
 
-constexpr int kFrameWidth = 720;
-constexpr int kPalHeight = 576;
-constexpr int kNtscHeight = 480;
-
 std::span<const std::uint8_t> AsBytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
@@ -88,9 +84,9 @@ std::string EscapeXmlAttribute(std::string_view text) {
     return escaped;
 }
 
-std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, bool pal) {
+std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, const CanvasSpec& canvas) {
     std::string text = "<subpictures format=\"";
-    text += pal ? "PAL" : "NTSC";
+    text += canvas.name;
     text += "\">\n <stream>\n";
     for (const SpumuxEntry& entry : entries) {
         text += "  <spu start=\"" + SpumuxTime(entry.startMicroseconds) + "\" end=\"" +
@@ -108,8 +104,7 @@ SpumuxWriter::SpumuxWriter(Options options)
 
 std::error_code SpumuxWriter::Encode(const Subpicture& subpicture, SpumuxPicture& picture) const {
     const QImage& classes = subpicture.classes;
-    if (classes.format() != QImage::Format_Indexed8 || classes.width() != kFrameWidth ||
-        classes.height() != (m_options.pal ? kPalHeight : kNtscHeight)) {
+    if (classes.format() != QImage::Format_Indexed8 || classes.size() != m_options.canvas.Size()) {
         return MakeError(PictureFault::NotAFrame);
     }
     const std::optional<QRect> bounds = SubpictureBounds(classes);
@@ -156,7 +151,7 @@ std::error_code SpumuxWriter::Add(const Subpicture& subpicture, int number) {
 }
 
 std::error_code SpumuxWriter::WriteControl() const {
-    const std::string text = FormatSpumuxControl(m_entries, m_options.pal);
+    const std::string text = FormatSpumuxControl(m_entries, m_options.canvas);
     return kestrum::ReplaceFile(m_options.controlPath,
                                 [&text](int fd) { return kestrum::WriteAll(fd, AsBytes(text)); });
 }

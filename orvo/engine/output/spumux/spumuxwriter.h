@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include "model/canvasspec.h"
 #include "output/dvdsubpicture.h"
 
 #include <kestrum/util/fileio.h>
@@ -35,7 +36,7 @@ struct SpumuxEntry {
 };
 
 // The control file: one stream, one spu per entry, in the given order.
-std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, bool pal);
+std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, const CanvasSpec& canvas);
 
 // A subpicture as the control file lists it and its PNG holds it.
 struct SpumuxPicture {
@@ -51,11 +52,11 @@ struct SpumuxPicture {
 class SpumuxWriter {
 public:
     struct Options {
-        std::string folder;      // the images' folder, with its closing slash or empty
-        std::string imageName;   // NAME, checked by the caller as an image name
-        std::string controlPath; // LIST.xml
-        bool pal = true;         // 720 x 576 at 25 frames, else 720 x 480 (NTSC)
-        bool testMode = false;   // the control file but no picture
+        std::string folder;             // the images' folder, with its closing slash or empty
+        std::string imageName;          // NAME, checked by the caller as an image name
+        std::string controlPath;        // LIST.xml
+        CanvasSpec canvas = kPalCanvas; // the frame: its size and the format it names
+        bool testMode = false;          // the control file but no picture
     };
 
     explicit SpumuxWriter(Options options);
