@@ -35,8 +35,9 @@ std::string_view Field(std::string_view line, int index) {
 // A file of another kind gives list lines numbered from 1 with timecodes at the rate, text in
 // UTF-8, and nothing that would split a line or a field.
 void CheckConverted(const orvo::SubtitleStore& store, const orvo::FrameRate& rate) {
+    const std::vector<std::string> lines = orvo::ListLines(store);
     for (std::size_t index = 0; index < store.size(); ++index) {
-        const std::string& line = store[index];
+        const std::string& line = lines[index];
         Require(std::count(line.begin(), line.end(), '\t') >= 3);
         Require(line.find_first_of("\r\n") == std::string::npos);
         Require(Field(line, 0) == std::to_string(index + 1));
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const orvo::FrameRate rate = rates[data[0] / kNames.size() % rates.size()];
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    orvo::SubtitleStore store{"a line of an earlier list"};
+    orvo::SubtitleStore store;
+    store.subtitles.emplace_back(); // of an earlier list
     const orvo::ListLoadResult result = orvo::ReadSubtitles(bytes, name, rate, store);
     if (result.status != orvo::ListLoadResult::Status::Loaded) {
         Require(store.empty());
@@ -69,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!result.kind.empty()) {
         CheckConverted(store, rate);
     }
-    for (const orvo::TimecodeWarning& warning : orvo::CheckTimecodes(store, rate)) {
+    for (const orvo::TimecodeWarning& warning : orvo::CheckTimecodes(store)) {
         Require(!warning.Text().empty());
     }
     Require(orvo::ListFileText(store).size() >= store.size() * 2);

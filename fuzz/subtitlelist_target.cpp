@@ -37,15 +37,18 @@ std::string MemoryFile(const std::uint8_t* data, std::size_t size, int& fd) {
 
 void CheckLoaded(const orvo::SubtitleStore& store, std::string_view bytes) {
     std::size_t kept = 0;
-    for (const std::string& line : store) {
+    const std::vector<std::string> lines = orvo::ListLines(store);
+    for (std::size_t index = 0; index < store.size(); ++index) {
+        const std::string& line = lines[index];
         Require(std::count(line.begin(), line.end(), '\t') >= 3);
         Require(line.find('\n') == std::string::npos);
         kept += line.size() + 1;
-        // Every tab after the third starts a text line of its own.
-        const std::string text = orvo::JoinTextFields(line);
+        // Every tab after the third starts a text line of its own, and none is lost.
+        const orvo::Subtitle& subtitle = store[index];
+        Require(subtitle.lines.LineCount() ==
+                static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t') - 2));
+        const std::string text = subtitle.Text();
         Require(text.find('\t') == std::string::npos);
-        Require(std::count(text.begin(), text.end(), '\n') ==
-                std::count(line.begin(), line.end(), '\t') - 3);
         kestrum::DecodeCodePoints(text);
     }
     Require(kept <= bytes.size() + 1);
@@ -65,8 +68,10 @@ void CheckRefused(const orvo::ListLoadResult& result, const orvo::SubtitleStore&
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     int fd = -1;
     const std::string path = MemoryFile(data, size, fd);
-    orvo::SubtitleStore store{"a line of an earlier list"};
-    const orvo::ListLoadResult result = orvo::LoadSubtitleList(path, store);
+    orvo::SubtitleStore store;
+    store.subtitles.emplace_back(); // of an earlier list
+    const orvo::ListLoadResult result =
+        orvo::LoadSubtitleList(path, orvo::DefaultFrameRate(true), store);
     close(fd);
 
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -140,7 +140,6 @@ struct LoadedFile {
     std::string settingsPath;
     FrameRate rate = DefaultFrameRate(true);
     SubtitleStore store;
-    SourceLines source;
     int readerWarnings = 0; // what the reader got past, and said
 };
 
@@ -164,7 +163,6 @@ bool LoadFile(const BatchOptions& options, LoadedFile& file, std::ostream& err) 
     if (!result.kind.empty()) {
         err << "orvo: " << path << ": " << LoadedStatusText(result, file.store.size()) << '\n';
     }
-    file.source = result.source;
     file.readerWarnings = static_cast<int>(result.warnings.size());
     return true;
 }
@@ -206,7 +204,6 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
         return kExitFailed;
     }
     parameters->frameRate = file.rate;
-    parameters->source = file.source;
     parameters->readerWarnings = file.readerWarnings;
 
     RenderSettings settings;
@@ -231,8 +228,7 @@ int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err
     if (!LoadFile(options, file, err)) {
         return kExitFailed;
     }
-    const std::vector<TimecodeWarning> warnings =
-        CheckTimecodes(file.store, file.rate, file.source);
+    const std::vector<TimecodeWarning> warnings = CheckTimecodes(file.store);
     if (!warnings.empty()) {
         err << "orvo: " << options.listPath << ": "
             << texts::Format(texts::kTimecodeWarnings, static_cast<int>(warnings.size())) << '\n';

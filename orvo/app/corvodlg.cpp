@@ -610,7 +610,6 @@ void COrvoDlg::StartProcess() {
     }
     RunParameters parameters{dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(),
                              dialog.GetFrameRate(), type};
-    parameters.source = dialog.GetSourceLines();
     parameters.readerWarnings = dialog.GetReaderWarnings();
     RunGeneration(parameters);
 }

@@ -213,7 +213,6 @@ bool CProcessDlg::LoadSubtitleList(const std::string& path) {
     case ListLoadResult::Status::Loaded:
         m_loadedStatus = LoadedStatusText(result, m_store.size());
         m_loadedKind = result.kind;
-        m_loadedSource = result.source;
         m_loadedWarnings = static_cast<int>(result.warnings.size());
         ShowReaderWarnings(path, result.warnings);
         return true;

@@ -45,8 +45,7 @@ public:
     // the script file, so that the header field is disabled for the others, and VobSub writes
     // no images, so that the name field is disabled for it.
     OutputType GetOutputType() const;
-    // Of the file loaded: where its subtitles stand in it, and how often its reader warned.
-    const SourceLines& GetSourceLines() const { return m_loadedSource; }
+    // How often the reader of the file loaded warned.
     int GetReaderWarnings() const { return m_loadedWarnings; }
 
     // Reads a subtitle file of any kind into the store at the chosen rate; shows the message
@@ -103,7 +102,6 @@ private:
     // What the status line says of the file loaded, and its kind when it is not a list.
     std::string m_loadedStatus;
     std::string m_loadedKind;
-    SourceLines m_loadedSource;
     int m_loadedWarnings = 0;
     // The reader's warnings last shown for the file loaded.
     std::vector<std::string> m_shownWarnings;

@@ -170,12 +170,12 @@ private:
     AVDictionary* m_dictionary = nullptr;
 };
 
-class Subtitle {
+class DecodedEvent {
 public:
-    Subtitle() = default;
-    ~Subtitle() { Av().avsubtitle_free(&m_subtitle); }
-    Subtitle(const Subtitle&) = delete;
-    Subtitle& operator=(const Subtitle&) = delete;
+    DecodedEvent() = default;
+    ~DecodedEvent() { Av().avsubtitle_free(&m_subtitle); }
+    DecodedEvent(const DecodedEvent&) = delete;
+    DecodedEvent& operator=(const DecodedEvent&) = delete;
     AVSubtitle* Get() { return &m_subtitle; }
 
 private:
@@ -249,15 +249,23 @@ std::vector<std::string> EventLines(AVSubtitle& subtitle) {
     return lines;
 }
 
-std::string ListLine(int number, const EventTime& time, const std::vector<std::string>& lines,
-                     const FrameRate& rate) {
-    std::string line = std::to_string(number) + '\t' +
-                       FormatTimecode(FrameAtTime(time.start, rate), rate) + '\t' +
-                       FormatTimecode(FrameAtTime(time.end, rate), rate);
-    for (const std::string& text : lines) {
-        line += '\t' + text;
+// A time of the file as the timecode of its frame: what a list of the subtitle would say.
+SubtitleTime TimecodeAt(std::int64_t microseconds, const FrameRate& rate) {
+    const std::int64_t frame = FrameAtTime(microseconds, rate);
+    return {FormatTimecode(frame, rate), frame, {}};
+}
+
+Subtitle SubtitleOfEvent(int number, const EventTime& time, const std::vector<std::string>& lines,
+                         const FrameRate& rate, int sourceLine) {
+    Subtitle subtitle;
+    subtitle.number = std::to_string(number);
+    subtitle.start = TimecodeAt(time.start, rate);
+    subtitle.end = TimecodeAt(time.end, rate);
+    for (const std::string& line : lines) {
+        subtitle.lines.AddLine(line);
     }
-    return line;
+    subtitle.sourceLine = sourceLine;
+    return subtitle;
 }
 
 void AddWarning(SubtitleFileResult& result, std::string warning) {
@@ -429,7 +437,7 @@ void Reader::AddEvent(const AVPacket& packet) {
         AddWarning(m_result, Where(packet) + "no time, left out");
         return;
     }
-    Subtitle subtitle;
+    DecodedEvent subtitle;
     int got = 0;
     const int decoded = Av().avcodec_decode_subtitle2(m_codec.get(), subtitle.Get(), &got,
                                                       const_cast<AVPacket*>(&packet));
@@ -452,8 +460,8 @@ void Reader::AddEvent(const AVPacket& packet) {
         return;
     }
     const int number = static_cast<int>(m_result.subtitles.size()) + 1;
-    m_result.subtitles.push_back(ListLine(number, time, lines, m_rate));
-    m_result.source.lines.push_back(LineOf(packet));
+    m_result.subtitles.subtitles.push_back(
+        SubtitleOfEvent(number, time, lines, m_rate, LineOf(packet)));
 }
 
 // The SRT reader says nothing of the blocks it could not read: the file's own numbers tell.
@@ -472,6 +480,7 @@ void CompareSrtBlocks(std::string_view bytes, SubtitleFileResult& result) {
 SubtitleFileResult ReadSubtitleFile(std::string_view bytes, const std::string& fileName,
                                     const FrameRate& rate) {
     SubtitleFileResult result;
+    result.subtitles.rate = rate;
     // Without the libraries no file is taken for a subtitle file: a list is still read as one.
     if (OpenMediaLibraries(MediaUse::Reading, &result.reason) == nullptr) {
         return result;
@@ -493,7 +502,6 @@ SubtitleFileResult ReadSubtitleFile(std::string_view bytes, const std::string& f
     }
     if (result.status != SubtitleFileResult::Status::Loaded) {
         result.subtitles.clear();
-        result.source.lines.clear();
     } else if (std::strcmp(format->name, "srt") == 0) {
         CompareSrtBlocks(bytes, result);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/subtitlelist.h"
+#include "model/subtitle.h"
 #include "time/framerate.h"
 
 #include <string>
@@ -14,10 +14,9 @@ struct SubtitleFileResult {
     // audio container, which is no list either.
     enum class Status { Loaded, NotRecognised, Damaged, MediaFile };
     Status status = Status::NotRecognised;
-    std::string kind; // what the file is, for people: "SRT", "WebVTT", "ASS/SSA", ...
-    SubtitleStore subtitles;
-    SourceLines source; // the line each subtitle's event begins at
-    int events = 0;     // as the file's reader gave them, the empty ones included
+    std::string kind;        // what the file is, for people: "SRT", "WebVTT", "ASS/SSA", ...
+    SubtitleStore subtitles; // each at the line its event begins at, where the reader knows it
+    int events = 0;          // as the file's reader gave them, the empty ones included
     int emptySkipped = 0;
     std::vector<std::string> warnings; // what the reader got past: a damaged event, ...
     std::string reason;                // why a damaged file gave no subtitles

@@ -57,7 +57,6 @@ ListLoadResult FromSubtitleFile(SubtitleFileResult file, SubtitleStore& store) {
     result.kind = std::move(file.kind);
     result.emptySkipped = file.emptySkipped;
     result.warnings = std::move(file.warnings);
-    result.source = std::move(file.source);
     return result;
 }
 
@@ -115,7 +114,7 @@ ListLoadResult ReadSubtitles(std::string_view bytes, const std::string& fileName
         return Refused(store);
     }
     if (IsTabList(bytes)) {
-        return ParseSubtitleList(bytes, store);
+        return ParseSubtitleList(bytes, rate, store);
     }
     SubtitleFileResult file = ReadSubtitleFile(SubtitleFileText(bytes), fileName, rate);
     using FileStatus = SubtitleFileResult::Status;
@@ -124,7 +123,7 @@ ListLoadResult ReadSubtitles(std::string_view bytes, const std::string& fileName
         return FromSubtitleFile(std::move(file), store);
     }
     if (file.status == FileStatus::NotRecognised && HasTxtExtension(fileName)) {
-        return ParseSubtitleList(bytes, store);
+        return ParseSubtitleList(bytes, rate, store);
     }
     return Refused(store);
 }
@@ -143,7 +142,7 @@ std::string LoadedStatusText(const ListLoadResult& result, std::size_t subtitles
 
 std::string ListFileText(const SubtitleStore& store) {
     std::string text;
-    for (const std::string& line : store) {
+    for (const std::string& line : ListLines(store)) {
         text += line + "\r\n";
     }
     return text;

@@ -12,7 +12,6 @@ namespace {
 
 constexpr char kTab = '\t';
 constexpr int kMinimumFields = 4;
-constexpr int kFirstTextField = 3;
 
 std::string InvalidLineReason(int line, int fields) {
     return "line " + std::to_string(line) + ": " + std::to_string(fields) +
@@ -20,50 +19,34 @@ std::string InvalidLineReason(int line, int fields) {
            "; a subtitle needs at least 4: number, start time, end time, text";
 }
 
-} // namespace
-
-std::string SubtitlePlace(std::string_view number, std::size_t index, const SourceLines& source) {
-    std::string place = "subtitle " + std::string(number);
-    if (const int line = source.LineOf(index); line > 0) {
-        place += ", line " + std::to_string(line);
-    }
-    return place;
-}
-
-// One pass over the line: finding each field anew from the start of the line made a line of
-// many tabs take quadratic time.
-ListTimes TimesOfLine(std::string_view line) {
+// The subtitle of a valid line, in one pass over it: finding each field anew from the start of
+// the line made a line of many tabs take quadratic time.
+Subtitle SubtitleOfLine(std::string_view line, int lineNumber, const FrameRate& rate) {
     std::string_view fields[3];
     for (std::string_view& field : fields) {
         const std::size_t tab = line.find(kTab);
         field = line.substr(0, tab);
-        line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
+        line.remove_prefix(tab + 1);
     }
-    return {fields[0], fields[1], fields[2]};
+    Subtitle subtitle;
+    subtitle.number = fields[0];
+    subtitle.start = TimeAtRate(std::string(fields[1]), rate);
+    subtitle.end = TimeAtRate(std::string(fields[2]), rate);
+    subtitle.sourceLine = lineNumber;
+    for (;;) {
+        const std::size_t tab = line.find(kTab);
+        subtitle.lines.AddLine(line.substr(0, tab));
+        if (tab == std::string_view::npos) {
+            return subtitle;
+        }
+        line.remove_prefix(tab + 1);
+    }
 }
 
-std::string JoinTextFields(const std::string& line) {
-    std::size_t at = 0;
-    for (int field = 0; field < kFirstTextField; ++field) {
-        at = line.find(kTab, at);
-        if (at == std::string::npos) {
-            return {};
-        }
-        ++at;
-    }
-    std::string text;
-    text.reserve(2 * (line.size() - at));
-    for (; at < line.size(); ++at) {
-        if (line[at] == kTab) {
-            text += "\r\n";
-        } else {
-            text += line[at];
-        }
-    }
-    return text;
-}
+} // namespace
 
-ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store) {
+ListLoadResult LoadSubtitleList(const std::string& path, const FrameRate& rate,
+                                SubtitleStore& store) {
     ListLoadResult result;
     const kestrum::ReadResult file = kestrum::ReadFileLimited(path, kMaxListBytes);
     if (!file) {
@@ -73,13 +56,15 @@ ListLoadResult LoadSubtitleList(const std::string& path, SubtitleStore& store) {
         return result;
     }
     return ParseSubtitleList(
-        std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()),
+        std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()), rate,
         store);
 }
 
-ListLoadResult ParseSubtitleList(std::string_view bytes, SubtitleStore& store) {
+ListLoadResult ParseSubtitleList(std::string_view bytes, const FrameRate& rate,
+                                 SubtitleStore& store) {
     ListLoadResult result;
     store.clear();
+    store.rate = rate;
     // Lines end at LF, with one CR just before it dropped: a CR anywhere else is part of the
     // line's text. The last line needs no line end, and a final line end adds no line.
     for (int lineNumber = 1; !bytes.empty(); ++lineNumber) {
@@ -98,7 +83,7 @@ ListLoadResult ParseSubtitleList(std::string_view bytes, SubtitleStore& store) {
             store.clear();
             return result;
         }
-        store.emplace_back(line);
+        store.subtitles.push_back(SubtitleOfLine(line, lineNumber, rate));
     }
     return result;
 }

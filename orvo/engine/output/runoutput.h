@@ -33,8 +33,8 @@ class SubtitleEncoder {
 public:
     virtual ~SubtitleEncoder();
 
-    // The subtitle at index in the store, whose text is text, drawn on canvas and encoded.
-    virtual EncodedSubtitle Encode(const std::string& text, std::size_t index, QImage& canvas) = 0;
+    // The subtitle at index in the store drawn on canvas and encoded.
+    virtual EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t index, QImage& canvas) = 0;
 };
 
 // Whether a file could not be written because its folder takes no new file: no permission, a

@@ -12,9 +12,9 @@ SubpictureDrawer::SubpictureDrawer(const RenderSettings& settings, const Subtitl
     m_subpicture.colours = DvdClassColours(settings);
 }
 
-const Subpicture& SubpictureDrawer::Draw(const std::string& text, const SubtitleTimes& times,
+const Subpicture& SubpictureDrawer::Draw(const Subtitle& subtitle, const SubtitleTimes& times,
                                          QImage& canvas, RenderResult& rendered) {
-    rendered = m_renderer.RenderSubtitle(m_keyedLook, text, canvas);
+    rendered = m_renderer.RenderSubtitle(m_keyedLook, subtitle, canvas);
     PaintDvdClasses(canvas, m_keyedLook.AntiAlias, m_subpicture.colours, &m_subpicture.classes);
     m_subpicture.startMicroseconds = times.startMicroseconds;
     m_subpicture.endMicroseconds = times.endMicroseconds;

@@ -16,7 +16,7 @@ public:
     SubpictureDrawer(const RenderSettings& settings, const SubtitleRenderer& renderer);
 
     // The subtitle drawn, at times; it stays valid until the next call.
-    const Subpicture& Draw(const std::string& text, const SubtitleTimes& times, QImage& canvas,
+    const Subpicture& Draw(const Subtitle& subtitle, const SubtitleTimes& times, QImage& canvas,
                            RenderResult& rendered);
 
 private:

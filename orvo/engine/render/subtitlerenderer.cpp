@@ -290,4 +290,11 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     return result;
 }
 
+// Every subtitle is placed at the bottom yet.
+RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
+                                              const Subtitle& subtitle, QImage& canvas,
+                                              const CanvasRows* stale) const {
+    return RenderSubtitle(settings, subtitle.Text(), canvas, stale);
+}
+
 } // namespace orvo

@@ -2,6 +2,7 @@
 
 #include "model/canvasspec.h"
 #include "model/rendersettings.h"
+#include "model/subtitle.h"
 
 #include <QFont>
 #include <QImage>
@@ -55,6 +56,10 @@ public:
     // stale, when given, says that every row of the canvas outside it holds the look's
     // background colour already: only its rows are filled before the text is drawn.
     RenderResult RenderSubtitle(const RenderSettings& settings, const std::string& text,
+                                QImage& canvas, const CanvasRows* stale = nullptr) const;
+
+    // The subtitle's lines drawn as above, where its placement puts them.
+    RenderResult RenderSubtitle(const RenderSettings& settings, const Subtitle& subtitle,
                                 QImage& canvas, const CanvasRows* stale = nullptr) const;
 
 private:

@@ -27,9 +27,6 @@
 namespace orvo {
 namespace {
 
-constexpr char kTab = '\t';
-constexpr int kFirstTextField = 3; // number, start and end come first
-
 // Draws a subtitle and encodes it as its bitmap, on one thread.
 class BitmapEncoder : public SubtitleEncoder {
 public:
@@ -39,14 +36,14 @@ public:
         , m_encoder(kestrum::ToQColor(settings.BkgColor).rgb())
         , m_testMode(testMode) {}
 
-    EncodedSubtitle Encode(const std::string& text, std::size_t /*index*/,
+    EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t /*index*/,
                            QImage& canvas) override {
         EncodedSubtitle encoded;
         // The canvas is this encoder's alone: after a subtitle, the rows outside those it drew
         // are known to hold the background.
         const bool known = m_drawn && canvas.size() == m_drawnCanvas;
         encoded.rendered =
-            m_renderer.RenderSubtitle(m_settings, text, canvas, known ? &*m_drawn : nullptr);
+            m_renderer.RenderSubtitle(m_settings, subtitle, canvas, known ? &*m_drawn : nullptr);
         m_drawn = encoded.rendered.drawn;
         m_drawnCanvas = canvas.size();
         if (!m_testMode) {
@@ -336,7 +333,7 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters, Ru
         parameters.jobs);
     int number = parameters.StartIndex;
     for (std::size_t index = 0; index < store.size(); ++index) {
-        const std::string& line = store[index];
+        const Subtitle& subtitle = store[index];
         host.StepProgress();
         EncodedSubtitle encoded = pipeline.Next();
         if (!encoded.shown.isNull()) {
@@ -346,7 +343,7 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters, Ru
         const std::string fileName = output.ImageFileName(number);
         switch (output.Save(encoded, index, number, host)) {
         case RunOutput::Saved::Written:
-            written.push_back({&line, number});
+            written.push_back({&subtitle, number});
             break;
         case RunOutput::Saved::Failed:
             ++outcome.filesNotWritten;
@@ -360,7 +357,7 @@ void DrawAndSave(const SubtitleStore& store, const RunParameters& parameters, Ru
         case RunOutput::Saved::TestMode:
             break;
         }
-        if (encoded.rendered.lines > helper.GetSegmentCount(line, kTab) - kFirstTextField) {
+        if (encoded.rendered.lines > static_cast<int>(subtitle.lines.LineCount())) {
             outcome.wrapped.push_back(helper.GetFileTitle(fileName));
             host.WrappedFound(outcome.wrapped.back());
         }
@@ -521,9 +518,16 @@ RunOutcome RunGeneration(const SubtitleStore& store, const RunParameters& parame
     return outcome;
 }
 
-RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
+RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& loaded,
                            const RunParameters& parameters, RenderSettings& settings,
                            SubtitleRenderer& renderer, QImage& canvas, GenerationHost& host) {
+    // A list's times are checked and carried at the run's rate, which may not be the one the
+    // list was read at.
+    std::optional<SubtitleStore> retimed;
+    if (!(loaded.rate == parameters.frameRate)) {
+        retimed = loaded.AtRate(parameters.frameRate);
+    }
+    const SubtitleStore& store = retimed ? *retimed : loaded;
     RunOutcome outcome;
     if (const auto problem = ImageNameProblem(parameters.outputType, parameters.ImgName)) {
         host.ShowNote(ImageNameRefusal(parameters.ImgName, *problem));
@@ -546,7 +550,7 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     // Times the tool cannot be given stop the run before anything is written.
     StoreTimes times;
     if (subpictures) {
-        times = ReadStoreTimes(store, parameters.frameRate, parameters.source);
+        times = ReadStoreTimes(store);
         if (!times.problem.empty()) {
             host.ShowNote(times.problem);
             outcome.refused = true;
@@ -579,8 +583,7 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& store,
     db.WritePropInt("", keys::kStartIndex, parameters.StartIndex);
     db.WritePropString("", keys::kFrameRate, parameters.frameRate.name);
     outcome.readerWarnings = parameters.readerWarnings;
-    for (const TimecodeWarning& warning :
-         CheckTimecodes(store, parameters.frameRate, parameters.source)) {
+    for (const TimecodeWarning& warning : CheckTimecodes(store)) {
         outcome.timecodeWarnings.push_back(warning.Text());
     }
     if (spumux) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "input/subtitlelist.h"
 #include "model/rendersettings.h"
+#include "model/subtitle.h"
 #include "output/outputtype.h"
 #include "time/framerate.h"
 
@@ -70,9 +70,7 @@ struct RunParameters {
     FrameRate frameRate = DefaultFrameRate(true); // the list's times are checked at it
     OutputType outputType = OutputType::Dvd1;
     int jobs = 0; // subtitles drawn at once; 0 is one per core
-    // Of the file the store was read from: where each subtitle stands in it, for the warnings,
-    // and how often its reader warned of what it got past.
-    SourceLines source{};
+    // How often the reader of the store's file warned of what it got past.
     int readerWarnings = 0;
 };
 

@@ -87,7 +87,7 @@ std::size_t SubtitlePipeline::DrawNext(std::unique_lock<std::mutex>& lock, Subti
                                        QImage& canvas) {
     const std::size_t index = m_taken++;
     lock.unlock();
-    EncodedSubtitle encoded = encoder.Encode(JoinTextFields(m_store[index]), index, canvas);
+    EncodedSubtitle encoded = encoder.Encode(m_store[index], index, canvas);
     if (m_drawing.keepCanvas) {
         encoded.shown = canvas.copy();
     }
@@ -103,7 +103,7 @@ std::size_t SubtitlePipeline::FreeSlots() const {
 EncodedSubtitle SubtitlePipeline::Next() {
     if (m_workers.empty()) {
         const std::size_t index = m_handed++;
-        return m_ownEncoder->Encode(JoinTextFields(m_store.at(index)), index, m_drawing.canvas);
+        return m_ownEncoder->Encode(m_store.subtitles.at(index), index, m_drawing.canvas);
     }
     std::unique_lock lock(m_mutex);
     std::optional<EncodedSubtitle>& slot = m_ring[m_handed % m_ring.size()];

@@ -8,38 +8,32 @@ namespace orvo {
 namespace {
 
 // A sentence of its own: "Subtitle 12, line 51: ..."
-std::string Problem(const ListTimes& fields, std::size_t index, const SourceLines& source,
-                    const std::string& what) {
-    std::string place = SubtitlePlace(fields.number, index, source);
+std::string Problem(const Subtitle& subtitle, const std::string& what) {
+    std::string place = subtitle.Place();
     place.front() = 'S';
     return place + ": " + what;
 }
 
-std::string Unreadable(std::string_view text, const FrameRate& rate, const std::string& why) {
-    return "the time \"" + std::string(text) + "\" cannot be read at " + rate.name + " fps (" +
-           why + ")";
+std::string Unreadable(const SubtitleTime& time, const FrameRate& rate) {
+    return "the time \"" + time.text + "\" cannot be read at " + rate.name + " fps (" +
+           time.problem + ")";
 }
 
 } // namespace
 
-StoreTimes ReadStoreTimes(const SubtitleStore& store, const FrameRate& rate,
-                          const SourceLines& source) {
+StoreTimes ReadStoreTimes(const SubtitleStore& store) {
     StoreTimes result;
     result.times.reserve(store.size());
-    for (std::size_t index = 0; index < store.size(); ++index) {
-        const ListTimes fields = TimesOfLine(store[index]);
-        const ParsedTimecode start = ParseTimecode(fields.start, rate);
-        const ParsedTimecode end = ParseTimecode(fields.end, rate);
+    for (const Subtitle& subtitle : store) {
+        const SubtitleTime& start = subtitle.start;
+        const SubtitleTime& end = subtitle.end;
         if (!start.frame || !end.frame) {
-            const bool startFailed = !start.frame;
-            result.problem = Problem(fields, index, source,
-                                     Unreadable(startFailed ? fields.start : fields.end, rate,
-                                                startFailed ? start.problem : end.problem));
+            result.problem = Problem(subtitle, Unreadable(start.frame ? end : start, store.rate));
         } else if (*end.frame <= *start.frame) {
-            result.problem = Problem(fields, index, source, "it does not end after it starts");
+            result.problem = Problem(subtitle, "it does not end after it starts");
         } else {
             result.times.push_back(
-                {TimeOfFrame(*start.frame, rate), TimeOfFrame(*end.frame, rate)});
+                {TimeOfFrame(*start.frame, store.rate), TimeOfFrame(*end.frame, store.rate)});
             continue;
         }
         result.times.clear();

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "input/subtitlelist.h"
-#include "time/framerate.h"
+#include "model/subtitle.h"
 
 #include <cstdint>
 #include <string>
@@ -20,11 +19,10 @@ struct StoreTimes {
     std::string problem;              // the first subtitle whose times could not, with its line
 };
 
-// The times of every subtitle of the store at rate, for outputs that carry them: each start
+// The times of every subtitle of the store at its rate, for outputs that carry them: each start
 // and end a timecode of the rate, each end after its start. A video player cannot guess a time,
-// so that one unreadable subtitle leaves none.
-// The problem names the subtitle's line in the file the store was read from.
-StoreTimes ReadStoreTimes(const SubtitleStore& store, const FrameRate& rate,
-                          const SourceLines& source = {});
+// so that one unreadable subtitle leaves none. The problem names the subtitle's line in the
+// file the store was read from.
+StoreTimes ReadStoreTimes(const SubtitleStore& store);
 
 } // namespace orvo

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "input/subtitlelist.h"
-#include "time/framerate.h"
+#include "model/subtitle.h"
 
 #include <string>
 #include <vector>
@@ -17,12 +16,10 @@ struct TimecodeWarning {
     std::string Text() const;
 };
 
-// The times of the store at rate: a timecode that does not exist at the rate, an end before
+// The times of the store at its rate: a timecode that does not exist at the rate, an end before
 // its start, a start before the previous subtitle's end. Times are checked only when every one
 // of them is written HH:MM:SS:FF or HH:MM:SS;FF: a list in another form is the concern of the
 // tool that reads the script, and is left alone.
-// The warnings name the line of each subtitle in the file the store was read from.
-std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store, const FrameRate& rate,
-                                            const SourceLines& source = {});
+std::vector<TimecodeWarning> CheckTimecodes(const SubtitleStore& store);
 
 } // namespace orvo

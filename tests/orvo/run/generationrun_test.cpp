@@ -8,6 +8,8 @@
 
 #include "runtestsupport.h"
 
+#include "orvo/storeoflines.h"
+
 #include "common/imageprobes.h"
 
 #include <algorithm>
@@ -96,6 +98,7 @@ protected:
     RunOutcome Run(const SubtitleStore& store) {
         return RunGeneration(store, m_parameters, m_settings, m_renderer, m_canvas, m_host);
     }
+    RunOutcome Run(const Lines& lines) { return Run(StoreOf(lines)); }
 
     std::string Image(int number) const {
         return m_dir.File("OutputImg." + std::to_string(number) + ".bmp");
@@ -230,7 +233,7 @@ TEST_F(RunTest, AStoppedRunStillReportsTheWrappedSubtitlesFoundSoFar) {
 }
 
 TEST_F(RunTest, AnEmptyStoreFinishesAtOnce) {
-    const RunOutcome outcome = Run({});
+    const RunOutcome outcome = Run(Lines{});
 
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
     EXPECT_EQ(m_host.range, 0);
@@ -270,7 +273,7 @@ std::string TallLine(int lines) {
 
 struct CutOffCase {
     const char* name;
-    SubtitleStore store;
+    Lines store;
     const char* message;
     const char* log;
     const char* status;
@@ -315,6 +318,7 @@ protected:
     RunOutcome Start(const SubtitleStore& store) {
         return StartGeneration(m_db, store, m_parameters, m_settings, m_renderer, m_canvas, m_host);
     }
+    RunOutcome Start(const Lines& lines) { return Start(StoreOf(lines, m_parameters.frameRate)); }
 
     kestrum::CPropDb m_db;
 };
@@ -616,7 +620,7 @@ TEST_F(SpumuxRunTest, ThePreviewShowsTheSubtitleInTheColoursOfItsClasses) {
     const SpumuxOutput output(m_settings,
                               {m_dir.Path().string() + "/", "OutputImg", m_dir.File("film.xml")},
                               {{1000000, 2000000}});
-    output.MakeEncoder(m_renderer)->Encode("Two\r\nlines", 0, m_canvas);
+    output.MakeEncoder(m_renderer)->Encode(SubtitleOf("Two\r\nlines"), 0, m_canvas);
     const std::array<QRgb, 4> colours = DvdClassColours(m_settings);
     const std::set<QRgb> shown = testsupport::Colours(m_canvas);
     EXPECT_GE(shown.size(), 3u);
@@ -822,7 +826,8 @@ TEST_F(VobSubRunTest, ASubtitleThatCannotBeCodedIsNamedByNumberAndStart) {
     ASSERT_EQ(m_host.failures.size(), 1u);
     EXPECT_EQ(m_host.failures[0].first, "subtitle 8 (00:01:01.500)");
 
-    const EncodedSubtitle one = output.MakeEncoder(m_renderer)->Encode("One", 0, m_canvas);
+    const EncodedSubtitle one =
+        output.MakeEncoder(m_renderer)->Encode(SubtitleOf("One"), 0, m_canvas);
     EXPECT_EQ(output.Save(one, 0, 7, m_host), RunOutput::Saved::Written);
     ASSERT_TRUE(output.WritePair(m_host));
     EXPECT_EQ(Timestamps(), std::vector<std::string>{"00:00:01:000"});
@@ -851,14 +856,14 @@ SubtitleStore ManySubtitles() {
     const char* const texts[] = {"One", "Two\tlines", "", "Caf\xc3\xa9 au lait",
                                  "This subtitle is much too long to fit on one line of a "
                                  "standard definition picture at all"};
-    SubtitleStore store;
+    Lines lines;
     for (int i = 0; i < 23; ++i) {
         char times[40];
         std::snprintf(times, sizeof times, "00:%02d:%02d:00\t00:%02d:%02d:12", i / 60, i % 60,
                       i / 60, i % 60);
-        store.push_back(std::to_string(i + 1) + "\t" + times + "\t" + texts[i % 5]);
+        lines.push_back(std::to_string(i + 1) + "\t" + times + "\t" + texts[i % 5]);
     }
-    return store;
+    return StoreOf(lines);
 }
 
 class JobsTest : public StartGenerationTest, public ::testing::WithParamInterface<OutputType> {

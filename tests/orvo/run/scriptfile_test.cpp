@@ -3,23 +3,27 @@
 
 #include "runtestsupport.h"
 
+#include "orvo/storeoflines.h"
+
 namespace orvo::test {
 namespace {
 
-const std::string kLine = "1\t00:00:01:00\t00:00:03:12\tHello\tthere";
+Subtitle Line() {
+    return StoreOf({"1\t00:00:01:00\t00:00:03:12\tHello\tthere"})[0];
+}
 
 TEST(FormatScriptLineTest, NumbersTimesAndImageName) {
-    EXPECT_EQ(FormatScriptLine(kLine, 1, "OutputImg"),
+    EXPECT_EQ(FormatScriptLine(Line(), 1, "OutputImg"),
               "0001\t00:00:01:00\t00:00:03:12\tOutputImg.1.bmp\r\n");
-    EXPECT_EQ(FormatScriptLine(kLine, 0, "OutputImg"),
+    EXPECT_EQ(FormatScriptLine(Line(), 0, "OutputImg"),
               "0000\t00:00:01:00\t00:00:03:12\tOutputImg.0.bmp\r\n");
     // Five digits are never cut to four.
-    EXPECT_EQ(FormatScriptLine(kLine, 12345, "OutputImg"),
+    EXPECT_EQ(FormatScriptLine(Line(), 12345, "OutputImg"),
               "12345\t00:00:01:00\t00:00:03:12\tOutputImg.12345.bmp\r\n");
 }
 
 TEST(FormatScriptLineTest, CopiesNameAndTimesUnchanged) {
-    EXPECT_EQ(FormatScriptLine("7\t1:2\xe9\t \t", 3, "sub\\dir/img"),
+    EXPECT_EQ(FormatScriptLine(StoreOf({"7\t1:2\xe9\t \t"})[0], 3, "sub\\dir/img"),
               "0003\t1:2\xe9\t \tsub\\dir/img.3.bmp\r\n");
 }
 
@@ -27,8 +31,8 @@ class WriteScriptFileTest : public ::testing::Test {
 protected:
     TempDir m_dir;
     std::string m_path = m_dir.File("film.sst");
-    SubtitleStore m_twoLines{"1\t00:00:01:00\t00:00:03:12\tOne",
-                             "2\t00:00:05:00\t00:00:07:00\tTwo"};
+    SubtitleStore m_twoLines =
+        StoreOf({"1\t00:00:01:00\t00:00:03:12\tOne", "2\t00:00:05:00\t00:00:07:00\tTwo"});
 };
 
 TEST_F(WriteScriptFileTest, DefaultHeaderAndTwoSubtitlesByteForByte) {

@@ -1,5 +1,7 @@
 #include "input/subtitlelist.h"
 
+#include "orvo/storeoflines.h"
+
 #include "runtestsupport.h"
 
 #include <cerrno>
@@ -17,7 +19,7 @@ protected:
     // Writes bytes as the list and loads it into store.
     ListLoadResult Load(const std::string& bytes) {
         WriteText(m_listPath, bytes);
-        return LoadSubtitleList(m_listPath, store);
+        return LoadSubtitleList(m_listPath, DefaultFrameRate(true), store);
     }
 
     TempDir m_dir;
@@ -29,18 +31,18 @@ TEST_F(SubtitleListTest, LinesEndInCrLfOrLoneLfAndTheLastNeedsNone) {
     const ListLoadResult result = Load("1\ta\tb\tone\r\n2\tc\td\ttwo\n3\te\tf\tthree");
     EXPECT_EQ(result.status, Status::Loaded);
     EXPECT_EQ(result.message, "");
-    EXPECT_EQ(store, (SubtitleStore{"1\ta\tb\tone", "2\tc\td\ttwo", "3\te\tf\tthree"}));
+    EXPECT_EQ(ListLines(store), (Lines{"1\ta\tb\tone", "2\tc\td\ttwo", "3\te\tf\tthree"}));
 }
 
 TEST_F(SubtitleListTest, AFinalLineEndAddsNoLine) {
     EXPECT_EQ(Load("1\ta\tb\tone\r\n").status, Status::Loaded);
-    EXPECT_EQ(store, SubtitleStore{"1\ta\tb\tone"});
+    EXPECT_EQ(ListLines(store), (Lines{"1\ta\tb\tone"}));
     EXPECT_EQ(Load("1\ta\tb\tone\n").status, Status::Loaded);
-    EXPECT_EQ(store, SubtitleStore{"1\ta\tb\tone"});
+    EXPECT_EQ(ListLines(store), (Lines{"1\ta\tb\tone"}));
 }
 
 TEST_F(SubtitleListTest, AnEmptyFileLoadsNoSubtitle) {
-    store = {"1\told\tlist\tline"};
+    store = StoreOf({"1\told\tlist\tline"});
     const ListLoadResult result = Load("");
     EXPECT_EQ(result.status, Status::Loaded);
     EXPECT_TRUE(store.empty());
@@ -53,17 +55,17 @@ TEST_F(SubtitleListTest, BytesStayAsTheyAre) {
     const ListLoadResult result =
         Load(lines[0] + "\r\n" + lines[1] + "\n" + lines[2] + "\r\n" + lines[3] + "\r\n");
     EXPECT_EQ(result.status, Status::Loaded);
-    EXPECT_EQ(store, SubtitleStore(std::begin(lines), std::end(lines)));
+    EXPECT_EQ(ListLines(store), Lines(std::begin(lines), std::end(lines)));
 }
 
 TEST_F(SubtitleListTest, ALoneCrAtTheVeryEndStaysInTheLastLine) {
     EXPECT_EQ(Load("1\ta\tb\tone\r").status, Status::Loaded);
-    EXPECT_EQ(store, SubtitleStore{"1\ta\tb\tone\r"});
+    EXPECT_EQ(ListLines(store), (Lines{"1\ta\tb\tone\r"}));
 }
 
 TEST_F(SubtitleListTest, FourFieldsWithAnEmptyTextAreASubtitle) {
     EXPECT_EQ(Load("1\ta\tb\t\r\n\t\t\t\r\n").status, Status::Loaded);
-    EXPECT_EQ(store, (SubtitleStore{"1\ta\tb\t", "\t\t\t"}));
+    EXPECT_EQ(ListLines(store), (Lines{"1\ta\tb\t", "\t\t\t"}));
 }
 
 TEST_F(SubtitleListTest, LinesCrossingTheReadBufferKeepTheirBytes) {
@@ -71,7 +73,7 @@ TEST_F(SubtitleListTest, LinesCrossingTheReadBufferKeepTheirBytes) {
     // next one; lines of 100 bytes then end at many other buffer positions.
     std::string first = "0\tstart\tend\t";
     first.resize(4095, 'x');
-    SubtitleStore expected{first};
+    Lines expected{first};
     std::string bytes = first + "\r\n";
     for (int i = 1; i < 300; ++i) {
         std::string line = std::to_string(i) + "\tstart\tend\t";
@@ -80,7 +82,7 @@ TEST_F(SubtitleListTest, LinesCrossingTheReadBufferKeepTheirBytes) {
         bytes += line + "\r\n";
     }
     EXPECT_EQ(Load(bytes).status, Status::Loaded);
-    EXPECT_EQ(store, expected);
+    EXPECT_EQ(ListLines(store), expected);
 }
 
 struct InvalidCase {
@@ -94,7 +96,7 @@ class InvalidLineTest : public SubtitleListTest,
                         public ::testing::WithParamInterface<InvalidCase> {};
 
 TEST_P(InvalidLineTest, StopsWithTheLineNumberAndEmptiesTheStore) {
-    store = {"1\told\tlist\tline"};
+    store = StoreOf({"1\told\tlist\tline"});
     const ListLoadResult result = Load(GetParam().bytes);
     EXPECT_EQ(result.status, Status::InvalidLine);
     EXPECT_EQ(result.line, GetParam().line);
@@ -124,20 +126,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "time, end time, text"}),
     [](const auto& test) { return std::string(test.param.name); });
 
-TEST(JoinTextFields, EachFieldAfterTheThirdIsATextLine) {
+TEST(ListText, EachFieldAfterTheThirdIsATextLine) {
     const struct {
         std::string line;
         std::string text;
     } cases[] = {
-        {"1\ta\tb\tone", "one"},
-        {"1\ta\tb\tone\ttwo\tthree", "one\r\ntwo\r\nthree"},
-        {"1\ta\tb\tone\t", "one\r\n"},
-        {"1\ta\tb\t", ""},
-        {"1\ta\tb", ""},
+        {"1\ta\tb\tone", "one"},       {"1\ta\tb\tone\ttwo\tthree", "one\r\ntwo\r\nthree"},
+        {"1\ta\tb\tone\t", "one\r\n"}, {"1\ta\tb\t", ""},
         {"1\ta\tb\t\t\t", "\r\n\r\n"},
     };
     for (const auto& [line, text] : cases) {
-        EXPECT_EQ(JoinTextFields(line), text) << line;
+        EXPECT_EQ(StoreOf({line})[0].Text(), text) << line;
     }
 }
 
@@ -159,12 +158,12 @@ TEST_F(SubtitleListTest, AFileThatCannotBeAListIsRefusedWithItsReasonAndLeavesTh
         {huge, "larger than 256 MB"},
     };
     for (const auto& refused : cases) {
-        store = {"1\told\tlist\tline"};
-        const ListLoadResult result = LoadSubtitleList(refused.path, store);
+        store = StoreOf({"1\told\tlist\tline"});
+        const ListLoadResult result = LoadSubtitleList(refused.path, DefaultFrameRate(true), store);
         EXPECT_EQ(result.status, Status::CannotOpen) << refused.path;
         EXPECT_EQ(result.message, "Error reading file");
         EXPECT_EQ(result.reason, refused.reason);
-        EXPECT_EQ(store, SubtitleStore{"1\told\tlist\tline"});
+        EXPECT_EQ(ListLines(store), (Lines{"1\told\tlist\tline"}));
     }
 }
 

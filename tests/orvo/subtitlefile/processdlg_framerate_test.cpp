@@ -2,6 +2,8 @@
 // line says of the file loaded, and the timecodes that follow the rate chosen.
 #include "cprocessdlg.h"
 
+#include "orvo/storeoflines.h"
+
 #include "common/dialoganswerer.h"
 #include "common/findcontrol.h"
 
@@ -17,7 +19,9 @@
 #include <QtTest>
 
 using orvo::CProcessDlg;
+using orvo::ListLines;
 using orvo::SubtitleStore;
+using orvo::test::Lines;
 using testsupport::Find;
 
 namespace {
@@ -82,12 +86,12 @@ private slots:
         Open(dialog, Write("film.srt", kSrt));
         QCOMPARE(Find<QLabel>(dialog, "statusLine").text(),
                  QStringLiteral("2 Subtitles loaded ! (SRT, 1 empty left out)"));
-        QCOMPARE(store, (SubtitleStore{"1\t00:00:01:00\t00:00:02:13\tOne",
-                                       "2\t00:01:03:00\t00:01:04:00\tThree"}));
+        QCOMPARE(ListLines(store),
+                 (Lines{"1\t00:00:01:00\t00:00:02:13\tOne", "2\t00:01:03:00\t00:01:04:00\tThree"}));
 
         Find<QComboBox>(dialog, "frameRateCombo").setCurrentText(QStringLiteral("29.97"));
-        QCOMPARE(store, (SubtitleStore{"1\t00:00:01;00\t00:00:02;15\tOne",
-                                       "2\t00:01:03;00\t00:01:04;00\tThree"}));
+        QCOMPARE(ListLines(store),
+                 (Lines{"1\t00:00:01;00\t00:00:02;15\tOne", "2\t00:01:03;00\t00:01:04;00\tThree"}));
         QCOMPARE(Find<QLabel>(dialog, "statusLine").text(),
                  QStringLiteral("2 Subtitles loaded ! (SRT, 1 empty left out)"));
         QCOMPARE(dialog.GetFrameRate().name, "29.97");
@@ -144,7 +148,7 @@ private slots:
         Open(dialog, Write("film.txt", "1\t00:00:01:00\t00:00:02:00\tOne\r\n"));
         QCOMPARE(Find<QLabel>(dialog, "statusLine").text(), QStringLiteral("1 Subtitles loaded !"));
         Find<QComboBox>(dialog, "frameRateCombo").setCurrentText(QStringLiteral("30"));
-        QCOMPARE(store, SubtitleStore{"1\t00:00:01:00\t00:00:02:00\tOne"});
+        QCOMPARE(ListLines(store), (Lines{"1\t00:00:01:00\t00:00:02:00\tOne"}));
     }
 };
 

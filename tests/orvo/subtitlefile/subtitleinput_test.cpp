@@ -1,5 +1,7 @@
 #include "input/subtitleinput.h"
 
+#include "orvo/storeoflines.h"
+
 #include "runtestsupport.h"
 
 #include <gtest/gtest.h>
@@ -63,11 +65,11 @@ protected:
     }
 
     TempDir m_dir;
-    SubtitleStore store{"1\told\tlist\tline"};
+    SubtitleStore store = StoreOf({"1\told\tlist\tline"});
 };
 
 const std::string kSrt = "1\r\n00:00:01,000 --> 00:00:02,000\r\nCaf\xc3\xa9 au lait\r\n";
-const SubtitleStore kSrtStore{"1\t00:00:01:00\t00:00:02:00\tCaf\xc3\xa9 au lait"};
+const Lines kSrtStore{"1\t00:00:01:00\t00:00:02:00\tCaf\xc3\xa9 au lait"};
 
 TEST_F(SubtitleInputTest, AnEmptyFileOrATabInTheFirstLineIsAListReadAsItIs) {
     EXPECT_EQ(Load("film.srt", "").status, Status::Loaded);
@@ -75,7 +77,7 @@ TEST_F(SubtitleInputTest, AnEmptyFileOrATabInTheFirstLineIsAListReadAsItIs) {
     const ListLoadResult result = Load("film.srt", "1\ta\tb\tcaf\xe9\r\n");
     EXPECT_EQ(result.status, Status::Loaded);
     EXPECT_EQ(result.kind, "");
-    EXPECT_EQ(store, SubtitleStore{"1\ta\tb\tcaf\xe9"});
+    EXPECT_EQ(ListLines(store), (Lines{"1\ta\tb\tcaf\xe9"}));
 }
 
 TEST_F(SubtitleInputTest, AnUnknownTxtFileIsAListThatSaysWhichLine) {
@@ -118,14 +120,14 @@ TEST_F(SubtitleInputTest, AFileThatCannotBeReadLeavesTheStore) {
     const ListLoadResult result = LoadSubtitleFile(m_dir.File("missing.srt"), Rate("25"), store);
     EXPECT_EQ(result.status, Status::CannotOpen);
     EXPECT_EQ(result.reason, "No such file or directory");
-    EXPECT_EQ(store, SubtitleStore{"1\told\tlist\tline"});
+    EXPECT_EQ(ListLines(store), (Lines{"1\told\tlist\tline"}));
 }
 
 TEST_F(SubtitleInputTest, Utf8WithOrWithoutMarkAndUtf16WithMarkReadAlike) {
     EXPECT_EQ(Load("plain.srt", kSrt).kind, "SRT");
-    EXPECT_EQ(store, kSrtStore);
+    EXPECT_EQ(ListLines(store), kSrtStore);
     EXPECT_EQ(Load("marked.srt", "\xEF\xBB\xBF" + kSrt).kind, "SRT");
-    EXPECT_EQ(store, kSrtStore);
+    EXPECT_EQ(ListLines(store), kSrtStore);
     std::string little = "\xFF\xFE";
     std::string big = "\xFE\xFF";
     for (const char ch : "1\r\n00:00:01,000 --> 00:00:02,000\r\nCaf\xe9 au lait\r\n") {
@@ -135,9 +137,9 @@ TEST_F(SubtitleInputTest, Utf8WithOrWithoutMarkAndUtf16WithMarkReadAlike) {
         }
     }
     EXPECT_EQ(Load("little.srt", little).kind, "SRT");
-    EXPECT_EQ(store, kSrtStore);
+    EXPECT_EQ(ListLines(store), kSrtStore);
     EXPECT_EQ(Load("big.srt", big).kind, "SRT");
-    EXPECT_EQ(store, kSrtStore);
+    EXPECT_EQ(ListLines(store), kSrtStore);
 }
 
 TEST_F(SubtitleInputTest, TextThatIsNotUtf8IsWindows1252AndNoEventIsLost) {
@@ -146,8 +148,8 @@ TEST_F(SubtitleInputTest, TextThatIsNotUtf8IsWindows1252AndNoEventIsLost) {
         Load("old.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nCaf\xe9 \x80 \x81\r\n");
     EXPECT_EQ(result.status, Status::Loaded);
     EXPECT_TRUE(result.warnings.empty());
-    EXPECT_EQ(store,
-              SubtitleStore{"1\t00:00:01:00\t00:00:02:00\tCaf\xc3\xa9 \xe2\x82\xac \xc2\x81"});
+    EXPECT_EQ(ListLines(store),
+              (Lines{"1\t00:00:01:00\t00:00:02:00\tCaf\xc3\xa9 \xe2\x82\xac \xc2\x81"}));
 }
 
 TEST_F(SubtitleInputTest, ALostSrtBlockIsNamedAndTheLibrariesSayNothingOnStderr) {
@@ -158,9 +160,9 @@ TEST_F(SubtitleInputTest, ALostSrtBlockIsNamedAndTheLibrariesSayNothingOnStderr)
                     "3\n00:00:05,000 --> 00:00:06,000\n<font color=\"nocolour\">three</font>\n");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(result.status, Status::Loaded);
-    EXPECT_EQ(store, (SubtitleStore{"1\t00:00:01:00\t00:00:02:00\tone\t2\t00:00:03,000 -> "
-                                    "00:00:04,000\ttwo",
-                                    "2\t00:00:05:00\t00:00:06:00\tthree"}));
+    EXPECT_EQ(ListLines(store), (Lines{"1\t00:00:01:00\t00:00:02:00\tone\t2\t00:00:03,000 -> "
+                                       "00:00:04,000\ttwo",
+                                       "2\t00:00:05:00\t00:00:06:00\tthree"}));
     ASSERT_EQ(result.warnings.size(), 2U);
     EXPECT_EQ(result.warnings[0], "block 2 (line 6): the timing line \"00:00:03,000 -> "
                                   "00:00:04,000\" cannot be read; its text was added to the "
@@ -172,15 +174,15 @@ TEST_F(SubtitleInputTest, TimesComeInTimeOrderAtTheChosenRate) {
     const std::string srt = "2\n00:01:00,000 --> 00:01:01,000\nlater\n\n"
                             "1\n00:00:59,000 --> 00:00:59,900\nearlier\n";
     EXPECT_EQ(Load("order.srt", srt, "29.97").status, Status::Loaded);
-    EXPECT_EQ(store, (SubtitleStore{"1\t00:00:58;28\t00:00:59;25\tearlier",
-                                    "2\t00:00:59;28\t00:01:01;00\tlater"}));
+    EXPECT_EQ(ListLines(store), (Lines{"1\t00:00:58;28\t00:00:59;25\tearlier",
+                                       "2\t00:00:59;28\t00:01:01;00\tlater"}));
 }
 
 TEST_F(SubtitleInputTest, AnEventPastTheHoursOfATimecodeIsLeftOutAndNamed) {
     const ListLoadResult result = Load("long.srt", "1\n00:00:01,000 --> 00:00:02,000\none\n\n"
                                                    "2\n99:59:59,000 --> 100:00:01,000\ntwo\n");
     EXPECT_EQ(result.status, Status::Loaded);
-    EXPECT_EQ(store, SubtitleStore{"1\t00:00:01:00\t00:00:02:00\tone"});
+    EXPECT_EQ(ListLines(store), (Lines{"1\t00:00:01:00\t00:00:02:00\tone"}));
     EXPECT_EQ(result.warnings, std::vector<std::string>{"subtitle 2 (line 6): ends after 99 hours, "
                                                         "left out"});
 }

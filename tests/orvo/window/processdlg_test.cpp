@@ -2,6 +2,8 @@
 // outcome, the list configuration question, and what Start hands over.
 #include "windowtestsupport.h"
 
+#include "orvo/storeoflines.h"
+
 #include "cprocessdlg.h"
 #include "output/imagename.h"
 
@@ -63,7 +65,8 @@ void MakeSocket(const std::string& path) {
 // What the list reader says about path: the line a failure's message ends with.
 QString ReaderReason(const std::string& path) {
     SubtitleStore scratch;
-    return QString::fromStdString(orvo::LoadSubtitleList(path, scratch).reason);
+    return QString::fromStdString(
+        orvo::LoadSubtitleList(path, orvo::DefaultFrameRate(true), scratch).reason);
 }
 
 // A failure's message: its fixed text, then why on a line of its own.
@@ -304,7 +307,7 @@ private slots:
         QFETCH(bool, startEnabled);
         QFETCH(int, storeSize);
 
-        m_store = {"earlier\t1\t2\tlist", "earlier\t3\t4\tlist"};
+        m_store = orvo::test::StoreOf({"earlier\t1\t2\tlist", "earlier\t3\t4\tlist"});
         const std::string path = m_folder->File("list.txt");
         if (socket) {
             MakeSocket(path);
@@ -595,7 +598,7 @@ private slots:
 
         WriteText(m_folder->File("film.txt"), kThreeLines);
         WriteText(m_folder->File("bad.txt"), "1\t2\r\n");
-        m_store = {"earlier\t1\t2\tlist", "earlier\t3\t4\tlist"};
+        m_store = orvo::test::StoreOf({"earlier\t1\t2\tlist", "earlier\t3\t4\tlist"});
         Open();
         auto& input = Get<QLineEdit>("inputFileEdit");
         // Typed relative to the current folder, which is the test's.
@@ -701,7 +704,8 @@ private slots:
         QCOMPARE(m_dialog->result(), int(started ? QDialog::Accepted : QDialog::Rejected));
         QCOMPARE(m_dialog->isVisible(), !started);
         if (started) {
-            QCOMPARE(m_store.front(), std::string("1\t00:00:01:00\t00:00:01:12\tOther"));
+            QCOMPARE(orvo::ListLines(m_store).front(),
+                     std::string("1\t00:00:01:00\t00:00:01:12\tOther"));
             QCOMPARE(m_dialog->GetInputFile(), path);
             QCOMPARE(m_db.ReadPropString("", "Header1", "", false), std::string("Changed"));
         } else {

@@ -2,7 +2,6 @@
 
 #include "output/imagename.h"
 
-#include <kestrum/util/cstringhelper.h>
 #include <kestrum/util/fileio.h>
 
 #include <array>
@@ -16,25 +15,20 @@ constexpr const char* kLineEnd = "\r\n";
 
 } // namespace
 
-std::string FormatScriptLine(const std::string& line, int number, const std::string& imgName) {
+// The times go into the script as the list wrote them, whether or not they are timecodes.
+std::string FormatScriptLine(const Subtitle& subtitle, int number, const std::string& imgName) {
     std::array<char, 16> digits{};
     std::snprintf(digits.data(), digits.size(), "%04d\t", number);
-    kestrum::CStringHelper helper;
-    std::string text = digits.data();
-    text += helper.GetSegment(1, line, kTab);
-    text += kTab;
-    text += helper.GetSegment(2, line, kTab);
-    text += kTab;
-    text += ImageFileTitle(imgName, number, "bmp") + kLineEnd;
-    return text;
+    return digits.data() + subtitle.start.text + kTab + subtitle.end.text + kTab +
+           ImageFileTitle(imgName, number, "bmp") + kLineEnd;
 }
 
 std::vector<ScriptEntry> ScriptEntries(const SubtitleStore& store, int startIndex) {
     std::vector<ScriptEntry> entries;
     entries.reserve(store.size());
     int number = startIndex;
-    for (const std::string& line : store) {
-        entries.push_back({&line, number++});
+    for (const Subtitle& subtitle : store) {
+        entries.push_back({&subtitle, number++});
     }
     return entries;
 }
@@ -49,7 +43,7 @@ std::error_code ReplaceScriptFile(const std::string& path, const std::string& he
                                   const std::string& imgName) {
     std::string text = header + kLineEnd;
     for (const ScriptEntry& entry : entries) {
-        text += FormatScriptLine(*entry.line, entry.number, imgName);
+        text += FormatScriptLine(*entry.subtitle, entry.number, imgName);
     }
     return kestrum::ReplaceFile(path, [&text](int fd) {
         return kestrum::WriteAll(fd,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/subtitlelist.h"
+#include "model/subtitle.h"
 
 #include <span>
 #include <string>
@@ -10,11 +10,11 @@
 namespace orvo {
 
 // One script line: "%04d\t" image number, start and end time, image file name without folder.
-std::string FormatScriptLine(const std::string& line, int number, const std::string& imgName);
+std::string FormatScriptLine(const Subtitle& subtitle, int number, const std::string& imgName);
 
-// One image of a script: the list line that gave it and its number.
+// One image of a script: the subtitle that gave it and its number.
 struct ScriptEntry {
-    const std::string* line;
+    const Subtitle* subtitle;
     int number;
 };
 

@@ -16,9 +16,10 @@ public:
         , m_writer(writer)
         , m_times(times) {}
 
-    EncodedSubtitle Encode(const std::string& text, std::size_t index, QImage& canvas) override {
+    EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t index, QImage& canvas) override {
         EncodedSubtitle encoded;
-        const Subpicture& drawn = m_drawer.Draw(text, m_times.at(index), canvas, encoded.rendered);
+        const Subpicture& drawn =
+            m_drawer.Draw(subtitle, m_times.at(index), canvas, encoded.rendered);
         SpumuxPicture picture;
         if (const std::error_code error = m_writer.Encode(drawn, picture)) {
             encoded.reason = error.message();

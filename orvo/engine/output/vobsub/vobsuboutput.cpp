@@ -28,9 +28,10 @@ public:
         , m_times(times)
         , m_testMode(testMode) {}
 
-    EncodedSubtitle Encode(const std::string& text, std::size_t index, QImage& canvas) override {
+    EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t index, QImage& canvas) override {
         EncodedSubtitle encoded;
-        const Subpicture& drawn = m_drawer.Draw(text, m_times.at(index), canvas, encoded.rendered);
+        const Subpicture& drawn =
+            m_drawer.Draw(subtitle, m_times.at(index), canvas, encoded.rendered);
         if (m_testMode) {
             return encoded;
         }
