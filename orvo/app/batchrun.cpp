@@ -6,6 +6,8 @@
 #include "input/subtitlelist.h"
 #include "model/texts.h"
 #include "output/imagename.h"
+#include "output/outputformat.h"
+#include "output/vobsub/vobsubformat.h"
 #include "render/subtitlerenderer.h"
 #include "run/generationrun.h"
 #include "settingsfile.h"
@@ -71,10 +73,10 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
     parameters.LastPath = options.listPath;
     parameters.outputType = options.outputType.value_or(ReadOutputType(db));
     const std::string defaultName = DefaultImageName(parameters.outputType, options.listPath);
-    // The program's own settings hold the name of whatever list ran last; only DVD-1 runs have
-    // always shared one name.
-    const bool ownName =
-        parameters.outputType == OutputType::Dvd1 || settingsPath != ProgramSettingsToRead();
+    // The program's own settings hold the name of whatever list ran last: only the types
+    // whose images have always shared one name take it.
+    const bool ownName = !FormatOf(parameters.outputType).defaultImageName.empty() ||
+                         settingsPath != ProgramSettingsToRead();
     parameters.ImgName = options.imgName.value_or(
         ownName ? db.ReadPropString("", keys::kImgName, defaultName, false) : defaultName);
     // A stored name that could lead out of the list's folder (a configuration file that came

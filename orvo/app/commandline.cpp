@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "output/imagename.h"
+#include "output/outputformat.h"
 #include "output/vobsub/vobsubwriter.h"
 #include "run/generationrun.h"
 #include "run/subtitlepipeline.h"
@@ -89,19 +90,73 @@ bool TakeChoice(const QCommandLineParser& parser, const char* name, const char* 
     return value.has_value();
 }
 
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// text broken into lines of at most 90 characters at its blanks, as the rest of the help is.
+QString Wrapped(const QString& text) {
+    constexpr qsizetype kWidth = 90;
+    QString wrapped;
+    qsizetype lineStart = 0;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        if (wrapped.size() > lineStart && wrapped.size() - lineStart + 1 + word.size() > kWidth) {
+            wrapped += QLatin1Char('\n');
+            lineStart = wrapped.size();
+        } else if (wrapped.size() > lineStart) {
+            wrapped += QLatin1Char(' ');
+        }
+        wrapped += word;
+    }
+    return wrapped;
+}
+
+// "one bitmap per subtitle and a script file (dvd-1), ..., or an index and its subpictures
+// (vobsub)": what each type writes, from the table of types.
+QString WhatTheTypesWrite() {
+    QStringList types;
+    for (const OutputFormat* format : OutputFormats()) {
+        types << Text(format->writes) + QStringLiteral(" (") + Text(format->name) +
+                     QStringLiteral(")");
+    }
+    const QString last = types.takeLast();
+    return types.join(QStringLiteral(", ")) + QStringLiteral(", or ") + last;
+}
+
+// "dvd-1 is the script file and bitmaps; spumux is ...".
+QString EachTypeIs() {
+    QStringList types;
+    for (const OutputFormat* format : OutputFormats()) {
+        types << Text(format->name) + QStringLiteral(" is ") + Text(format->help);
+    }
+    return types.join(QStringLiteral("; "));
+}
+
+// "; dvd-1 only" for an option that serves one type alone.
+QString OnlyFor(std::string_view option) {
+    for (const OutputFormat* format : OutputFormats()) {
+        if (std::find(format->options.begin(), format->options.end(), option) !=
+            format->options.end()) {
+            return QStringLiteral("; ") + Text(format->name) + QStringLiteral(" only");
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 CommandLine::CommandLine() {
     m_parser.setApplicationDescription(
-        "Turns a subtitle file (a tab-separated list, SRT, WebVTT, ASS/SSA, MicroDVD, ...) into\n"
-        "the files of an output type: one bitmap per subtitle and a script file (dvd-1), one\n"
-        "PNG per subtitle and a control file (spumux), or an index and its subpictures (vobsub).\n"
-        "\n"
-        "Exit status of --batch: 0 finished, nothing to look at; 3 finished, some subtitles\n"
-        "needed more lines than the list gave or have timecode warnings, or the reader got past\n"
-        "damage; 4 finished, but text was cut off; 1 a file could not be read or written;\n"
-        "2 usage; 130 stopped by Ctrl+C. When several apply: 130, 1, 4, 3. --convert: 0, 3, 1\n"
-        "or 2 alike.");
+        Wrapped(QStringLiteral("Turns a subtitle file (a tab-separated list, SRT, WebVTT, ASS/SSA, "
+                               "MicroDVD, ...) into the files of an output type: ") +
+                WhatTheTypesWrite() + QStringLiteral(".")) +
+        QStringLiteral(
+            "\n\n"
+            "Exit status of --batch: 0 finished, nothing to look at; 3 finished, some subtitles\n"
+            "needed more lines than the list gave or have timecode warnings, or the reader got "
+            "past\ndamage; 4 finished, but text was cut off; 1 a file could not be read or "
+            "written;\n2 usage; 130 stopped by Ctrl+C. When several apply: 130, 1, 4, 3. "
+            "--convert: 0, 3, 1\nor 2 alike."));
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     m_parser.addOptions({
@@ -123,23 +178,24 @@ CommandLine::CommandLine() {
          "name for the others).",
          "name"},
         {kHeader,
-         "Script file header; \\\\ \\t \\r \\n \\xHH stand for a backslash, tab, CR, LF and any "
-         "byte (default: the stored one, else the standard header).",
+         QStringLiteral(
+             "Script file header; \\\\ \\t \\r \\n \\xHH stand for a backslash, tab, CR, "
+             "LF and any byte (default: the stored one, else the standard header") +
+             OnlyFor(kHeader) + QStringLiteral(")."),
          "text"},
         {kTestMode, "Write no images: only find the subtitles that need more lines."},
         {kDvdColors,
          "Draw in the four DVD colours: background, text background, text and one shade for "
          "antialiased edges; the list configuration file keeps the choice."},
         {kOutputType,
-         QStringLiteral("What the run writes: %1. dvd-1 is the script file and bitmaps; spumux "
-                        "is LIST.xml and PNGs in the DVD colours for the DVD authoring tool, "
-                        "with times from the timecodes; vobsub is LIST.idx and LIST.sub for "
-                        "players, timed alike (default: the stored one, else dvd-1).")
-             .arg(QString::fromStdString(OutputTypeNames())),
+         QStringLiteral("What the run writes: %1. %2 (default: the stored one, else %3).")
+             .arg(QString::fromStdString(OutputTypeNames()), EachTypeIs(),
+                  Text(OutputFormats().front()->name)),
          "type"},
         {kLang,
-         "Language code of the VobSub index: two or three lowercase letters (default: the "
-         "stored one, else en).",
+         QStringLiteral("Language code of the index: two or three lowercase letters (default: "
+                        "the stored one, else en") +
+             OnlyFor(kLang) + QStringLiteral(")."),
          "code"},
         {kJobs,
          QStringLiteral("Subtitles drawn at once, 1-%1: 1 draws one after the other (default: "

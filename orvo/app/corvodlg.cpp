@@ -1,5 +1,7 @@
 #include "corvodlg.h"
 
+#include "output/outputformat.h"
+
 #include "caboutdlg.h"
 #include "ccolorcombo.h"
 #include "corvoapp.h"
@@ -603,9 +605,8 @@ void COrvoDlg::StartProcess() {
     m_LastPath = dialog.GetInputFile();
     const OutputType type = dialog.GetOutputType();
     // A subpicture holds four colours: the run draws in them whatever the button said, and the
-    // disabled window shows it.
-    if (type != OutputType::Dvd1) {
-        m_settings.DvdColors = true;
+    // disabled window shows it for the run, not for the look.
+    if (FormatOf(type).colours == ColourModel::DvdClasses) {
         m_dvdColors->setChecked(true);
     }
     RunParameters parameters{dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(),
@@ -621,6 +622,7 @@ void COrvoDlg::RunGeneration(const RunParameters& parameters) {
         StartGeneration(m_app.GetPropDb(), m_app.GetStore(), parameters, m_settings, m_renderer,
                         m_canvas, host);
     }
+    m_dvdColors->setChecked(m_settings.DvdColors);
     // A key held through the run (Escape for the question, say) must not act on the window
     // that the run gives back: its repeats would quit or start another run.
     m_keys.IgnoreRepeatsOfHeldKeys();

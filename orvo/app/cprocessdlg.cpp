@@ -1,5 +1,7 @@
 #include "cprocessdlg.h"
+
 #include "model/storedkeys.h"
+#include "output/outputformat.h"
 #include "render/looksettings.h"
 
 #include "input/subtitleinput.h"
@@ -114,11 +116,10 @@ void CProcessDlg::CreateControls() {
     m_startIndex->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(kMaxStartIndexDigits)), m_startIndex));
     m_outputType = Named(new QComboBox(this), "outputTypeCombo", "Export format.");
-    // By their stored numbers.
-    for (const auto& [text, type] :
-         {std::pair{"DVD-1", OutputType::Dvd1}, std::pair{"spumux", OutputType::Spumux},
-          std::pair{"VobSub", OutputType::VobSub}}) {
-        m_outputType->addItem(QString::fromLatin1(text), static_cast<int>(type));
+    for (const OutputFormat* format : OutputFormats()) {
+        m_outputType->addItem(
+            QString::fromUtf8(format->label.data(), static_cast<qsizetype>(format->label.size())),
+            static_cast<int>(format->type));
     }
     m_frameRate = Named(new QComboBox(this), "frameRateCombo", "Frame rate of the timecodes.");
     for (const FrameRate& rate : FrameRates()) {
@@ -280,16 +281,13 @@ void CProcessDlg::ShowOutputType(OutputType type) {
     EnableOutputFields();
 }
 
-// Only DVD-1 writes a script file, so only it has a header to edit; VobSub writes no images,
-// so it has none to name.
+// Only a type with a script file has a header to edit, and only one with image files a name.
 void CProcessDlg::EnableOutputFields() {
-    const OutputType type = GetOutputType();
-    const bool script = type == OutputType::Dvd1;
-    m_header->setEnabled(script);
-    m_headerLabel->setEnabled(script);
-    const bool images = WritesImageFiles(type);
-    m_name->setEnabled(images);
-    m_nameLabel->setEnabled(images);
+    const OutputFormat& format = FormatOf(GetOutputType());
+    m_header->setEnabled(format.needsHeader);
+    m_headerLabel->setEnabled(format.needsHeader);
+    m_name->setEnabled(format.WritesImageFiles());
+    m_nameLabel->setEnabled(format.WritesImageFiles());
 }
 
 // Until the user types a name or a list configuration file brings one, the name is the default
@@ -347,7 +345,7 @@ void CProcessDlg::accept() {
         return;
     }
     const std::string name = StoredText(m_name->text(), m_shownName);
-    if (WritesImageFiles(GetOutputType()) && !IsNameAccepted(name)) {
+    if (FormatOf(GetOutputType()).WritesImageFiles() && !IsNameAccepted(name)) {
         return;
     }
     m_db.WritePropString("", keys::kHeader, StoredText(m_header->toPlainText(), m_shownHeader));

@@ -11,6 +11,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -434,6 +435,11 @@ std::error_code WriteAll(int fd, std::span<const std::uint8_t> bytes) {
         bytes = bytes.subspan(static_cast<std::size_t>(written));
     }
     return {};
+}
+
+bool IsSameFile(const std::string& path, const std::string& other) {
+    std::error_code error;
+    return path == other || std::filesystem::equivalent(path, other, error);
 }
 
 std::error_code TryCreateBeside(const std::string& target, std::size_t bytes) {

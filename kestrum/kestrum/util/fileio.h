@@ -58,6 +58,9 @@ struct KESTRUM_EXPORT ReadResult {
     std::string Message() const;
 };
 
+// Whether two paths name one file: the same text, or one file through links and folders.
+KESTRUM_EXPORT bool IsSameFile(const std::string& path, const std::string& other);
+
 // Whether nothing is at path: a file that is there but cannot be read is not missing.
 KESTRUM_EXPORT bool IsMissing(const std::string& path);
 

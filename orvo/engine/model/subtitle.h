@@ -98,6 +98,12 @@ struct SubtitleStore {
     SubtitleStore AtRate(const FrameRate& other) const;
 };
 
+// A subtitle and the number of its image: a script lists them, a run writes them.
+struct NumberedSubtitle {
+    const Subtitle* subtitle;
+    int number;
+};
+
 // The store as a tab-separated list: per subtitle its number, start, end and one field per
 // line, the runs' bytes as they are.
 std::vector<std::string> ListLines(const SubtitleStore& store);

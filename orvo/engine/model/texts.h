@@ -24,6 +24,8 @@ constexpr const char* kFinishedNoErrors = "Finished! No errors found.";
 // %s is what the output type writes of a subtitle: "bitmaps", "images" or "subtitles".
 constexpr const char* kLineBreaksFound = "Additional line breaks in %d %s found:";
 constexpr const char* kDefaultImageName = "OutputImg";
+// Why a file of the run was not written over the list.
+constexpr const char* kIsTheList = "it is the subtitle list";
 constexpr const char* kDvdColoursClash =
     "The DVD colours need different colours for text, text background and background.";
 

@@ -1,6 +1,7 @@
 #include "output/imagename.h"
 
 #include "model/texts.h"
+#include "output/outputformat.h"
 
 #include <kestrum/util/cstringhelper.h>
 
@@ -60,7 +61,7 @@ std::optional<std::string> ImageNameProblem(const std::string& name) {
 }
 
 std::optional<std::string> ImageNameProblem(OutputType type, const std::string& name) {
-    return WritesImageFiles(type) ? ImageNameProblem(name) : std::nullopt;
+    return FormatOf(type).WritesImageFiles() ? ImageNameProblem(name) : std::nullopt;
 }
 
 std::string ImageNameRefusal(const std::string& name, const std::string& problem) {
@@ -72,8 +73,8 @@ std::string ImageFileTitle(const std::string& name, int number, std::string_view
 }
 
 std::string DefaultImageName(OutputType type, const std::string& listPath) {
-    if (type == OutputType::Dvd1) {
-        return texts::kDefaultImageName;
+    if (const std::string_view name = FormatOf(type).defaultImageName; !name.empty()) {
+        return std::string(name);
     }
     kestrum::CStringHelper helper;
     std::string title = helper.GetFileTitle(listPath);

@@ -26,10 +26,9 @@ std::string ImageNameRefusal(const std::string& name, const std::string& problem
 // and every listing file lists them.
 std::string ImageFileTitle(const std::string& name, int number, std::string_view extension);
 
-// The name a run takes when none is given or stored: "OutputImg" for DVD-1, as every script
-// file has had it; for the other types the list's own name without its extension ("film" for
-// film.txt), so that two lists in one folder never share their pictures. "OutputImg" where
-// that name would be refused.
+// The name a run of type takes when none is given or stored: its format's default, or the
+// list's own name without its extension ("film" for film.txt), "OutputImg" where that name
+// would be refused.
 std::string DefaultImageName(OutputType type, const std::string& listPath);
 
 } // namespace orvo

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "model/subtitle.h"
 #include "render/subtitlerenderer.h"
-#include "run/generationrun.h"
+#include "run/generationhost.h"
+#include "run/runparameters.h"
 
 #include <QImage>
 #include <QPoint>
@@ -9,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -37,15 +40,17 @@ public:
     virtual EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t index, QImage& canvas) = 0;
 };
 
-// Whether a file could not be written because its folder takes no new file: no permission, a
-// read-only file system, no room or no quota left. A run's first file refused so stops it.
-bool IsFolderRefusal(const std::error_code& error);
-
-// What a run writes for each subtitle, by output type. Encoders may work on several threads at
-// once; the output writes their results on the run's thread, in the order of the store.
+// What a run of one output type writes: its first files, one image for each subtitle, its last
+// files. Encoders may work on several threads at once; the output writes their results on the
+// run's thread, in the order of the store. A file that cannot be written is told to the host
+// and counted in the outcome.
 class RunOutput {
 public:
     virtual ~RunOutput();
+
+    // Before the list configuration file and the first subtitle: false stops the run, when the
+    // list's folder takes no file (see StopForFolder).
+    virtual bool Begin(GenerationHost& host, RunOutcome& outcome) = 0;
 
     // The file of subtitle number, as the run names it in its messages.
     virtual std::string ImageFileName(int number) const = 0;
@@ -64,6 +69,11 @@ public:
     // Writes the subtitle at index in the store, as number.
     virtual Saved Save(const EncodedSubtitle& encoded, std::size_t index, int number,
                        GenerationHost& host) = 0;
+
+    // After the last subtitle drawn, also of a stopped run: written holds those whose images
+    // reached their files.
+    virtual void Finish(std::span<const NumberedSubtitle> written, GenerationHost& host,
+                        RunOutcome& outcome) = 0;
 };
 
 } // namespace orvo

@@ -19,8 +19,6 @@ int RunJobs(int requested) {
     return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxJobs);
 }
 
-SubtitleEncoder::~SubtitleEncoder() = default;
-
 SubtitlePipeline::SubtitlePipeline(const SubtitleStore& store, const RunOutput& output,
                                    Drawing drawing, int jobs)
     : m_store(store)

@@ -1,4 +1,5 @@
 #include "model/texts.h"
+#include "output/dvd1/dvd1format.h"
 #include "output/spumux/spumuxoutput.h"
 #include "output/vobsub/vobsuboutput.h"
 #include "render/dvdcolours.h"
@@ -95,8 +96,17 @@ std::int32_t BitmapHeight(const std::string& path) {
 
 class RunTest : public ::testing::Test {
 protected:
+    // The loop of a DVD-1 run alone: bitmaps, but no script or configuration file.
     RunOutcome Run(const SubtitleStore& store) {
-        return RunGeneration(store, m_parameters, m_settings, m_renderer, m_canvas, m_host);
+        kestrum::CPropDb db;
+        const std::string header;
+        const OutputContext context{m_parameters, m_settings, store,          {},
+                                    db,           header,     m_host.testMode};
+        const std::unique_ptr<RunOutput> output = kDvd1Format.MakeOutput(context);
+        RunOutcome outcome;
+        RunSubtitles(store, m_parameters, kDvd1Format, *output, {m_settings, m_renderer, m_canvas},
+                     m_settings, m_host, outcome);
+        return outcome;
     }
     RunOutcome Run(const Lines& lines) { return Run(StoreOf(lines)); }
 
@@ -829,7 +839,9 @@ TEST_F(VobSubRunTest, ASubtitleThatCannotBeCodedIsNamedByNumberAndStart) {
     const EncodedSubtitle one =
         output.MakeEncoder(m_renderer)->Encode(SubtitleOf("One"), 0, m_canvas);
     EXPECT_EQ(output.Save(one, 0, 7, m_host), RunOutput::Saved::Written);
-    ASSERT_TRUE(output.WritePair(m_host));
+    RunOutcome outcome;
+    output.Finish({}, m_host, outcome);
+    ASSERT_EQ(outcome.filesNotWritten, 0);
     EXPECT_EQ(Timestamps(), std::vector<std::string>{"00:00:01:000"});
 }
 

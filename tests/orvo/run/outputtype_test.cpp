@@ -1,4 +1,6 @@
+#include "output/outputformat.h"
 #include "output/outputtype.h"
+#include "output/vobsub/vobsubformat.h"
 
 #include <gtest/gtest.h>
 

@@ -115,6 +115,19 @@ private:
 
     void PressProcess() { QTest::mouseClick(&Get<QPushButton>("processButton"), Qt::LeftButton); }
 
+    // Whether the "DVD colours (4)" button was on at every step of the run to come.
+    std::shared_ptr<bool> WatchDvdColoursDuringTheRun() {
+        auto on = std::make_shared<bool>(true);
+        auto& button = Get<QPushButton>("dvdColorsButton");
+        connect(&Get<QProgressBar>("progressBar"), &QProgressBar::valueChanged, &button,
+                [on, &button](int value) {
+                    if (value > 0) {
+                        *on = *on && button.isChecked();
+                    }
+                });
+        return on;
+    }
+
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<COrvoApp> m_app;
     std::unique_ptr<COrvoDlg> m_window;
@@ -320,12 +333,13 @@ private slots:
     }
 
     // Yes and Start: the run draws with the list's look, and the window shows it.
-    // The tool's output is drawn in the four colours: the button says so during the run and
-    // after it.
+    // The tool's output is drawn in the four colours: the button says so during the run; after
+    // it the window's look is its own again.
     void spumuxRunTicksTheDvdColoursAndWritesNoScript() {
         WriteText(List(), kThreeShort);
         Open();
         QVERIFY(!Get<QPushButton>("dvdColorsButton").isChecked());
+        const std::shared_ptr<bool> dvdColoursShown = WatchDvdColoursDuringTheRun();
         bool headerEnabled = true;
         QString shownName;
         DialogScript script({Process([&headerEnabled, &shownName](QDialog& dialog) {
@@ -348,8 +362,10 @@ private slots:
         }
         QVERIFY(!Exists(InFolder("film.sst")));
         QVERIFY(!Exists(InFolder("OutputImg.1.bmp")));
-        QVERIFY(Get<QPushButton>("dvdColorsButton").isChecked());
-        QVERIFY(m_window->GetRenderSettings().DvdColors);
+        // The four colours are the run's, which the configuration file records, not the look's.
+        QVERIFY(*dvdColoursShown);
+        QVERIFY(!Get<QPushButton>("dvdColorsButton").isChecked());
+        QVERIFY(!m_window->GetRenderSettings().DvdColors);
         kestrum::CPropDb configuration;
         QVERIFY(configuration.Load(InFolder("film.cfg")));
         QCOMPARE(configuration.ReadPropInt("", "OutputType", -1, false), 1);
@@ -360,6 +376,7 @@ private slots:
     void vobSubRunTicksTheDvdColoursAndWritesThePair() {
         WriteText(List(), kThreeShort);
         Open();
+        const std::shared_ptr<bool> dvdColoursShown = WatchDvdColoursDuringTheRun();
         DialogScript script({Process([](QDialog& dialog) {
                                  auto& box = Find<QComboBox>(dialog, "outputTypeCombo");
                                  box.setCurrentIndex(box.findText("VobSub"));
@@ -374,7 +391,8 @@ private slots:
         QVERIFY(!Exists(InFolder("film.sst")));
         QVERIFY(!Exists(InFolder("OutputImg.1.png")));
         QVERIFY(!Exists(InFolder("OutputImg.1.bmp")));
-        QVERIFY(Get<QPushButton>("dvdColorsButton").isChecked());
+        QVERIFY(*dvdColoursShown);
+        QVERIFY(!Get<QPushButton>("dvdColorsButton").isChecked());
         kestrum::CPropDb configuration;
         QVERIFY(configuration.Load(InFolder("film.cfg")));
         QCOMPARE(configuration.ReadPropInt("", "OutputType", -1, false), 2);

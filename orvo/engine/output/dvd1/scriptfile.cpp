@@ -23,8 +23,8 @@ std::string FormatScriptLine(const Subtitle& subtitle, int number, const std::st
            ImageFileTitle(imgName, number, "bmp") + kLineEnd;
 }
 
-std::vector<ScriptEntry> ScriptEntries(const SubtitleStore& store, int startIndex) {
-    std::vector<ScriptEntry> entries;
+std::vector<NumberedSubtitle> ScriptEntries(const SubtitleStore& store, int startIndex) {
+    std::vector<NumberedSubtitle> entries;
     entries.reserve(store.size());
     int number = startIndex;
     for (const Subtitle& subtitle : store) {
@@ -39,10 +39,10 @@ bool WriteScriptFile(const std::string& path, const std::string& header, const S
 }
 
 std::error_code ReplaceScriptFile(const std::string& path, const std::string& header,
-                                  std::span<const ScriptEntry> entries,
+                                  std::span<const NumberedSubtitle> entries,
                                   const std::string& imgName) {
     std::string text = header + kLineEnd;
-    for (const ScriptEntry& entry : entries) {
+    for (const NumberedSubtitle& entry : entries) {
         text += FormatScriptLine(*entry.subtitle, entry.number, imgName);
     }
     return kestrum::ReplaceFile(path, [&text](int fd) {

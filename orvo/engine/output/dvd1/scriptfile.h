@@ -12,14 +12,8 @@ namespace orvo {
 // One script line: "%04d\t" image number, start and end time, image file name without folder.
 std::string FormatScriptLine(const Subtitle& subtitle, int number, const std::string& imgName);
 
-// One image of a script: the subtitle that gave it and its number.
-struct ScriptEntry {
-    const Subtitle* subtitle;
-    int number;
-};
-
 // Every subtitle of the store, numbered from startIndex.
-std::vector<ScriptEntry> ScriptEntries(const SubtitleStore& store, int startIndex);
+std::vector<NumberedSubtitle> ScriptEntries(const SubtitleStore& store, int startIndex);
 
 // Writes header, CR LF, then one line per subtitle numbered from startIndex. False when the
 // file cannot be created or written.
@@ -30,7 +24,7 @@ std::vector<ScriptEntry> ScriptEntries(const SubtitleStore& store, int startInde
 // and then replaces the old file in one step, so a run that is killed leaves the old script or
 // the new one, never half of it.
 [[nodiscard]] std::error_code ReplaceScriptFile(const std::string& path, const std::string& header,
-                                                std::span<const ScriptEntry> entries,
+                                                std::span<const NumberedSubtitle> entries,
                                                 const std::string& imgName);
 
 } // namespace orvo

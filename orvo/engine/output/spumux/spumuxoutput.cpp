@@ -1,5 +1,10 @@
 #include "output/spumux/spumuxoutput.h"
 
+#include "model/texts.h"
+#include "output/runfiles.h"
+
+#include <kestrum/util/fileio.h>
+
 #include "output/imagename.h"
 
 #include <system_error>
@@ -39,12 +44,18 @@ private:
 } // namespace
 
 SpumuxOutput::SpumuxOutput(const RenderSettings& settings, SpumuxWriter::Options options,
-                           std::vector<SubtitleTimes> times)
+                           std::vector<SubtitleTimes> times, std::string listPath)
     : SubpictureOutput(settings, std::move(times))
     , m_folder(options.folder)
     , m_imageName(options.imageName)
     , m_controlPath(options.controlPath)
+    , m_listPath(std::move(listPath))
+    , m_testMode(options.testMode)
     , m_writer(std::move(options)) {}
+
+bool SpumuxOutput::Begin(GenerationHost& /*host*/, RunOutcome& outcome) {
+    return m_testMode || !StopForFolder(m_controlPath, outcome);
+}
 
 std::string SpumuxOutput::ImageFileName(int number) const {
     return m_folder + ImageFileTitle(m_imageName, number, "png");
@@ -72,12 +83,13 @@ RunOutput::Saved SpumuxOutput::Save(const EncodedSubtitle& encoded, std::size_t 
     return host.IsTestMode() ? Saved::TestMode : Saved::Written;
 }
 
-bool SpumuxOutput::WriteControl(GenerationHost& host) const {
-    if (const std::error_code error = m_writer.WriteControl()) {
-        host.WriteFailed(m_controlPath, error.message());
-        return false;
+void SpumuxOutput::Finish(std::span<const NumberedSubtitle> /*written*/, GenerationHost& host,
+                          RunOutcome& outcome) {
+    if (kestrum::IsSameFile(m_controlPath, m_listPath)) {
+        CountFailure(m_controlPath, texts::kIsTheList, host, outcome);
+    } else if (const std::error_code error = m_writer.WriteControl()) {
+        CountFailure(m_controlPath, error.message(), host, outcome);
     }
-    return true;
 }
 
 } // namespace orvo

@@ -1,5 +1,7 @@
 #include "output/vobsub/vobsuboutput.h"
 
+#include "output/runfiles.h"
+
 #include <system_error>
 #include <utility>
 
@@ -89,16 +91,19 @@ RunOutput::Saved VobSubOutput::Save(const EncodedSubtitle& encoded, std::size_t 
     return Saved::Written;
 }
 
-bool VobSubOutput::WritePair(GenerationHost& host) const {
+bool VobSubOutput::Begin(GenerationHost& /*host*/, RunOutcome& outcome) {
+    return m_testMode || !StopForFolder(m_base + ".sub", outcome);
+}
+
+void VobSubOutput::Finish(std::span<const NumberedSubtitle> /*written*/, GenerationHost& host,
+                          RunOutcome& outcome) {
     if (m_testMode) {
-        return true;
+        return;
     }
     std::string failed;
     if (const std::error_code error = m_writer.Write(m_base, &failed)) {
-        host.WriteFailed(failed, error.message());
-        return false;
+        CountFailure(failed, error.message(), host, outcome);
     }
-    return true;
 }
 
 } // namespace orvo

@@ -19,15 +19,18 @@ public:
                  std::vector<SubtitleTimes> times, std::string base, int firstNumber,
                  bool testMode);
 
+    // The pair comes at the end: its folder is asked before the run.
+    bool Begin(GenerationHost& host, RunOutcome& outcome) override;
     // "subtitle N (HH:MM:SS.mmm)".
     std::string ImageFileName(int number) const override;
     std::unique_ptr<SubtitleEncoder> MakeEncoder(const SubtitleRenderer& renderer) const override;
     Saved Save(const EncodedSubtitle& encoded, std::size_t index, int number,
                GenerationHost& host) override;
 
-    // Replaces the pair with the subtitles coded so far; nothing in test mode. False, told to
-    // the host, when it could not be written.
-    bool WritePair(GenerationHost& host) const;
+    // Replaces the pair with the subtitles coded so far, also after a stopped run; nothing in
+    // test mode.
+    void Finish(std::span<const NumberedSubtitle> written, GenerationHost& host,
+                RunOutcome& outcome) override;
 
 private:
     VobSubSettings m_settings;

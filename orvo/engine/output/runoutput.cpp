@@ -1,0 +1,8 @@
+#include "output/runoutput.h"
+
+namespace orvo {
+
+SubtitleEncoder::~SubtitleEncoder() = default;
+RunOutput::~RunOutput() = default;
+
+} // namespace orvo
