@@ -22,7 +22,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <filesystem>
 
 #include <unistd.h>
 
@@ -169,11 +168,6 @@ bool LoadFile(const BatchOptions& options, LoadedFile& file, std::ostream& err) 
     return true;
 }
 
-bool IsSameFile(const std::string& path, const std::string& other) {
-    std::error_code error;
-    return path == other || std::filesystem::equivalent(path, other, error);
-}
-
 int WriteList(const std::string& path, const std::string& text, std::ostream& err) {
     const std::error_code error = kestrum::ReplaceFile(path, [&text](int fd) {
         return kestrum::WriteAll(fd,
@@ -222,7 +216,7 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
 }
 
 int RunConvert(const BatchOptions& options, std::ostream& out, std::ostream& err) {
-    if (options.outputPath && IsSameFile(*options.outputPath, options.listPath)) {
+    if (options.outputPath && kestrum::IsSameFile(*options.outputPath, options.listPath)) {
         err << "orvo: " << *options.outputPath << ": is the subtitle file; give another list\n";
         return kExitFailed;
     }
