@@ -3,7 +3,10 @@
 // makes the same bytes from the canvas directly. A whole run has to reach 1000
 // subtitles a second with rendering included, so a typical canvas should take well under
 // 0.3 ms here.
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/bitmapfile.h"
+#include "output/dvd1/canvasencoder.h"
+#include "output/dvd1/dib.h"
+#include "output/dvd1/quantiser.h"
 
 #include "common/testcanvas.h"
 
@@ -59,7 +62,7 @@ void Save(benchmark::State& state, CanvasFn canvas) {
     const std::string path = dir.filePath("out.bmp").toStdString();
     const Dib dib = Converted(canvas());
     for (auto _ : state) {
-        if (orvo::SaveDib(&dib, path) != orvo::kDibWritten) {
+        if (orvo::SaveDib(&dib, path).code != orvo::kDibWritten) {
             state.SkipWithError("SaveDib failed");
             break;
         }
@@ -71,7 +74,7 @@ void SaveCanvasBitmap(benchmark::State& state, CanvasFn canvas) {
     const QTemporaryDir dir;
     const std::string path = dir.filePath("out.bmp").toStdString();
     for (auto _ : state) {
-        if (orvo::SaveCanvasBitmap(&canvas(), path) != orvo::kDibWritten) {
+        if (orvo::SaveCanvasBitmap(&canvas(), path).code != orvo::kDibWritten) {
             state.SkipWithError("SaveCanvasBitmap failed");
             break;
         }

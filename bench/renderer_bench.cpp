@@ -4,7 +4,8 @@
 #include "render/subtitlerenderer.h"
 
 #include "model/texts.h"
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/canvasencoder.h"
+#include "output/dvd1/quantiser.h"
 
 #include <benchmark/benchmark.h>
 #include <kestrum-gui/colorref.h>

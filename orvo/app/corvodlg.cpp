@@ -9,7 +9,8 @@
 #include "focusrect.h"
 #include "messages.h"
 #include "model/texts.h"
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/bitmapfile.h"
+#include "output/dvd1/quantiser.h"
 #include "render/looksettings.h"
 #include "windowhost.h"
 
@@ -578,7 +579,7 @@ void COrvoDlg::OnFont() {
 
 // Into the current folder, as the canvas was last drawn.
 void COrvoDlg::OnSaveTestImage() {
-    const DibSaveOutcome outcome = SaveCanvasBitmapWithReason(&m_canvas, kTestImage);
+    const DibSaveOutcome outcome = SaveCanvasBitmap(&m_canvas, kTestImage);
     if (outcome.code != kDibWritten) {
         m_statusLine->setText(
             QStringLiteral("Cannot write %1: %2")

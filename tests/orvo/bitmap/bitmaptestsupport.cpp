@@ -1,5 +1,7 @@
 #include "bitmaptestsupport.h"
 
+#include "output/dvd1/bitmapfile.h"
+
 #include "render/palette.h"
 
 #include <algorithm>
@@ -8,6 +10,10 @@
 #include <sstream>
 
 namespace orvo::test {
+
+std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data) {
+    return WriteChunks(fd, data) ? 0 : data.size();
+}
 
 Rle4Picture DecodeRle4(std::span<const std::uint8_t> stream, int width, int height) {
     Rle4Picture picture;

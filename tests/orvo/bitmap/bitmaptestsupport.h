@@ -26,6 +26,10 @@ using testsupport::TempDir;
 using testsupport::TextCanvas;
 using testsupport::WriteFile;
 
+// The writes of a bitmap as the format's file API counted them: the length on success, 0 after
+// any short write.
+std::size_t WriteInChunks(int fd, std::span<const std::uint8_t> data);
+
 // A BI_RLE4 stream read back under the published rules, strictly: every line must end exactly
 // at the width, the stream must end with the end-of-bitmap code right after the last line, and
 // a delta (which the encoder never writes) is an error.

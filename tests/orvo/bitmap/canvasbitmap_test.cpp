@@ -1,4 +1,4 @@
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/bitmapfile.h"
 #include "render/palette.h"
 
 #include "bitmaptestsupport.h"
@@ -18,7 +18,7 @@ QImage Filled(int height, QRgb colour) {
 
 Bytes Saved(const QImage& canvas, const TempDir& dir) {
     const std::string path = dir.File("canvas.bmp");
-    EXPECT_EQ(SaveCanvasBitmap(&canvas, path), kDibWritten);
+    EXPECT_EQ(SaveCanvasBitmap(&canvas, path).code, kDibWritten);
     return ReadFile(path);
 }
 
@@ -121,16 +121,16 @@ TEST(SaveCanvasBitmap, TextCanvasFileHoldsTheNearestColours) {
 TEST(SaveCanvasBitmap, GivesTwentyWithoutACanvasAndWritesNothing) {
     TempDir dir;
     const std::string path = dir.File("none.bmp");
-    EXPECT_EQ(SaveCanvasBitmap(nullptr, path), kNoDib);
+    EXPECT_EQ(SaveCanvasBitmap(nullptr, path).code, kNoDib);
     const QImage null;
-    EXPECT_EQ(SaveCanvasBitmap(&null, path), kNoDib);
+    EXPECT_EQ(SaveCanvasBitmap(&null, path).code, kNoDib);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(SaveCanvasBitmap, GivesFourForAFolderThatDoesNotExist) {
     TempDir dir;
     const QImage canvas = TextCanvas(576, 24, true);
-    EXPECT_EQ(SaveCanvasBitmap(&canvas, dir.File("missing/1.bmp")), kDibFileError);
+    EXPECT_EQ(SaveCanvasBitmap(&canvas, dir.File("missing/1.bmp")).code, kDibFileError);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/dib.h"
+#include "output/dvd1/quantiser.h"
 #include "render/palette.h"
 
 #include "bitmaptestsupport.h"

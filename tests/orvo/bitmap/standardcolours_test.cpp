@@ -1,4 +1,5 @@
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/bitmapfile.h"
+#include "output/dvd1/quantiser.h"
 #include "render/palette.h"
 
 #include "bitmaptestsupport.h"
@@ -15,7 +16,7 @@ namespace {
 QImage ReadBack(const QImage& canvas) {
     const TempDir dir;
     const std::string path = dir.File("canvas.bmp");
-    EXPECT_EQ(SaveCanvasBitmap(&canvas, path), kDibWritten);
+    EXPECT_EQ(SaveCanvasBitmap(&canvas, path).code, kDibWritten);
     const Bytes file = ReadFile(path);
     const Rle4Picture picture =
         DecodeRle4(std::span(file).subspan(118), canvas.width(), canvas.height());

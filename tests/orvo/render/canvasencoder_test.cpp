@@ -1,4 +1,7 @@
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/bitmapfile.h"
+#include "output/dvd1/canvasencoder.h"
+#include "output/dvd1/dib.h"
+#include "output/dvd1/quantiser.h"
 #include "render/subtitlerenderer.h"
 
 #include "common/testcanvas.h"

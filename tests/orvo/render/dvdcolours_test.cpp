@@ -1,7 +1,7 @@
 #include "render/dvdcolours.h"
 
 #include "model/texts.h"
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/bitmapfile.h"
 #include "render/subtitlerenderer.h"
 #include "storedcolours.h"
 
@@ -227,7 +227,7 @@ TEST_P(DvdBitmapTest, TheBitmapHoldsFourColoursOrThreeWithoutAntialiasing) {
     renderer.RenderSubtitle(settings, kText, canvas);
     const testsupport::TempDir dir;
     const std::string path = dir.File("dvd.bmp");
-    ASSERT_EQ(SaveCanvasBitmap(&canvas, path), kDibWritten);
+    ASSERT_EQ(SaveCanvasBitmap(&canvas, path).code, kDibWritten);
 
     const std::size_t count = settings.AntiAlias ? 4 : 3;
     const QImage read(QString::fromStdString(path));

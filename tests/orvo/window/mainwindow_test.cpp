@@ -5,7 +5,8 @@
 #include "ccolorcombo.h"
 #include "corvoapp.h"
 #include "corvodlg.h"
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/bitmapfile.h"
+#include "output/dvd1/quantiser.h"
 #include "render/palette.h"
 
 #include <QAction>
@@ -558,7 +559,7 @@ private slots:
             const QString saved = QString::fromStdString(m_folder->File("test.bmp"));
             QCOMPARE(WithoutTextFrame(QImage(saved), Look()), preview);
             const std::string expected = m_folder->File("expected.bmp");
-            QCOMPARE(orvo::SaveCanvasBitmap(&canvas, expected), orvo::kDibWritten);
+            QCOMPARE(orvo::SaveCanvasBitmap(&canvas, expected).code, orvo::kDibWritten);
             QCOMPARE(testsupport::ReadFile(m_folder->File("test.bmp")),
                      testsupport::ReadFile(expected));
         }

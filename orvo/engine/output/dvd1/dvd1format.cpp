@@ -1,7 +1,8 @@
 #include "output/dvd1/dvd1format.h"
 
 #include "model/texts.h"
-#include "output/dvd1/bitmapexport.h"
+#include "output/dvd1/bitmapfile.h"
+#include "output/dvd1/canvasencoder.h"
 #include "output/dvd1/scriptfile.h"
 #include "output/imagename.h"
 #include "output/runfiles.h"
@@ -86,8 +87,8 @@ public:
         }
         const std::string fileName = ImageFileName(number);
         // No bytes: the canvas could not be captured, and SaveDib says so.
-        const DibSaveOutcome outcome = SaveDibWithReason(
-            encoded.bytes.empty() ? nullptr : &encoded.bytes, fileName, &m_replacer);
+        const DibSaveOutcome outcome =
+            SaveDib(encoded.bytes.empty() ? nullptr : &encoded.bytes, fileName, &m_replacer);
         if (outcome.code != kDibWritten) {
             host.WriteFailed(fileName, outcome.Reason());
             return IsFolderRefusal(outcome.error) ? Saved::FolderRefused : Saved::Failed;
