@@ -22,7 +22,6 @@
 #include <QString>
 #include <QtGlobal>
 
-
 #include <unistd.h>
 
 namespace orvo {
