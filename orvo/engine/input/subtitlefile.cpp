@@ -1,6 +1,7 @@
 #include "input/subtitlefile.h"
 
 #include "input/dialoguetext.h"
+#include "input/scriptheader.h"
 #include "input/srtblocks.h"
 #include "time/timecode.h"
 
@@ -234,19 +235,25 @@ EventTime PacketTime(const AVPacket& packet, AVRational timeBase) {
     return {start, start + length};
 }
 
-std::vector<std::string> EventLines(AVSubtitle& subtitle) {
-    std::vector<std::string> lines;
+// The event's lines and placement, as its markup and its style say. The text of several
+// rectangles is one subtitle; the first one places it.
+StyledDialogue EventDialogue(AVSubtitle& subtitle, const ScriptHeader& header) {
+    StyledDialogue event;
     for (unsigned index = 0; index < subtitle.num_rects; ++index) {
         const AVSubtitleRect& rect = *subtitle.rects[index];
-        std::vector<std::string> part;
+        StyledDialogue part;
         if (rect.type == SUBTITLE_ASS && rect.ass != nullptr) {
-            part = PlainLines(DialogueText(rect.ass));
+            part = ParseDialogue(DialogueText(rect.ass),
+                                 header.StyleOf(DialogueStyleName(rect.ass)), header.size);
         } else if (rect.type == SUBTITLE_TEXT && rect.text != nullptr) {
-            part = PlainLines(rect.text);
+            part = ParseDialogue(rect.text);
         }
-        lines.insert(lines.end(), part.begin(), part.end());
+        if (event.lines.empty()) {
+            event.placement = part.placement;
+        }
+        event.lines.insert(event.lines.end(), part.lines.begin(), part.lines.end());
     }
-    return lines;
+    return event;
 }
 
 // A time of the file as the timecode of its frame: what a list of the subtitle would say.
@@ -255,15 +262,21 @@ SubtitleTime TimecodeAt(std::int64_t microseconds, const FrameRate& rate) {
     return {FormatTimecode(frame, rate), frame, {}};
 }
 
-Subtitle SubtitleOfEvent(int number, const EventTime& time, const std::vector<std::string>& lines,
+Subtitle SubtitleOfEvent(int number, const EventTime& time, const StyledDialogue& event,
                          const FrameRate& rate, int sourceLine) {
     Subtitle subtitle;
     subtitle.number = std::to_string(number);
     subtitle.start = TimecodeAt(time.start, rate);
     subtitle.end = TimecodeAt(time.end, rate);
-    for (const std::string& line : lines) {
-        subtitle.lines.AddLine(line);
+    std::vector<TextRun> runs;
+    for (const StyledLine& line : event.lines) {
+        runs.clear();
+        for (const StyledRun& run : line) {
+            runs.push_back({run.text, run.emphasis});
+        }
+        subtitle.lines.AddLine(runs);
     }
+    subtitle.placement = event.placement;
     subtitle.sourceLine = sourceLine;
     return subtitle;
 }
@@ -330,6 +343,7 @@ private:
     FormatContext m_format;
     CodecContext m_codec;
     AVStream* m_stream = nullptr;
+    ScriptHeader m_header;
 };
 
 bool Reader::Fail(const std::string& what, int error) {
@@ -387,7 +401,17 @@ bool Reader::OpenDecoder() {
     }
     m_codec->pkt_timebase = m_stream->time_base;
     const int opened = Av().avcodec_open2(m_codec.get(), decoder, nullptr);
-    return opened >= 0 || Fail("", opened);
+    if (opened < 0) {
+        return Fail("", opened);
+    }
+    // The decoder's script header: the file's own styles, or the decoder's for a kind that has
+    // none.
+    if (m_codec->subtitle_header != nullptr) {
+        m_header = ParseScriptHeader(
+            {reinterpret_cast<const char*>(m_codec->subtitle_header),
+             static_cast<std::size_t>(std::max(m_codec->subtitle_header_size, 0))});
+    }
+    return true;
 }
 
 void Reader::ReadEvents() {
@@ -448,9 +472,9 @@ void Reader::AddEvent(const AVPacket& packet) {
         AddWarning(m_result, Where(packet) + ErrorText(decoded) + ", left out");
         return;
     }
-    const std::vector<std::string> lines =
-        got != 0 ? EventLines(*subtitle.Get()) : std::vector<std::string>{};
-    if (lines.empty()) {
+    const StyledDialogue event =
+        got != 0 ? EventDialogue(*subtitle.Get(), m_header) : StyledDialogue{};
+    if (event.lines.empty()) {
         ++m_result.emptySkipped;
         return;
     }
@@ -461,7 +485,7 @@ void Reader::AddEvent(const AVPacket& packet) {
     }
     const int number = static_cast<int>(m_result.subtitles.size()) + 1;
     m_result.subtitles.subtitles.push_back(
-        SubtitleOfEvent(number, time, lines, m_rate, LineOf(packet)));
+        SubtitleOfEvent(number, time, event, m_rate, LineOf(packet)));
 }
 
 // The SRT reader says nothing of the blocks it could not read: the file's own numbers tell.

@@ -2,10 +2,29 @@
 
 #include "time/timecode.h"
 
+#include <algorithm>
+
 namespace orvo {
 
 void SubtitleText::AddLine(std::string_view bytes) {
     m_bytes += bytes;
+    m_lineEnds.push_back(m_bytes.size());
+}
+
+void SubtitleText::AddLine(const std::vector<TextRun>& runs) {
+    for (const TextRun& run : runs) {
+        const std::size_t begin = m_bytes.size();
+        m_bytes += run.text;
+        if (run.emphasis == Emphasis::None || run.text.empty()) {
+            continue;
+        }
+        if (!m_spans.empty() && m_spans.back().end == begin &&
+            m_spans.back().emphasis == run.emphasis) {
+            m_spans.back().end = m_bytes.size();
+        } else {
+            m_spans.push_back({begin, m_bytes.size(), run.emphasis});
+        }
+    }
     m_lineEnds.push_back(m_bytes.size());
 }
 
@@ -15,7 +34,25 @@ std::string_view SubtitleText::Line(std::size_t index) const {
 }
 
 std::vector<TextRun> SubtitleText::Runs(std::size_t line) const {
-    return {TextRun{Line(line)}};
+    const std::size_t begin = line == 0 ? 0 : m_lineEnds[line - 1];
+    const std::size_t end = m_lineEnds[line];
+    const std::string_view bytes(m_bytes);
+    std::vector<TextRun> runs;
+    // The spans are in order: the first that ends after the line's start is the line's first.
+    auto span = std::lower_bound(m_spans.begin(), m_spans.end(), begin,
+                                 [](const Span& one, std::size_t at) { return one.end <= at; });
+    std::size_t at = begin;
+    for (; span != m_spans.end() && span->begin < end; ++span) {
+        if (span->begin > at) {
+            runs.push_back({bytes.substr(at, span->begin - at)});
+        }
+        runs.push_back({bytes.substr(span->begin, span->end - span->begin), span->emphasis});
+        at = span->end;
+    }
+    if (at < end || runs.empty()) {
+        runs.push_back({bytes.substr(at, end - at)});
+    }
+    return runs;
 }
 
 std::string SubtitleText::Joined(std::string_view separator) const {

@@ -11,9 +11,16 @@
 
 namespace orvo {
 
-// How a stretch of text is set off from the text around it. The readers keep no markup yet:
-// every run is plain.
-enum class Emphasis : std::uint8_t { None };
+// How a stretch of text is set off from the text around it, as the translator marked it: any
+// of italic, bold and underline. A list's text is always plain.
+enum class Emphasis : std::uint8_t { None = 0, Italic = 1, Bold = 2, Underline = 4 };
+
+constexpr Emphasis operator|(Emphasis a, Emphasis b) {
+    return static_cast<Emphasis>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+constexpr bool Has(Emphasis set, Emphasis one) {
+    return (static_cast<unsigned>(set) & static_cast<unsigned>(one)) != 0;
+}
 
 // A stretch of a line in one emphasis, its bytes as the file gave them: a list's own encoding,
 // UTF-8 from a subtitle file. The renderer decodes them.
@@ -29,23 +36,55 @@ class SubtitleText {
 public:
     // Appends a line of plain bytes.
     void AddLine(std::string_view bytes);
+    // Appends a line of runs; runs of one emphasis next to each other are one.
+    void AddLine(const std::vector<TextRun>& runs);
 
     std::size_t LineCount() const { return m_lineEnds.size(); }
     std::string_view Line(std::size_t index) const;
     // The runs of a line, in order: one plain run for a plain line.
     std::vector<TextRun> Runs(std::size_t line) const;
+    // Whether any run is set off: otherwise the text is drawn as a list's is.
+    bool HasEmphasis() const { return !m_spans.empty(); }
     // Every line's bytes, with separator between each two.
     std::string Joined(std::string_view separator) const;
 
     bool operator==(const SubtitleText&) const = default;
 
 private:
+    // A stretch of m_bytes in an emphasis other than none; in order, never across a line end.
+    struct Span {
+        std::size_t begin;
+        std::size_t end;
+        Emphasis emphasis;
+
+        bool operator==(const Span&) const = default;
+    };
+
     std::string m_bytes;
     std::vector<std::size_t> m_lineEnds; // in m_bytes, one per line
+    std::vector<Span> m_spans;
 };
 
-// Where the text block of a subtitle stands: at the bottom margin, growing upward.
-enum class Placement : std::uint8_t { Bottom };
+// Where the text block of a subtitle stands, as the file says. The default is a list's: at
+// the bottom margin, growing upward, each line aligned as the look says.
+struct Placement {
+    enum class Row : std::uint8_t { Bottom, Middle, Top };
+    Row row = Row::Bottom;
+    // The file's alignment of the lines, in the look's codes (0 left, 1 centre, 2 right); none
+    // keeps the look's.
+    std::optional<int> align;
+    // The point the block is anchored at, as a fraction of the picture's width and height: the
+    // file's own position scaled from the size its script was written for.
+    struct Point {
+        double x;
+        double y;
+        bool operator==(const Point&) const = default;
+    };
+    std::optional<Point> position;
+
+    bool IsDefault() const { return row == Row::Bottom && !align && !position; }
+    bool operator==(const Placement&) const = default;
+};
 
 // A start or end of a subtitle: the text the file gave (the script copies it as it stands) and
 // the frame it names at the store's rate.
@@ -63,7 +102,7 @@ struct Subtitle {
     SubtitleTime start;
     SubtitleTime end;
     SubtitleText lines; // at least one line, maybe empty
-    Placement placement = Placement::Bottom;
+    Placement placement;
     int sourceLine = 0; // where it begins in its file, from 1; 0 where the reader cannot say
 
     // The text to draw: the lines' bytes with CR LF between them.

@@ -198,3 +198,60 @@ TEST(Utf8FromUtf16, PairsJoinAndBrokenUnitsBecomeReplacementCharacters) {
 
 } // namespace
 } // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+// Each line of a subtitle as its runs' texts, emphasised ones in brackets with their bits.
+std::vector<std::string> Marked(const Subtitle& subtitle) {
+    std::vector<std::string> lines;
+    for (std::size_t line = 0; line < subtitle.lines.LineCount(); ++line) {
+        std::string text;
+        for (const TextRun& run : subtitle.lines.Runs(line)) {
+            const auto bits = static_cast<unsigned>(run.emphasis);
+            text += bits == 0 ? std::string(run.text)
+                              : "[" + std::to_string(bits) + ":" + std::string(run.text) + "]";
+        }
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+// What translators mark: the decoders turn SRT's tags into the script markup, ASS styles
+// carry their own emphasis and place, and a list's text is never read for markup.
+TEST_F(SubtitleInputTest, TheFilesMarkupBecomesEmphasisAndPlacement) {
+    ASSERT_EQ(Load("film.srt", "1\n00:00:01,000 --> 00:00:02,000\n<i>Sung</i> and <b>said</b>\n\n"
+                               "2\n00:00:03,000 --> 00:00:04,000\n{\\an8}EXIT\n")
+                  .status,
+              Status::Loaded);
+    ASSERT_EQ(store.size(), 2u);
+    EXPECT_EQ(Marked(store[0]), Lines{"[1:Sung] and [2:said]"});
+    EXPECT_TRUE(store[0].placement.IsDefault());
+    EXPECT_EQ(store[1].placement.row, Placement::Row::Top);
+
+    ASSERT_EQ(Load("film.ass", "[Script Info]\nScriptType: v4.00+\nPlayResX: 640\nPlayResY: 480\n\n"
+                               "[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, "
+                               "Bold, Italic, Underline, Alignment\n"
+                               "Style: Default,Arial,20,&H00FFFFFF,0,0,0,2\n"
+                               "Style: Song,Arial,20,&H00FFFFFF,0,-1,0,8\n\n[Events]\n"
+                               "Format: Layer, Start, End, Style, Name, MarginL, MarginR, "
+                               "MarginV, Effect, Text\n"
+                               "Dialogue: 0,0:00:01.00,0:00:02.00,Song,,0,0,0,,La la\n"
+                               "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,"
+                               "{\\pos(320,120)}Here\n")
+                  .status,
+              Status::Loaded);
+    ASSERT_EQ(store.size(), 2u);
+    EXPECT_EQ(Marked(store[0]), Lines{"[1:La la]"});
+    EXPECT_EQ(store[0].placement.row, Placement::Row::Top);
+    ASSERT_TRUE(store[1].placement.position);
+    EXPECT_DOUBLE_EQ(store[1].placement.position->x, 0.5);
+    EXPECT_DOUBLE_EQ(store[1].placement.position->y, 0.25);
+
+    ASSERT_EQ(Load("film.txt", "1\ta\tb\t{\\an8}<i>as it is</i>\n").status, Status::Loaded);
+    EXPECT_EQ(Marked(store[0]), Lines{"{\\an8}<i>as it is</i>"});
+    EXPECT_TRUE(store[0].placement.IsDefault());
+}
+
+} // namespace
+} // namespace orvo::test
