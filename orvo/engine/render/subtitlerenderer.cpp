@@ -1,6 +1,7 @@
 #include "render/subtitlerenderer.h"
 
 #include "render/dvdcolours.h"
+#include "render/styledtext.h"
 #include "render/pixelfill.h"
 
 #include <kestrum-gui/colorref.h>
@@ -11,6 +12,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 
 #include <sys/mman.h>
@@ -64,17 +66,17 @@ QString WorkingCopy(const QString& text, bool extendBlanks) {
 // and the layer is copied to the eight offsets: the pixels of eight drawings (the outline font
 // has no antialiasing, so nothing is blended twice) at an eighth of the layout work. The layer
 // covers only what can reach the canvas, however tall the text.
-void DrawOutline(QPainter& painter, const QRect& rect, int flags, const QString& text,
-                 const QFont& font, const QColor& colour) {
+// draw(painter) draws the text in the painter's pen, as it stands in rect.
+template <class DrawText>
+void DrawOutline(QPainter& painter, const QRect& rect, const QColor& colour, DrawText&& draw) {
     const QRect reach = rect & painter.window().adjusted(-1, -1, 1, 1);
     if (!reach.isEmpty()) {
         QImage layer(reach.size(), QImage::Format_ARGB32_Premultiplied);
         layer.fill(Qt::transparent);
         QPainter layerPainter(&layer);
         layerPainter.translate(-reach.topLeft());
-        layerPainter.setFont(font);
         layerPainter.setPen(colour);
-        layerPainter.drawText(rect, flags, text);
+        draw(layerPainter);
         layerPainter.end();
         for (const QPoint& offset : kOutlineOffsets) {
             painter.drawImage(reach.topLeft() + offset, layer);
@@ -120,8 +122,11 @@ int BlockHeight(QPainter& painter, const QRect& rect, const QString& text,
 void DrawTextBlock(QPainter& painter, const QRect& rect, const QString& text,
                    const RenderSettings& settings, const DrawFonts& fonts) {
     if (settings.Outline != 0) {
-        DrawOutline(painter, rect, Flags(settings), text, fonts.outline,
-                    kestrum::ToQColor(settings.TextBkgColor));
+        DrawOutline(painter, rect, kestrum::ToQColor(settings.TextBkgColor),
+                    [&](QPainter& layer) {
+                        layer.setFont(fonts.outline);
+                        layer.drawText(rect, Flags(settings), text);
+                    });
     }
     painter.setFont(fonts.text);
     painter.setPen(kestrum::ToQColor(settings.TextColor));
@@ -145,6 +150,29 @@ QString ReachableLines(const QString& text, int maxLines, int& hidden) {
         at = text.indexOf(QLatin1Char('\n'), at + 1);
     }
     return text.mid(at + 1);
+}
+
+// Where a placed block stands on a canvas of size: area spans the margins.
+QRect PlaceBlock(const Placement& placement, int align, const RenderSettings& settings,
+                 const QSize& size, const QRect& area, const QSize& block) {
+    if (placement.position) {
+        const double x = placement.position->x * size.width();
+        const double y = placement.position->y * size.height();
+        const double across = align == 0 ? 0.0 : (align == 2 ? 1.0 : 0.5);
+        const double down = placement.row == Placement::Row::Bottom
+                                ? 1.0
+                                : (placement.row == Placement::Row::Middle ? 0.5 : 0.0);
+        return {QPoint(static_cast<int>(std::lround(x - across * block.width())),
+                       static_cast<int>(std::lround(y - down * block.height()))),
+                block};
+    }
+    int top = size.height() - settings.VerticalOffset - block.height();
+    if (placement.row == Placement::Row::Top) {
+        top = settings.VerticalOffset;
+    } else if (placement.row == Placement::Row::Middle) {
+        top = (size.height() - block.height()) / 2;
+    }
+    return {QPoint(area.left(), top), QSize(area.width(), block.height())};
 }
 
 // Most of a canvas is the background of the subtitle before: filling only the rows that held
@@ -290,11 +318,86 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     return result;
 }
 
-// Every subtitle is placed at the bottom yet.
+// A plain subtitle at the bottom is drawn as its text always was: its bytes stay as they were.
 RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
                                               const Subtitle& subtitle, QImage& canvas,
                                               const CanvasRows* stale) const {
-    return RenderSubtitle(settings, subtitle.Text(), canvas, stale);
+    if (!subtitle.lines.HasEmphasis() && subtitle.placement.IsDefault()) {
+        return RenderSubtitle(settings, subtitle.Text(), canvas, stale);
+    }
+    if (settings.DvdColors) {
+        RenderResult result = RenderStyled(KeyedLook(settings), subtitle, canvas, nullptr);
+        PaintDvdClasses(canvas, settings.AntiAlias, DvdClassColours(settings));
+        result.drawn = {0, canvas.height()};
+        return result;
+    }
+    return RenderStyled(settings, subtitle, canvas, stale);
+}
+
+// The lines laid out by Qt in their emphasis, and placed where the file says: at the bottom
+// margin, at the top (the bottom margin serves as the top's), in the middle, or at the file's
+// position, which anchors the block by its alignment.
+RenderResult SubtitleRenderer::RenderStyled(const RenderSettings& settings,
+                                            const Subtitle& subtitle, QImage& canvas,
+                                            const CanvasRows* stale) const {
+    FillBackground(canvas, kestrum::ToQColor(settings.BkgColor), stale);
+    QPainter painter(&canvas);
+    painter.setFont(m_mainFont);
+    const CanvasSpec& spec = CanvasOf(settings);
+    const int lineHeight = LineHeight(painter, canvas.logicalDpiY(), spec.measure);
+    const Placement& placement = subtitle.placement;
+    const bool upward = placement.row == Placement::Row::Bottom && !placement.position;
+    const int maxLines = canvas.height() / lineHeight + 2;
+    const DrawFonts fonts = FontsFor(settings, m_mainFont, m_outlineFont);
+    StyledText text(subtitle, fonts.text, settings.ExtendBlanks, maxLines, upward, &canvas);
+    std::optional<StyledText> outline;
+    if (settings.Outline != 0) {
+        outline.emplace(subtitle, fonts.outline, settings.ExtendBlanks, maxLines, upward, &canvas);
+    }
+    const int align = placement.align.value_or(settings.Align);
+    const QRect area(QPoint(spec.measure.left() + settings.LeftMargin, 0),
+                     QPoint(spec.measure.right() - settings.RightMargin, canvas.height() - 1));
+    // Margins that meet or cross leave no room for text: it is measured at the full width, and
+    // none is drawn.
+    const bool room = area.width() > 0;
+    const auto layOut = [&](qreal width) {
+        int height = text.Layout(width, HorizontalAlignment(align));
+        if (outline) {
+            height = std::max(height, outline->Layout(width, HorizontalAlignment(align)));
+        }
+        return height;
+    };
+    int height = layOut(room ? area.width() : spec.measure.width());
+    int width = area.width();
+    if (placement.position) {
+        // The block is as wide as its widest line, so that its alignment anchors it.
+        width = static_cast<int>(std::ceil(text.NaturalWidth()));
+        height = layOut(width);
+    }
+    const QRect block = PlaceBlock(placement, align, settings, canvas.size(), area,
+                                   QSize(width, height));
+    if (settings.Box) {
+        painter.fillRect(QRect(0, block.top(), spec.width, height),
+                         kestrum::ToQColor(settings.TextBkgColor));
+    }
+    if (room) {
+        if (outline) {
+            DrawOutline(painter, block, kestrum::ToQColor(settings.TextBkgColor),
+                        [&](QPainter& layer) {
+                            outline->Draw(layer, block.topLeft(), Qt::transparent);
+                        });
+        }
+        painter.setPen(kestrum::ToQColor(settings.TextColor));
+        painter.setClipRect(block);
+        text.Draw(painter, block.topLeft(),
+                  outline ? QColor(Qt::transparent) : kestrum::ToQColor(settings.TextBkgColor));
+    }
+    RenderResult result;
+    result.lines = text.Lines();
+    result.textRect = block;
+    result.cutOff = !room || text.LeftOut() || block.top() < 0 || block.bottom() >= canvas.height();
+    result.drawn = DrawnRows(block, outline.has_value(), canvas.height());
+    return result;
 }
 
 } // namespace orvo

@@ -63,6 +63,9 @@ public:
                                 QImage& canvas, const CanvasRows* stale = nullptr) const;
 
 private:
+    RenderResult RenderStyled(const RenderSettings& settings, const Subtitle& subtitle,
+                              QImage& canvas, const CanvasRows* stale) const;
+
     // painter draws with the main font on a device of dpi; measure is the canvas's.
     int LineHeight(QPainter& painter, int dpi, const QRect& measure) const;
 
