@@ -72,7 +72,7 @@ struct Placement {
     Row row = Row::Bottom;
     // The file's alignment of the lines, in the look's codes (0 left, 1 centre, 2 right); none
     // keeps the look's.
-    std::optional<int> align;
+    std::optional<int> align{};
     // The point the block is anchored at, as a fraction of the picture's width and height: the
     // file's own position scaled from the size its script was written for.
     struct Point {
@@ -80,7 +80,7 @@ struct Placement {
         double y;
         bool operator==(const Point&) const = default;
     };
-    std::optional<Point> position;
+    std::optional<Point> position{};
 
     bool IsDefault() const { return row == Row::Bottom && !align && !position; }
     bool operator==(const Placement&) const = default;

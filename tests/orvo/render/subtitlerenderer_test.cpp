@@ -435,3 +435,86 @@ INSTANTIATE_TEST_SUITE_P(Encodings, DecodedTextTest,
 
 } // namespace
 } // namespace orvo
+
+namespace orvo {
+namespace {
+
+// A subtitle as the readers of subtitle files give it: one line of runs, and its placement.
+Subtitle Styled(const std::vector<std::pair<std::string, Emphasis>>& runs, Placement placement) {
+    std::vector<TextRun> line;
+    for (const auto& [text, emphasis] : runs) {
+        line.push_back({text, emphasis});
+    }
+    Subtitle subtitle;
+    subtitle.lines.AddLine(line);
+    subtitle.placement = placement;
+    return subtitle;
+}
+
+// The mean column of the text colour's pixels in the rows from top to bottom.
+double InkColumn(const QImage& image, QRgb ink, int top, int bottom) {
+    double sum = 0;
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == ink) {
+                sum += x;
+                ++count;
+            }
+        }
+    }
+    return count > 0 ? sum / count : 0;
+}
+
+class StyledRendererTest : public RendererTest {
+protected:
+    RenderResult Render(const Subtitle& subtitle) {
+        canvas = MakeCanvas(CanvasOf(settings));
+        const SubtitleRenderer renderer(settings);
+        return renderer.RenderSubtitle(settings, subtitle, canvas);
+    }
+};
+
+// Italic glyphs lean: going up a row of upright strokes, their ink moves to the right.
+TEST_F(StyledRendererTest, ItalicGlyphsLeanAndUprightOnesDoNot) {
+    const QRgb ink = ToQColor(settings.TextColor).rgb();
+    for (const Emphasis emphasis : {Emphasis::None, Emphasis::Italic}) {
+        const RenderResult result = Render(Styled({{"IIIIIIII", emphasis}}, {Placement::Row::Top}));
+        const QRect bounds = ColourBounds(canvas, ToQColor(settings.TextColor));
+        ASSERT_FALSE(bounds.isEmpty());
+        const int middle = bounds.center().y();
+        const double lean = InkColumn(canvas, ink, bounds.top(), middle) -
+                            InkColumn(canvas, ink, middle, bounds.bottom() + 1);
+        if (emphasis == Emphasis::Italic) {
+            EXPECT_GT(lean, 1.0);
+        } else {
+            EXPECT_LT(std::abs(lean), 0.5);
+        }
+        EXPECT_EQ(result.lines, 1);
+    }
+}
+
+// A block at the top stands the bottom margin below the picture's top; one in the middle is
+// centred; a positioned one is anchored by its alignment at the file's point.
+TEST_F(StyledRendererTest, PlacedBlocksStandWhereTheFileSays) {
+    settings.VerticalOffset = 30;
+    const Subtitle top = Styled({{"Sign", Emphasis::None}}, {Placement::Row::Top});
+    RenderResult result = Render(top);
+    EXPECT_EQ(result.textRect.top(), 30);
+    EXPECT_GE(InkBounds(canvas, ToQColor(settings.BkgColor)).top(), 30);
+    EXPECT_FALSE(result.cutOff);
+
+    result = Render(Styled({{"Middle", Emphasis::None}}, {Placement::Row::Middle}));
+    EXPECT_NEAR(result.textRect.center().y(), canvas.height() / 2, 1);
+
+    Placement placed{Placement::Row::Top, 0, Placement::Point{0.25, 0.5}};
+    result = Render(Styled({{"Here", Emphasis::None}}, placed));
+    EXPECT_EQ(result.textRect.topLeft(), QPoint(180, canvas.height() / 2));
+
+    // Placed beyond the picture, the text is cut off and said so.
+    placed.position = Placement::Point{0.5, 1.2};
+    EXPECT_TRUE(Render(Styled({{"Low", Emphasis::None}}, placed)).cutOff);
+}
+
+} // namespace
+} // namespace orvo
