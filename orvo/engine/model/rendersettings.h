@@ -36,6 +36,16 @@ struct RenderSettings {
     bool PAL = true; // 720 x 576; NTSC is 720 x 480
     // Four colours, each pixel classed by the layer that drew it, as a DVD subpicture holds.
     bool DvdColors = false;
+    // The outline's ring, 1-4 pixels wide: 1 is the ring of the eight neighbours.
+    int OutlineWidth = 1;
+    // The glyphs again in the text background colour, 0-4 pixels down and to the right; 0 is
+    // none. The text is then drawn without the band behind its lines, as with the outline.
+    int ShadowOffset = 0;
+    // A line that wraps into two breaks where both are about as wide, the lower not shorter.
+    bool BalancedBreaks = false;
+    // For a 16:9 picture stored in a 4:3 frame: the text drawn narrower by the pixel aspect, so
+    // that it shows in its shape when the player widens the picture.
+    bool Anamorphic = false;
 
     bool operator==(const RenderSettings&) const = default;
 };

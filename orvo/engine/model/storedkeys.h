@@ -22,6 +22,10 @@ constexpr std::string_view kExtendBlanks = "ExtendBlanks";
 constexpr std::string_view kOutlineSpacing = "OutlineSpacing";
 constexpr std::string_view kPal = "PAL";
 constexpr std::string_view kDvdColors = "DvdColors";
+constexpr std::string_view kOutlineWidth = "OutlineWidth";
+constexpr std::string_view kShadowOffset = "ShadowOffset";
+constexpr std::string_view kBalancedBreaks = "BalancedBreaks";
+constexpr std::string_view kAnamorphic = "Anamorphic";
 constexpr std::string_view kLastPath = "LastPath";
 
 // The run of a list.

@@ -30,6 +30,9 @@ std::int32_t ReadInt(CPropDb& db, std::string_view key, std::int32_t def) {
 constexpr int kMaxDistance = 150; // margins and offset, pixels
 constexpr int kMaxOutlineSpacing = 5;
 constexpr int kMaxAlign = 2;
+constexpr int kMinOutlineWidth = 1;
+constexpr int kMaxOutlineWidth = 4;
+constexpr int kMaxShadowOffset = 4;
 
 std::int32_t ReadClamped(CPropDb& db, std::string_view key, std::int32_t def, int maximum) {
     return std::clamp(ReadInt(db, key, def), 0, maximum);
@@ -55,6 +58,29 @@ LOGFONT ReadFont(const CPropDb& db) {
     }
     return LOGFONT::FromBytes({data, db.GetBlobSize(kSection, keys::kFont)})
         .value_or(DefaultFont());
+}
+
+// The keys that came after the first look: read without being created and written only once
+// they differ from their defaults or are stored, so that the files of a look without them
+// stay as they were.
+int ReadLater(CPropDb& db, std::string_view key, int def, int low, int high) {
+    return std::clamp(db.ReadPropInt(kSection, key, def, !kCreate), low, high);
+}
+
+bool ReadLaterBool(CPropDb& db, std::string_view key) {
+    return db.ReadPropBool(kSection, key, 0, !kCreate) != 0;
+}
+
+void WriteLater(CPropDb& db, std::string_view key, int value, int def) {
+    if (value != def || db.IsKey(kSection, key)) {
+        db.WritePropInt(kSection, key, value);
+    }
+}
+
+void WriteLaterBool(CPropDb& db, std::string_view key, bool value) {
+    if (value || db.IsKey(kSection, key)) {
+        db.WritePropBool(kSection, key, value ? 1 : 0);
+    }
 }
 
 std::uint8_t QualityFor(bool antiAlias) {
@@ -94,7 +120,13 @@ void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPa
     settings.ExtendBlanks = ReadBool(db, keys::kExtendBlanks, defaults.ExtendBlanks);
     settings.OutlineSpacing =
         ReadClamped(db, keys::kOutlineSpacing, defaults.OutlineSpacing, kMaxOutlineSpacing);
-    settings.DvdColors = db.ReadPropBool(kSection, keys::kDvdColors, 0, !kCreate) != 0;
+    settings.DvdColors = ReadLaterBool(db, keys::kDvdColors);
+    settings.OutlineWidth = ReadLater(db, keys::kOutlineWidth, defaults.OutlineWidth,
+                                      kMinOutlineWidth, kMaxOutlineWidth);
+    settings.ShadowOffset =
+        ReadLater(db, keys::kShadowOffset, defaults.ShadowOffset, 0, kMaxShadowOffset);
+    settings.BalancedBreaks = ReadLaterBool(db, keys::kBalancedBreaks);
+    settings.Anamorphic = ReadLaterBool(db, keys::kAnamorphic);
 }
 
 void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::string& lastPath) {
@@ -116,9 +148,12 @@ void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::st
     db.WritePropInt(kSection, keys::kOutline, settings.Outline);
     db.WritePropBool(kSection, keys::kExtendBlanks, settings.ExtendBlanks ? 1 : 0);
     db.WritePropInt(kSection, keys::kOutlineSpacing, settings.OutlineSpacing);
-    if (settings.DvdColors || db.IsKey(kSection, keys::kDvdColors)) {
-        db.WritePropBool(kSection, keys::kDvdColors, settings.DvdColors ? 1 : 0);
-    }
+    WriteLaterBool(db, keys::kDvdColors, settings.DvdColors);
+    const RenderSettings defaults;
+    WriteLater(db, keys::kOutlineWidth, settings.OutlineWidth, defaults.OutlineWidth);
+    WriteLater(db, keys::kShadowOffset, settings.ShadowOffset, defaults.ShadowOffset);
+    WriteLaterBool(db, keys::kBalancedBreaks, settings.BalancedBreaks);
+    WriteLaterBool(db, keys::kAnamorphic, settings.Anamorphic);
 }
 
 } // namespace orvo

@@ -13,13 +13,14 @@ namespace orvo {
 bool ReadStoredPal(kestrum::CPropDb& db, bool create);
 
 // Reads every look key of the default section into settings and lastPath, in the stored
-// order, creating missing keys with their defaults ("Font" and "DvdColors" excepted). Outline
+// order, creating missing keys with their defaults ("Font", and the keys that came later:
+// "DvdColors", "OutlineWidth", "ShadowOffset", "BalancedBreaks", "Anamorphic", excepted). Outline
 // wins over Box.
 // The fonts are the renderer's: call renderer.RebuildFonts(settings) after loading.
 void LoadLookSettings(kestrum::CPropDb& db, RenderSettings& settings, std::string& lastPath);
 
-// Writes every look key ("DvdColors" once it is on or stored); the font's quality byte follows
-// AntiAlias.
+// Writes every look key (the later ones once they differ from their defaults or are stored);
+// the font's quality byte follows AntiAlias.
 void SaveLookSettings(kestrum::CPropDb& db, const RenderSettings& settings,
                       const std::string& lastPath);
 

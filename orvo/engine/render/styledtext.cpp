@@ -38,8 +38,8 @@ Reach Reachable(std::size_t lines, int maxLines, bool growsUpward) {
 
 } // namespace
 
-StyledText::StyledText(const Subtitle& subtitle, const QFont& font, bool extendBlanks,
-                       int maxLines, bool growsUpward, QPaintDevice* device)
+StyledText::StyledText(const Subtitle& subtitle, const QFont& font, bool extendBlanks, int maxLines,
+                       bool growsUpward, QPaintDevice* device)
     : m_layout(QString(), font, device) {
     const SubtitleText& lines = subtitle.lines;
     const Reach reach = Reachable(lines.LineCount(), maxLines, growsUpward);

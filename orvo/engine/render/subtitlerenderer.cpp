@@ -1,8 +1,9 @@
 #include "render/subtitlerenderer.h"
 
 #include "render/dvdcolours.h"
-#include "render/styledtext.h"
+#include "render/glypheffects.h"
 #include "render/pixelfill.h"
+#include "render/styledtext.h"
 
 #include <kestrum-gui/colorref.h>
 #include <kestrum-gui/displaytext.h>
@@ -12,20 +13,14 @@
 #include <QPoint>
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 
 #include <sys/mman.h>
 
 namespace orvo {
 
 namespace {
-
-// The outline passes, in the order in which they are drawn over each other.
-constexpr std::array<QPoint, 8> kOutlineOffsets = {
-    QPoint(-1, 0),  QPoint(1, 0),  QPoint(0, -1), QPoint(0, 1),
-    QPoint(-1, -1), QPoint(1, -1), QPoint(1, 1),  QPoint(-1, 1),
-};
 
 // Align holds text-drawing alignment bits (1 centre, 2 right, neither left); when a stored
 // value sets both, centring wins as it does in the text drawing these values were made for.
@@ -61,30 +56,6 @@ QString WorkingCopy(const QString& text, bool extendBlanks) {
     return copy;
 }
 
-// Each pass draws the same text, clipped to its own rectangle, one pixel away from the
-// others. So the text is drawn once into a transparent layer, which clips it to the rectangle,
-// and the layer is copied to the eight offsets: the pixels of eight drawings (the outline font
-// has no antialiasing, so nothing is blended twice) at an eighth of the layout work. The layer
-// covers only what can reach the canvas, however tall the text.
-// draw(painter) draws the text in the painter's pen, as it stands in rect.
-template <class DrawText>
-void DrawOutline(QPainter& painter, const QRect& rect, const QColor& colour, DrawText&& draw) {
-    const QRect reach = rect & painter.window().adjusted(-1, -1, 1, 1);
-    if (!reach.isEmpty()) {
-        QImage layer(reach.size(), QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        QPainter layerPainter(&layer);
-        layerPainter.translate(-reach.topLeft());
-        layerPainter.setPen(colour);
-        draw(layerPainter);
-        layerPainter.end();
-        for (const QPoint& offset : kOutlineOffsets) {
-            painter.drawImage(reach.topLeft() + offset, layer);
-        }
-    }
-    painter.setBackgroundMode(Qt::TransparentMode);
-}
-
 int Flags(const RenderSettings& settings) {
     return HorizontalAlignment(settings.Align) | Qt::TextWordWrap;
 }
@@ -103,13 +74,13 @@ DrawFonts FontsFor(const RenderSettings& settings, const QFont& main, const QFon
 }
 
 // The block's height as it is drawn: in the text rectangle's width, with the working copy and
-// the fonts that draw it. With the outline the ring's own wrapping counts too, since the
-// outline font is never antialiased and may break a line elsewhere.
+// the fonts that draw it. With the outline or the shadow their own wrapping counts too, since
+// the outline font is never antialiased and may break a line elsewhere.
 int BlockHeight(QPainter& painter, const QRect& rect, const QString& text,
                 const RenderSettings& settings, const DrawFonts& fonts) {
     painter.setFont(fonts.text);
     int height = LayoutHeight(painter, rect, Flags(settings), text);
-    if (settings.Outline != 0) {
+    if (GlyphEffects::Wanted(settings)) {
         painter.setFont(fonts.outline);
         height = std::max(height, LayoutHeight(painter, rect, Flags(settings), text));
         painter.setFont(fonts.text);
@@ -117,16 +88,19 @@ int BlockHeight(QPainter& painter, const QRect& rect, const QString& text,
     return height;
 }
 
-// Without the outline the painter is still opaque, so each line lies on a band of the text
-// background; with it, the text is drawn transparent and spaced like the outline below it.
+// Without the outline or the shadow the painter is still opaque, so each line lies on a band
+// of the text background; with them, the text is drawn transparent over them, and spaced like
+// the outline.
 void DrawTextBlock(QPainter& painter, const QRect& rect, const QString& text,
                    const RenderSettings& settings, const DrawFonts& fonts) {
-    if (settings.Outline != 0) {
-        DrawOutline(painter, rect, kestrum::ToQColor(settings.TextBkgColor),
-                    [&](QPainter& layer) {
-                        layer.setFont(fonts.outline);
-                        layer.drawText(rect, Flags(settings), text);
-                    });
+    std::optional<GlyphEffects> effects;
+    if (GlyphEffects::Wanted(settings)) {
+        effects.emplace(painter, rect, settings, [&](QPainter& layer) {
+            layer.setFont(fonts.outline);
+            layer.drawText(rect, Flags(settings), text);
+        });
+        effects->DrawUnder(painter);
+        painter.setBackgroundMode(Qt::TransparentMode);
     }
     painter.setFont(fonts.text);
     painter.setPen(kestrum::ToQColor(settings.TextColor));
@@ -134,6 +108,9 @@ void DrawTextBlock(QPainter& painter, const QRect& rect, const QString& text,
     // (the hook of "j") would otherwise leak past the margins.
     painter.setClipRect(rect);
     painter.drawText(rect, Flags(settings), text);
+    if (effects) {
+        effects->DrawOver(painter);
+    }
 }
 
 // The lines of a text that can reach the canvas: the block is anchored at the bottom, so of a
@@ -192,10 +169,10 @@ void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* 
                background.rgb());
 }
 
-// The text is clipped to its rectangle; the outline's layer is clipped to it too, and copied
-// a pixel beyond it each way.
-CanvasRows DrawnRows(const QRect& textRect, bool outline, int height) {
-    const int reach = outline ? 1 : 0;
+// The text is clipped to its rectangle; the outline and the shadow are copies of it that reach
+// beyond it by their widths.
+CanvasRows DrawnRows(const QRect& textRect, const RenderSettings& settings, int height) {
+    const int reach = GlyphEffects::Reach(settings);
     return CanvasRows{textRect.top() - reach, textRect.bottom() + 1 + reach}.ClampedTo(height);
 }
 
@@ -314,7 +291,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     result.lines = hiddenLines + textHeight / lineHeight;
     result.textRect = textRect;
     result.cutOff = !decoded.isEmpty() && (!room || hiddenLines > 0 || textRect.top() < 0);
-    result.drawn = DrawnRows(textRect, settings.Outline != 0, canvas.height());
+    result.drawn = DrawnRows(textRect, settings, canvas.height());
     return result;
 }
 
@@ -350,8 +327,9 @@ RenderResult SubtitleRenderer::RenderStyled(const RenderSettings& settings,
     const int maxLines = canvas.height() / lineHeight + 2;
     const DrawFonts fonts = FontsFor(settings, m_mainFont, m_outlineFont);
     StyledText text(subtitle, fonts.text, settings.ExtendBlanks, maxLines, upward, &canvas);
+    // The glyphs as the outline font draws them, for the outline and the shadow.
     std::optional<StyledText> outline;
-    if (settings.Outline != 0) {
+    if (GlyphEffects::Wanted(settings)) {
         outline.emplace(subtitle, fonts.outline, settings.ExtendBlanks, maxLines, upward, &canvas);
     }
     const int align = placement.align.value_or(settings.Align);
@@ -374,29 +352,33 @@ RenderResult SubtitleRenderer::RenderStyled(const RenderSettings& settings,
         width = static_cast<int>(std::ceil(text.NaturalWidth()));
         height = layOut(width);
     }
-    const QRect block = PlaceBlock(placement, align, settings, canvas.size(), area,
-                                   QSize(width, height));
+    const QRect block =
+        PlaceBlock(placement, align, settings, canvas.size(), area, QSize(width, height));
     if (settings.Box) {
         painter.fillRect(QRect(0, block.top(), spec.width, height),
                          kestrum::ToQColor(settings.TextBkgColor));
     }
     if (room) {
+        std::optional<GlyphEffects> effects;
         if (outline) {
-            DrawOutline(painter, block, kestrum::ToQColor(settings.TextBkgColor),
-                        [&](QPainter& layer) {
-                            outline->Draw(layer, block.topLeft(), Qt::transparent);
-                        });
+            effects.emplace(painter, block, settings, [&](QPainter& layer) {
+                outline->Draw(layer, block.topLeft(), Qt::transparent);
+            });
+            effects->DrawUnder(painter);
         }
         painter.setPen(kestrum::ToQColor(settings.TextColor));
         painter.setClipRect(block);
         text.Draw(painter, block.topLeft(),
                   outline ? QColor(Qt::transparent) : kestrum::ToQColor(settings.TextBkgColor));
+        if (effects) {
+            effects->DrawOver(painter);
+        }
     }
     RenderResult result;
     result.lines = text.Lines();
     result.textRect = block;
     result.cutOff = !room || text.LeftOut() || block.top() < 0 || block.bottom() >= canvas.height();
-    result.drawn = DrawnRows(block, outline.has_value(), canvas.height());
+    result.drawn = DrawnRows(block, settings, canvas.height());
     return result;
 }
 

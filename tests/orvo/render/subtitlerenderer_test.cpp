@@ -518,3 +518,71 @@ TEST_F(StyledRendererTest, PlacedBlocksStandWhereTheFileSays) {
 
 } // namespace
 } // namespace orvo
+
+namespace orvo {
+namespace {
+
+// The run of colour that ends just left of x in row y, and the one that starts just right of
+// the run of ink that starts at x.
+int RunLeftOf(const QImage& image, int x, int y, QRgb colour) {
+    int length = 0;
+    while (x - length - 1 >= 0 && image.pixel(x - length - 1, y) == colour) {
+        ++length;
+    }
+    return length;
+}
+
+class LegibilityTest : public RendererTest {};
+
+// The ring is whole at every width, on light and dark pictures: beside an upright stroke it is
+// exactly the width, and the antialiased glyph's edge never takes a pixel of it.
+TEST_F(LegibilityTest, TheOutlineRingIsWholeAtEveryWidth) {
+    settings.Outline = 1;
+    settings.OutlineSpacing = 0;
+    settings.Font = LOGFONT::Make("Liberation Sans", -60);
+    for (const COLORREF background : {COLORREF{0x00FFFFFF}, COLORREF{0x00000000}}) {
+        settings.BkgColor = background;
+        for (int width = 1; width <= 4; ++width) {
+            SCOPED_TRACE(testing::Message() << "width " << width << " on " << background);
+            settings.OutlineWidth = width;
+            settings.AntiAlias = false;
+            Render("I");
+            const QImage aliased = canvas;
+            const QRgb text = ToQColor(settings.TextColor).rgb();
+            const QRgb ring = ToQColor(settings.TextBkgColor).rgb();
+            const QRect stroke = ColourBounds(aliased, ToQColor(settings.TextColor));
+            ASSERT_FALSE(stroke.isEmpty());
+            EXPECT_EQ(RunLeftOf(aliased, stroke.left(), stroke.center().y(), ring), width);
+            EXPECT_EQ(aliased.pixel(stroke.left(), stroke.center().y()), text);
+
+            settings.AntiAlias = true;
+            Render("I");
+            int replaced = 0;
+            for (int y = 0; y < canvas.height(); ++y) {
+                for (int x = 0; x < canvas.width(); ++x) {
+                    replaced += aliased.pixel(x, y) == ring && canvas.pixel(x, y) != ring;
+                }
+            }
+            EXPECT_EQ(replaced, 0);
+        }
+    }
+}
+
+// The shadow is the glyphs again in the text background colour, the offset down and right.
+TEST_F(LegibilityTest, TheShadowFollowsTheGlyphsAtItsOffset) {
+    settings.Font = LOGFONT::Make("Liberation Sans", -40);
+    const QRect glyphs = (Render("Shade"), ColourBounds(canvas, ToQColor(settings.TextColor)));
+    for (int offset = 1; offset <= 4; ++offset) {
+        settings.ShadowOffset = offset;
+        const RenderResult result = Render("Shade");
+        EXPECT_EQ(ColourBounds(canvas, ToQColor(settings.TextColor)), glyphs);
+        // Where the glyphs cover it, the shadow does not show: its far edges do.
+        const QRect shadow = ColourBounds(canvas, ToQColor(settings.TextBkgColor));
+        EXPECT_EQ(shadow.bottomRight(), glyphs.bottomRight() + QPoint(offset, offset)) << offset;
+        EXPECT_EQ(shadow.top(), glyphs.top() + offset) << offset;
+        EXPECT_GE(result.drawn.bottom, glyphs.bottom() + offset + 1);
+    }
+}
+
+} // namespace
+} // namespace orvo
