@@ -1,5 +1,7 @@
 #include "render/styledtext.h"
 
+#include "render/balancedlines.h"
+
 #include <kestrum-gui/displaytext.h>
 
 #include <QPainter>
@@ -68,7 +70,11 @@ StyledText::StyledText(const Subtitle& subtitle, const QFont& font, bool extendB
     m_layout.setCacheEnabled(true);
 }
 
-int StyledText::Layout(qreal width, Qt::Alignment alignment) {
+int StyledText::Layout(qreal width, Qt::Alignment alignment, bool balanced) {
+    if (balanced) {
+        m_layout.setText(BalancedLines(m_layout.text(), QFontMetricsF(m_layout.font()), width,
+                                       QChar::LineSeparator));
+    }
     QTextOption option(alignment);
     option.setWrapMode(QTextOption::WordWrap);
     m_layout.setTextOption(option);

@@ -26,8 +26,9 @@ public:
     StyledText(const StyledText&) = delete;
     StyledText& operator=(const StyledText&) = delete;
 
-    // Lays the lines out within width, aligned; the block's height.
-    int Layout(qreal width, Qt::Alignment alignment);
+    // Lays the lines out within width, aligned, a line that wraps into two balanced when
+    // balanced is set (see BalancedLines); the block's height.
+    int Layout(qreal width, Qt::Alignment alignment, bool balanced = false);
 
     int Lines() const { return m_layout.lineCount() + m_hidden; }
     bool LeftOut() const { return m_hidden > 0; }

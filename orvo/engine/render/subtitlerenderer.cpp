@@ -1,5 +1,6 @@
 #include "render/subtitlerenderer.h"
 
+#include "render/balancedlines.h"
 #include "render/dvdcolours.h"
 #include "render/glypheffects.h"
 #include "render/pixelfill.h"
@@ -36,6 +37,16 @@ Qt::Alignment HorizontalAlignment(int align) {
 
 LOGFONT WithQuality(LOGFONT font, std::uint8_t quality) {
     font.quality = quality;
+    return font;
+}
+
+// A 16:9 picture in a 4:3 frame is widened by a third when it is shown: its text is drawn a
+// quarter narrower, and shows in its own shape.
+QFont Narrowed(QFont font, bool anamorphic) {
+    constexpr int kAnamorphicStretch = 75;
+    if (anamorphic) {
+        font.setStretch(kAnamorphicStretch);
+    }
     return font;
 }
 
@@ -233,10 +244,13 @@ int SubtitleRenderer::LineHeight(QPainter& painter, int dpi, const QRect& measur
 
 void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
     m_lineHeight.reset();
-    m_mainFont = WithQuality(settings.Font, settings.AntiAlias ? LOGFONT::kAntialiasedQuality
+    m_mainFont =
+        Narrowed(WithQuality(settings.Font, settings.AntiAlias ? LOGFONT::kAntialiasedQuality
                                                                : LOGFONT::kNonAntialiasedQuality)
-                     .ToQFont();
-    m_outlineFont = WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont();
+                     .ToQFont(),
+                 settings.Anamorphic);
+    m_outlineFont = Narrowed(WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont(),
+                             settings.Anamorphic);
 }
 
 // The block is anchored at the canvas bottom and grows upward to hold every line it draws; a
@@ -263,7 +277,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     const CanvasSpec& spec = CanvasOf(settings);
     const int lineHeight = LineHeight(painter, canvas.logicalDpiY(), spec.measure);
     int hiddenLines = 0;
-    const QString working =
+    QString working =
         WorkingCopy(ReachableLines(decoded, canvas.height() / lineHeight + 2, hiddenLines),
                     settings.ExtendBlanks);
     const DrawFonts fonts = FontsFor(settings, m_mainFont, m_outlineFont);
@@ -274,6 +288,9 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     // flipped rectangle. The lines are then counted at the full width, and none is drawn.
     const bool room = textRect.width() > 0;
     const QRect measureRect = room ? textRect : spec.measure;
+    if (settings.BalancedBreaks) {
+        working = BalancedLines(working, QFontMetricsF(fonts.text, &canvas), measureRect.width());
+    }
     const int textHeight = BlockHeight(painter, measureRect, working, settings, fonts);
     textRect.setTop(bottom - textHeight);
     if (settings.Box) {
@@ -339,9 +356,10 @@ RenderResult SubtitleRenderer::RenderStyled(const RenderSettings& settings,
     // none is drawn.
     const bool room = area.width() > 0;
     const auto layOut = [&](qreal width) {
-        int height = text.Layout(width, HorizontalAlignment(align));
+        int height = text.Layout(width, HorizontalAlignment(align), settings.BalancedBreaks);
         if (outline) {
-            height = std::max(height, outline->Layout(width, HorizontalAlignment(align)));
+            height = std::max(height, outline->Layout(width, HorizontalAlignment(align),
+                                                      settings.BalancedBreaks));
         }
         return height;
     };

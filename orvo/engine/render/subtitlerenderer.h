@@ -47,7 +47,7 @@ class SubtitleRenderer {
 public:
     explicit SubtitleRenderer(const RenderSettings& settings);
 
-    // Remakes both fonts; call it whenever Font or AntiAlias changes.
+    // Remakes both fonts; call it whenever Font, AntiAlias or Anamorphic changes.
     void RebuildFonts(const RenderSettings& settings);
 
     // text holds the subtitle's bytes with CR LF between its lines; it is drawn as UTF-8 when

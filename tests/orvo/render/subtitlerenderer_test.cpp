@@ -586,3 +586,44 @@ TEST_F(LegibilityTest, TheShadowFollowsTheGlyphsAtItsOffset) {
 
 } // namespace
 } // namespace orvo
+
+namespace orvo {
+namespace {
+
+// A line that would wrap breaks where both lines are about as wide, the lower not shorter.
+TEST_F(LegibilityTest, BalancedBreaksMakeTwoLinesOfAboutOneWidth) {
+    const std::string line = "A short start and then a much longer rest that runs on past the edge";
+    const QColor ink = ToQColor(settings.TextColor);
+    const auto lineWidths = [&] {
+        const QRect block = ColourBounds(canvas, ink);
+        const int middle = block.center().y();
+        return std::pair{
+            ColourBounds(canvas.copy(0, 0, canvas.width(), middle), ink).width(),
+            ColourBounds(canvas.copy(0, middle, canvas.width(), canvas.height() - middle), ink)
+                .width()};
+    };
+    EXPECT_EQ(Render(line).lines, 2);
+    const auto [greedyUpper, greedyLower] = lineWidths();
+    EXPECT_GT(greedyUpper - greedyLower, 200);
+    settings.BalancedBreaks = true;
+    EXPECT_EQ(Render(line).lines, 2);
+    const auto [upper, lower] = lineWidths();
+    EXPECT_GE(lower, upper);
+    // They differ by less than two words: the break falls on the blank nearest the middle.
+    EXPECT_LT(lower - upper, 120);
+}
+
+// Anamorphic text is a quarter narrower and as tall.
+TEST_F(LegibilityTest, AnamorphicTextIsAQuarterNarrower) {
+    const QColor ink = ToQColor(settings.TextColor);
+    Render("Widescreen");
+    const QRect normal = ColourBounds(canvas, ink);
+    settings.Anamorphic = true;
+    Render("Widescreen");
+    const QRect narrow = ColourBounds(canvas, ink);
+    EXPECT_NEAR(narrow.width(), normal.width() * 0.75, normal.width() * 0.05);
+    EXPECT_EQ(narrow.height(), normal.height());
+}
+
+} // namespace
+} // namespace orvo
