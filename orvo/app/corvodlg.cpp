@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 namespace orvo {
 
@@ -49,6 +50,8 @@ constexpr int kTopRowY = 1;
 constexpr int kTopRowHeight = 18;
 constexpr int kProgressHeight = 10;
 
+constexpr int kMaxOutlineWidth = 4;
+constexpr int kMaxShadowOffset = 4;
 constexpr int kMaxMargin = 150;
 constexpr int kMaxOutlineSpacing = 5;
 // The two big buttons are this many text lines high.
@@ -286,6 +289,18 @@ QGroupBox* COrvoDlg::CreateTextGroup(QWidget* parent) {
     m_outlineSpacing = SpinEdit(kMaxOutlineSpacing, "outlineSpacingEdit", nullptr, spacing);
     auto* spacingLayout = Compact(new QHBoxLayout(spacing), 0);
     spacingLayout->addWidget(m_outlineSpacing, 0, Qt::AlignHCenter);
+    // The ring's width and the shadow's offset, each a spin of its own beside its label.
+    m_outlineWidth =
+        SpinEdit(kMaxOutlineWidth, "outlineWidthEdit", "Width of the outline ring.", group);
+    m_outlineWidth->setMinimum(1);
+    m_shadow =
+        SpinEdit(kMaxShadowOffset, "shadowEdit",
+                 "Shadow in the text background color, pixels down and right; 0 is none.", group);
+    m_balancedBreaks = StateButton("Balanced", "balancedBreaksButton",
+                                   "A line that wraps breaks into two of about one width.", group);
+    m_anamorphic =
+        StateButton("16:9", "anamorphicButton",
+                    "Text for a widescreen picture: drawn narrower, shown in shape.", group);
     m_extendBlanks = StateButton("Extend Blanks", "extendBlanksButton", nullptr, group);
     m_dvdColors = StateButton("DVD colours (4)", "dvdColorsButton",
                               "Four colours, as a DVD subpicture holds them: background, text "
@@ -297,12 +312,26 @@ QGroupBox* COrvoDlg::CreateTextGroup(QWidget* parent) {
     alignLabel->setBuddy(m_align);
     alignRow->addWidget(alignLabel);
     alignRow->addWidget(m_align, 1);
+    auto* legibility = new QGridLayout;
+    legibility->setContentsMargins(0, 0, 0, 0);
+    for (const auto& [text, spin, column] :
+         {std::tuple{"Width:", m_outlineWidth, 0}, std::tuple{"Shadow:", m_shadow, 2}}) {
+        auto* label = new QLabel(QString::fromLatin1(text), group);
+        label->setBuddy(spin);
+        legibility->addWidget(label, 0, column);
+        legibility->addWidget(spin, 0, column + 1);
+    }
+    legibility->addWidget(m_balancedBreaks, 1, 0, 1, 2);
+    legibility->addWidget(m_anamorphic, 1, 2, 1, 2);
     auto* layout = Compact(new QVBoxLayout(group));
     layout->addLayout(alignRow);
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             m_font, m_antialias, m_boxing, m_outline, spacing, m_extendBlanks, m_dvdColors}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_font, m_antialias, m_boxing, m_outline, spacing}) {
         layout->addWidget(control);
     }
+    layout->addLayout(legibility);
+    layout->addWidget(m_extendBlanks);
+    layout->addWidget(m_dvdColors);
     return group;
 }
 
@@ -370,6 +399,23 @@ void COrvoDlg::ConnectControls() {
         m_settings.OutlineSpacing = spacing;
         InvalidatePreview();
     });
+    connect(m_outlineWidth, &QSpinBox::valueChanged, this, [this](int width) {
+        m_settings.OutlineWidth = width;
+        InvalidatePreview();
+    });
+    connect(m_shadow, &QSpinBox::valueChanged, this, [this](int offset) {
+        m_settings.ShadowOffset = offset;
+        InvalidatePreview();
+    });
+    connect(m_balancedBreaks, &QPushButton::clicked, this, [this](bool on) {
+        m_settings.BalancedBreaks = on;
+        InvalidatePreview();
+    });
+    connect(m_anamorphic, &QPushButton::clicked, this, [this](bool on) {
+        m_settings.Anamorphic = on;
+        RebuildFonts();
+        InvalidatePreview();
+    });
     connect(m_extendBlanks, &QPushButton::clicked, this, [this](bool on) {
         m_settings.ExtendBlanks = on;
         InvalidatePreview();
@@ -384,11 +430,12 @@ void COrvoDlg::ConnectControls() {
 }
 
 void COrvoDlg::SetTabOrder() {
-    const std::array<QWidget*, 17> order = {
-        m_leftMargin,     m_rightMargin,  m_bottomMargin, m_textTarget,    m_colorCombo,
-        m_align,          m_font,         m_antialias,    m_boxing,        m_outline,
-        m_outlineSpacing, m_extendBlanks, m_dvdColors,    m_saveTestImage, m_testMode,
-        m_process,        m_quit,
+    const std::array<QWidget*, 21> order = {
+        m_leftMargin,     m_rightMargin,  m_bottomMargin,  m_textTarget,     m_colorCombo,
+        m_align,          m_font,         m_antialias,     m_boxing,         m_outline,
+        m_outlineSpacing, m_outlineWidth, m_shadow,        m_balancedBreaks, m_anamorphic,
+        m_extendBlanks,   m_dvdColors,    m_saveTestImage, m_testMode,       m_process,
+        m_quit,
     };
     for (std::size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
@@ -433,6 +480,10 @@ void COrvoDlg::ShowLook() {
     m_antialias->setChecked(m_settings.AntiAlias);
     m_boxing->setChecked(m_settings.Box);
     m_outline->setChecked(m_settings.Outline != 0);
+    m_outlineWidth->setValue(m_settings.OutlineWidth);
+    m_shadow->setValue(m_settings.ShadowOffset);
+    m_balancedBreaks->setChecked(m_settings.BalancedBreaks);
+    m_anamorphic->setChecked(m_settings.Anamorphic);
     m_extendBlanks->setChecked(m_settings.ExtendBlanks);
     m_dvdColors->setChecked(m_settings.DvdColors);
     // Any other stored alignment leaves the list as it was.

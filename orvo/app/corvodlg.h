@@ -109,6 +109,10 @@ private:
     QPushButton* m_boxing = nullptr;
     QPushButton* m_outline = nullptr;
     QSpinBox* m_outlineSpacing = nullptr;
+    QSpinBox* m_outlineWidth = nullptr;
+    QSpinBox* m_shadow = nullptr;
+    QPushButton* m_balancedBreaks = nullptr;
+    QPushButton* m_anamorphic = nullptr;
     QPushButton* m_extendBlanks = nullptr;
     QPushButton* m_dvdColors = nullptr;
     QPushButton* m_saveTestImage = nullptr;

@@ -487,6 +487,38 @@ private slots:
         QCOMPARE(window.GetCanvas(), single);
     }
 
+    // The legibility controls reach the preview at once and travel with the look, which
+    // stores them only once they are set.
+    void legibilityControlsApplyAtOnceAndAreStored() {
+        COrvoDlg& window = Open();
+        window.reject();
+        for (const char* key : {"OutlineWidth", "ShadowOffset", "BalancedBreaks", "Anamorphic"}) {
+            QVERIFY2(!m_app->GetPropDb().IsKey("", key), key);
+        }
+        Open();
+        Click("outlineButton");
+        QImage before = m_window->GetCanvas();
+        Get<QSpinBox>("outlineWidthEdit").setValue(3);
+        QCOMPARE(Look().OutlineWidth, 3);
+        QVERIFY(m_window->GetCanvas() != before);
+        before = m_window->GetCanvas();
+        Get<QSpinBox>("shadowEdit").setValue(2);
+        QCOMPARE(Look().ShadowOffset, 2);
+        QVERIFY(m_window->GetCanvas() != before);
+        before = m_window->GetCanvas();
+        Click("anamorphicButton");
+        QVERIFY(Look().Anamorphic);
+        QVERIFY(m_window->GetCanvas() != before);
+        Click("balancedBreaksButton");
+        QVERIFY(Look().BalancedBreaks);
+        m_window->reject();
+        kestrum::CPropDb& db = m_app->GetPropDb();
+        QCOMPARE(db.ReadPropInt("", "OutlineWidth", -1, false), 3);
+        QCOMPARE(db.ReadPropInt("", "ShadowOffset", -1, false), 2);
+        QCOMPARE(db.ReadPropBool("", "BalancedBreaks", -1, false), 1);
+        QCOMPARE(db.ReadPropBool("", "Anamorphic", -1, false), 1);
+    }
+
     // Without antialiasing the canvas holds the three look colours only. The outline font never
     // antialiases, whatever the button says: no blend of its colour with the background.
     void antialiasReachesBothFonts() {
@@ -620,10 +652,11 @@ private slots:
     void tabOrder() {
         Open();
         const QStringList expected = {
-            "leftMarginEdit",  "rightMarginEdit",     "bottomMarginEdit",   "textColorButton",
-            "colorCombo",      "alignCombo",          "fontButton",         "antialiasButton",
-            "boxingButton",    "outlineButton",       "outlineSpacingEdit", "extendBlanksButton",
-            "dvdColorsButton", "saveTestImageButton", "testModeButton",     "processButton",
+            "leftMarginEdit",  "rightMarginEdit",      "bottomMarginEdit",   "textColorButton",
+            "colorCombo",      "alignCombo",           "fontButton",         "antialiasButton",
+            "boxingButton",    "outlineButton",        "outlineSpacingEdit", "outlineWidthEdit",
+            "shadowEdit",      "balancedBreaksButton", "anamorphicButton",   "extendBlanksButton",
+            "dvdColorsButton", "saveTestImageButton",  "testModeButton",     "processButton",
             "quitButton",      "leftMarginEdit",
         };
         Get<QSpinBox>("leftMarginEdit").setFocus();
