@@ -92,6 +92,12 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
         return std::nullopt;
     }
     parameters.jobs = options.jobs.value_or(0);
+    const OutputFormat& format = FormatOf(parameters.outputType);
+    if (options.look.otherColours && format.colours == ColourModel::Standard) {
+        err << "orvo: " << format.name << " holds the 16 standard colours only: give one of "
+            << StandardColourNames() << ", or choose an output type with a palette of its own\n";
+        return std::nullopt;
+    }
     if (options.header) {
         db.WritePropString("", keys::kHeader, *options.header);
     }
@@ -149,6 +155,15 @@ bool LoadFile(const BatchOptions& options, LoadedFile& file, std::ostream& err) 
     file.settingsPath = ChooseRunSettings(options);
     if (!LoadSettings(file.db, file.settingsPath, err)) {
         return false;
+    }
+    // The look's options replace the stored look before anything reads it: --ntsc also means
+    // NTSC's frame rate.
+    if (!options.look.Empty()) {
+        RenderSettings look;
+        std::string lastPath;
+        LoadLookSettings(file.db, look, lastPath);
+        options.look.ApplyTo(look);
+        SaveLookSettings(file.db, look, lastPath);
     }
     file.rate = ChooseFrameRate(options, file.db);
     const std::string& path = options.listPath;

@@ -30,6 +30,20 @@ const char* const kDvdColors = "dvd-colors";
 const char* const kOutputType = "output-type";
 const char* const kLang = "lang";
 const char* const kJobs = "jobs";
+const char* const kNtsc = "ntsc";
+const char* const kPal = "pal";
+const char* const kFont = "font";
+const char* const kTextColor = "text-color";
+const char* const kTextBkgColor = "text-background-color";
+const char* const kBkgColor = "background-color";
+const char* const kOutline = "outline";
+const char* const kShadow = "shadow";
+const char* const kBox = "box";
+const char* const kMargins = "margins";
+const char* const kAlign = "align";
+// The options that change the look of a run.
+const char* const kLookOptions[] = {kNtsc,    kPal,    kFont, kTextColor, kTextBkgColor, kBkgColor,
+                                    kOutline, kShadow, kBox,  kMargins,   kAlign};
 
 // Latin-1 maps every byte to one character and back, so file names and texts that are not
 // valid UTF-8 pass through the parser unchanged.
@@ -132,6 +146,68 @@ QString EachTypeIs() {
     return types.join(QStringLiteral("; "));
 }
 
+// The value of an option that parse reads into value: false with the message in error for one
+// it refuses.
+template <class Value, class Parse>
+bool TakeLookValue(const QCommandLineParser& parser, const char* name, Parse parse,
+                   std::optional<Value>& value, std::string& error) {
+    const std::optional<std::string> text = OptionalValue(parser, name);
+    if (!text) {
+        return true;
+    }
+    std::string why;
+    value = parse(*text, why);
+    if (!value) {
+        error = std::string("Invalid --") + name + " '" + *text + "': " + why + ".";
+    }
+    return value.has_value();
+}
+
+// The look's options into look: false with the message in error for a value refused.
+bool TakeLookOptions(const QCommandLineParser& parser, LookOptions& look, std::string& error) {
+    if (parser.isSet(kNtsc) && parser.isSet(kPal)) {
+        error = "--ntsc and --pal exclude each other.";
+        return false;
+    }
+    if (parser.isSet(kNtsc) || parser.isSet(kPal)) {
+        look.pal = parser.isSet(kPal);
+    }
+    look.box = parser.isSet(kBox);
+    for (const auto& [name, colour] :
+         {std::pair{kTextColor, &look.textColor}, std::pair{kTextBkgColor, &look.textBkgColor},
+          std::pair{kBkgColor, &look.bkgColor}}) {
+        bool standard = true;
+        const auto parse = [&standard](const std::string& text, std::string& why) {
+            return ParseColourOption(text, standard, why);
+        };
+        if (!TakeLookValue(parser, name, parse, *colour, error)) {
+            return false;
+        }
+        look.otherColours = look.otherColours || !standard;
+    }
+    const auto width = [](int high) {
+        return [high](const std::string& text, std::string& why) -> std::optional<int> {
+            const std::optional<int> value = ParseNumber(text, 0, high);
+            if (!value) {
+                why = "give 0-" + std::to_string(high);
+            }
+            return value;
+        };
+    };
+    if (!TakeLookValue(parser, kFont, ParseFontOption, look.font, error) ||
+        !TakeLookValue(parser, kOutline, width(4), look.outline, error) ||
+        !TakeLookValue(parser, kShadow, width(4), look.shadow, error) ||
+        !TakeLookValue(parser, kMargins, ParseMarginsOption, look.margins, error) ||
+        !TakeLookValue(parser, kAlign, ParseAlignOption, look.align, error)) {
+        return false;
+    }
+    if (look.box && look.outline.value_or(0) > 0) {
+        error = "--box and --outline exclude each other.";
+        return false;
+    }
+    return true;
+}
+
 // "; dvd-1 only" for an option that serves one type alone.
 QString OnlyFor(std::string_view option) {
     for (const OutputFormat* format : OutputFormats()) {
@@ -212,6 +288,27 @@ CommandLine::CommandLine() {
          "standard output or to --output.",
          "file"},
         {{"o", kOutput}, "The list file --convert writes; never the subtitle file itself.", "list"},
+        {kNtsc, "Draw on the NTSC picture, 720 x 480."},
+        {kPal, "Draw on the PAL picture, 720 x 576."},
+        {kFont,
+         "The font: FACE:SIZE[:bold][:italic], SIZE the character height in pixels (Arial:24).",
+         "font"},
+        {kTextColor,
+         QStringLiteral("The text colour: one of %1, or #RRGGBB where the type carries its own "
+                        "palette (spumux, vobsub).")
+             .arg(QString::fromStdString(StandardColourNames())),
+         "colour"},
+        {kTextBkgColor,
+         "The text background colour: of the outline, the shadow, the box and the "
+         "band behind the text; as --text-color.",
+         "colour"},
+        {kBkgColor, "The picture's background colour, as --text-color.", "colour"},
+        {kOutline, "The outline's width, 1-4 pixels; 0 draws none.", "width"},
+        {kShadow, "The shadow's offset down and right, 0-4 pixels; 0 draws none.", "offset"},
+        {kBox, "A band the full width of the picture behind the text (not with --outline)."},
+        {kMargins, "The left, right and bottom margins in pixels, 0-150 each: L,R,BOTTOM.",
+         "margins"},
+        {kAlign, "The lines' alignment: left, center or right.", "where"},
     });
 }
 
@@ -246,9 +343,11 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
         parsed.error = "--output belongs to --convert.";
         return parsed;
     }
-    for (const char* batchOnly : {kDvdColors, kOutputType, kLang, kJobs}) {
-        if (m_parser.isSet(batchOnly) && !m_parser.isSet(kBatch)) {
-            parsed.error = std::string("--") + batchOnly + " belongs to --batch.";
+    std::vector<const char*> batchOnly = {kDvdColors, kOutputType, kLang, kJobs};
+    batchOnly.insert(batchOnly.end(), std::begin(kLookOptions), std::end(kLookOptions));
+    for (const char* option : batchOnly) {
+        if (m_parser.isSet(option) && !m_parser.isSet(kBatch)) {
+            parsed.error = std::string("--") + option + " belongs to --batch.";
             return parsed;
         }
     }
@@ -269,6 +368,9 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
     options.ignoreListConfig = m_parser.isSet(kIgnoreListConfig);
     options.testMode = m_parser.isSet(kTestMode);
     options.dvdColors = m_parser.isSet(kDvdColors);
+    if (!TakeLookOptions(m_parser, options.look, parsed.error)) {
+        return parsed;
+    }
     if (!TakeChoice(m_parser, kOutputType, "output type", FindOutputType, OutputTypeNames(),
                     options.outputType, parsed.error)) {
         return parsed;

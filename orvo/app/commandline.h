@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lookoptions.h"
+
 #include "output/outputtype.h"
 #include "time/framerate.h"
 
@@ -27,6 +29,7 @@ struct BatchOptions {
     std::optional<OutputType> outputType;
     std::optional<std::string> language; // of a VobSub index, stored with the list
     std::optional<int> jobs;             // subtitles drawn at once; one per core without
+    LookOptions look;                    // replaces the stored look's values for the run
 };
 
 enum class CommandLineRequest { Batch, Convert, Window, Help, Version, UsageError };

@@ -191,6 +191,49 @@ TEST_F(BatchTest, HelpSaysWhatEachOutputTypeWrites) {
     }
 }
 
+// The look's options replace the stored look for the run, and the list keeps them.
+TEST_F(BatchTest, LookOptionsReplaceTheStoredLookAndTravelWithTheList) {
+    WriteText(Work("film.txt"), kShort);
+    ASSERT_EQ(Orvo({"--batch", "film.txt", "--ntsc", "--font", "Liberation Serif:30:bold",
+                    "--text-color", "white", "--background-color", "dark-blue", "--outline", "2",
+                    "--shadow", "1", "--margins", "40,30,20", "--align", "left"})
+                  .status,
+              0);
+    kestrum::CPropDb saved;
+    ASSERT_TRUE(saved.Load(Work("film.cfg")));
+    EXPECT_EQ(saved.ReadPropBool("", "PAL", -1, false), 0);
+    EXPECT_EQ(saved.ReadPropInt("", "TextColor", -1, false), 0xFFFFFF);
+    EXPECT_EQ(saved.ReadPropInt("", "BkgColor", -1, false), 0x800000);
+    EXPECT_EQ(saved.ReadPropInt("", "Outline", -1, false), 1);
+    EXPECT_EQ(saved.ReadPropInt("", "OutlineWidth", -1, false), 2);
+    EXPECT_EQ(saved.ReadPropInt("", "ShadowOffset", -1, false), 1);
+    EXPECT_EQ(saved.ReadPropInt("", "LeftMargin", -1, false), 40);
+    EXPECT_EQ(saved.ReadPropInt("", "RightMargin", -1, false), 30);
+    EXPECT_EQ(saved.ReadPropInt("", "VerticalOffset", -1, false), 20);
+    EXPECT_EQ(saved.ReadPropInt("", "Align", -1, false), 0);
+    const std::string bitmap = ReadText(Work("OutputImg.1.bmp"));
+    ASSERT_GE(bitmap.size(), 26u);
+    EXPECT_EQ(static_cast<unsigned char>(bitmap[22]) | static_cast<unsigned char>(bitmap[23]) << 8,
+              480);
+
+    // A colour of its own needs a type with a palette of its own.
+    EXPECT_EQ(Orvo({"--batch", "film.txt", "--text-color", "#123456"}).status, 1);
+    EXPECT_EQ(
+        Orvo({"--batch", "film.txt", "--text-color", "#123456", "--output-type", "spumux"}).status,
+        0);
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"--box", "--outline", "1"},
+          {"--font", "Arial"},
+          {"--margins", "1,2"},
+          {"--align", "middle"},
+          {"--ntsc", "--pal"},
+          {"--shadow", "5"}}) {
+        std::vector<std::string> arguments{"--batch", "film.txt"};
+        arguments.insert(arguments.end(), refused.begin(), refused.end());
+        EXPECT_EQ(Orvo(arguments).status, 2) << refused.front();
+    }
+}
+
 // Two lists of one folder: the second DVD-1 run, whose images share the first one's default
 // name, says before it draws that it replaces what the first one's script names.
 TEST_F(BatchTest, ARunThatReplacesTheImagesOfAnotherListSaysSo) {
