@@ -14,10 +14,11 @@
 namespace orvo::test {
 namespace {
 
-// Centred texts of different widths, one of two lines; subtitle 2 ends between whole seconds.
-const std::string kList = "1\t00:00:01:00\t00:00:02:00\tThe harbour lights\r\n"
-                          "2\t00:00:03:00\t00:00:04:12\tTwo lines:\tboats & gulls\r\n"
-                          "3\t00:00:05:00\t00:00:06:00\tLate\r\n";
+// Centred texts of different widths, one of two lines, one italic, one a sign at the top of the
+// picture; subtitle 2 ends between whole seconds.
+const std::string kFilm = "1\n00:00:01,000 --> 00:00:02,000\nThe <i>harbour</i> lights\n\n"
+                          "2\n00:00:03,000 --> 00:00:04,480\nTwo lines:\nboats & gulls\n\n"
+                          "3\n00:00:05,000 --> 00:00:06,000\n{\\an8}Late\n";
 const char* const kMiddles[] = {"1.5", "3.74", "5.5"};
 // After the first subtitle, and after the last, which no later subtitle replaces.
 const char* const kHidden[] = {"2.5", "7"};
@@ -50,13 +51,13 @@ protected:
             GTEST_SKIP() << "ffmpeg is not installed: the DVD runs are not played over video "
                             "(scripts/install-deps installs it)";
         }
-        WriteText(Work("film.txt"), kList);
+        WriteText(Work("film.srt"), kFilm);
     }
 
     // The bounds of each subtitle's ink in the whole-frame bitmaps, where the corner is the
     // background that the subpictures leave transparent.
     std::vector<QRect> Drawn() const {
-        EXPECT_EQ(Orvo({"--batch", "film.txt", "--output-type", "dvd-1", "--dvd-colors"}).status,
+        EXPECT_EQ(Orvo({"--batch", "film.srt", "--output-type", "dvd-1", "--dvd-colors"}).status,
                   0);
         std::vector<QRect> drawn;
         for (int n = 1; n <= static_cast<int>(std::size(kMiddles)); ++n) {
@@ -88,6 +89,8 @@ protected:
             EXPECT_TRUE(LandsOn(Shown(inputsAndFilter, kMiddles[i]), drawn[i]))
                 << "subtitle " << i + 1 << " at " << kMiddles[i] << " s";
         }
+        // The sign stands at the top of the picture as the players show it.
+        EXPECT_LT(Shown(inputsAndFilter, kMiddles[2]).bottom(), 576 / 2);
         for (const char* seconds : kHidden) {
             const QRect shown = Shown(inputsAndFilter, seconds);
             EXPECT_TRUE(shown.isEmpty()) << Text(shown) << " shown at " << seconds << " s";
@@ -99,7 +102,7 @@ protected:
 // background that was not transparent, would show.
 TEST_F(DvdOverlayTest, AVobSubRunShowsEachSubtitleWhereItWasDrawn) {
     const std::vector<QRect> drawn = Drawn();
-    ASSERT_EQ(Orvo({"--batch", "film.txt", "--output-type", "vobsub"}).status, 0);
+    ASSERT_EQ(Orvo({"--batch", "film.srt", "--output-type", "vobsub"}).status, 0);
     ExpectShownWhereDrawnAndHiddenAfter("-f lavfi -i color=black:s=720x576:r=25 -i film.idx "
                                         "-filter_complex '[0:v][1:s]overlay'",
                                         drawn);
@@ -113,7 +116,7 @@ TEST_F(DvdOverlayTest, ASpumuxRunMuxedIntoVideoShowsEachSubtitleWhereItWasDrawn)
                         "(scripts/install-deps installs it)";
     }
     const std::vector<QRect> drawn = Drawn();
-    ASSERT_EQ(Orvo({"--batch", "film.txt", "--output-type", "spumux"}).status, 0);
+    ASSERT_EQ(Orvo({"--batch", "film.srt", "--output-type", "spumux"}).status, 0);
     const Result muxed = Tool("ffmpeg -v error -y -f lavfi -i color=black:s=720x576:r=25 -t 8 "
                               "-target pal-dvd -aspect 4:3 video.mpg && "
                               "spumux -m dvd film.xml < video.mpg > out.mpg");
