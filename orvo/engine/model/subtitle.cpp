@@ -12,13 +12,14 @@ void SubtitleText::AddLine(std::string_view bytes) {
 }
 
 void SubtitleText::AddLine(const std::vector<TextRun>& runs) {
+    const std::size_t lineStart = m_bytes.size();
     for (const TextRun& run : runs) {
         const std::size_t begin = m_bytes.size();
         m_bytes += run.text;
         if (run.emphasis == Emphasis::None || run.text.empty()) {
             continue;
         }
-        if (!m_spans.empty() && m_spans.back().end == begin &&
+        if (!m_spans.empty() && m_spans.back().begin >= lineStart && m_spans.back().end == begin &&
             m_spans.back().emphasis == run.emphasis) {
             m_spans.back().end = m_bytes.size();
         } else {

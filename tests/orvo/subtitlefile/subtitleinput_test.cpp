@@ -255,3 +255,25 @@ TEST_F(SubtitleInputTest, TheFilesMarkupBecomesEmphasisAndPlacement) {
 
 } // namespace
 } // namespace orvo::test
+
+namespace orvo::test {
+namespace {
+
+// An emphasis that goes on over a line break belongs to both lines, each its own.
+TEST(SubtitleText, RunsKeepToTheirLines) {
+    SubtitleText text;
+    text.AddLine({{"Lamp on", Emphasis::Italic}, {" the", Emphasis::Italic}});
+    text.AddLine({{"light me", Emphasis::Italic}, {" home", Emphasis::None}});
+    ASSERT_EQ(text.LineCount(), 2u);
+    const std::vector<TextRun> first = text.Runs(0);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].text, "Lamp on the");
+    const std::vector<TextRun> second = text.Runs(1);
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[0].text, "light me");
+    EXPECT_EQ(second[0].emphasis, Emphasis::Italic);
+    EXPECT_EQ(second[1].text, " home");
+}
+
+} // namespace
+} // namespace orvo::test
