@@ -627,3 +627,22 @@ TEST_F(LegibilityTest, AnamorphicTextIsAQuarterNarrower) {
 
 } // namespace
 } // namespace orvo
+
+namespace orvo {
+namespace {
+
+// The four DVD colours stay four with everything on: the ring and the shadow are the text
+// background's, and italic edges the shade's.
+TEST_F(StyledRendererTest, TheDvdColoursStayFourWithTheRingTheShadowAndItalics) {
+    settings.AntiAlias = true;
+    settings.DvdColors = true;
+    settings.Outline = 1;
+    settings.OutlineWidth = 3;
+    settings.ShadowOffset = 2;
+    Render(
+        Styled({{"Sung ", Emphasis::Italic}, {"and said", Emphasis::Bold}}, {Placement::Row::Top}));
+    EXPECT_LE(testsupport::Colours(canvas).size(), 4u);
+}
+
+} // namespace
+} // namespace orvo
