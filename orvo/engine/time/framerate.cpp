@@ -5,13 +5,16 @@
 namespace orvo {
 namespace {
 
-constexpr std::array<FrameRate, 6> kFrameRates{{
+// 50 and 59.94 are the rates of HD video; 59.94 counts its frames without skipping any.
+constexpr std::array<FrameRate, 8> kFrameRates{{
     {"23.976", 24, 24000, 1001, false},
     {"24", 24, 24, 1, false},
     {"25", 25, 25, 1, false},
     {"29.97", 30, 30000, 1001, true},
     {"29.97ndf", 30, 30000, 1001, false},
     {"30", 30, 30, 1, false},
+    {"50", 50, 50, 1, false},
+    {"59.94", 60, 60000, 1001, false},
 }};
 
 constexpr std::size_t kPal = 2;

@@ -66,7 +66,7 @@ private slots:
         {
             CProcessDlg dialog(db, store);
             auto& rates = Find<QComboBox>(dialog, "frameRateCombo");
-            QCOMPARE(rates.count(), 6);
+            QCOMPARE(rates.count(), 8);
             QCOMPARE(rates.itemText(4), QStringLiteral("29.97ndf"));
             QVERIFY(rates.isEnabled());
             QCOMPARE(rates.currentText(), QStringLiteral("25")); // PAL by default

@@ -205,7 +205,7 @@ TEST_F(SubtitleFileBatchTest, AnUnknownRateOrOutputTypeIsAUsageError) {
     const Result result = Run({"--batch", "film.srt", "--fps", "25fps"});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "orvo: Invalid frame rate '25fps': give one of 23.976, 24, 25, 29.97, "
-                          "29.97ndf, 30.\nTry 'orvo --help' for the options.\n");
+                          "29.97ndf, 30, 50, 59.94.\nTry 'orvo --help' for the options.\n");
     const Result type = Run({"--batch", "film.srt", "--output-type", "png"});
     EXPECT_EQ(type.status, 2);
     EXPECT_EQ(type.err, "orvo: Invalid output type 'png': give one of dvd-1, spumux, vobsub.\n"

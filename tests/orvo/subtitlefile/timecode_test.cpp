@@ -16,7 +16,7 @@ FrameRate Rate(const char* name) {
 }
 
 TEST(FrameRate, EveryStoredNameIsFoundAndNothingElse) {
-    EXPECT_EQ(FrameRateNames(), "23.976, 24, 25, 29.97, 29.97ndf, 30");
+    EXPECT_EQ(FrameRateNames(), "23.976, 24, 25, 29.97, 29.97ndf, 30, 50, 59.94");
     for (const FrameRate& rate : FrameRates()) {
         EXPECT_EQ(FindFrameRate(rate.name), rate);
     }
