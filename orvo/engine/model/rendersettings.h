@@ -34,6 +34,8 @@ struct RenderSettings {
     bool ExtendBlanks = false;
     int OutlineSpacing = 2;
     bool PAL = true; // 720 x 576; NTSC is 720 x 480
+    // An HD picture by its lines, 720 or 1080; 0 is the standard-definition picture of PAL.
+    int Resolution = 0;
     // Four colours, each pixel classed by the layer that drew it, as a DVD subpicture holds.
     bool DvdColors = false;
     // The outline's ring, 1-4 pixels wide: 1 is the ring of the eight neighbours.

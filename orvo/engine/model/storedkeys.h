@@ -26,6 +26,7 @@ constexpr std::string_view kOutlineWidth = "OutlineWidth";
 constexpr std::string_view kShadowOffset = "ShadowOffset";
 constexpr std::string_view kBalancedBreaks = "BalancedBreaks";
 constexpr std::string_view kAnamorphic = "Anamorphic";
+constexpr std::string_view kResolution = "Resolution";
 constexpr std::string_view kLastPath = "LastPath";
 
 // The run of a list.

@@ -127,6 +127,8 @@ void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPa
         ReadLater(db, keys::kShadowOffset, defaults.ShadowOffset, 0, kMaxShadowOffset);
     settings.BalancedBreaks = ReadLaterBool(db, keys::kBalancedBreaks);
     settings.Anamorphic = ReadLaterBool(db, keys::kAnamorphic);
+    const int lines = ReadLater(db, keys::kResolution, 0, 0, 1080);
+    settings.Resolution = lines == 720 || lines == 1080 ? lines : 0;
 }
 
 void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::string& lastPath) {
@@ -154,6 +156,7 @@ void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::st
     WriteLater(db, keys::kShadowOffset, settings.ShadowOffset, defaults.ShadowOffset);
     WriteLaterBool(db, keys::kBalancedBreaks, settings.BalancedBreaks);
     WriteLaterBool(db, keys::kAnamorphic, settings.Anamorphic);
+    WriteLater(db, keys::kResolution, settings.Resolution, defaults.Resolution);
 }
 
 } // namespace orvo
