@@ -22,6 +22,7 @@ namespace orvo {
 enum class ColourModel {
     Standard,   // the 16 standard colours of a 4-bit bitmap
     DvdClasses, // the four of a DVD subpicture: the run is drawn in the DVD colours
+    FullColour, // the look's own colours, blended, on a transparent canvas
 };
 
 // What an output type is given to check a run and to make its output.
@@ -51,6 +52,8 @@ struct OutputFormat {
     bool needsTimes;  // every subtitle's times at the rate, or nothing is written
     bool needsHeader; // the script header: the dialog's field, --header
     ColourModel colours;
+    bool highDefinition; // draws on the HD canvases too; a run on one is refused otherwise
+    bool canForce;       // marks its subtitles forced: shown even with subtitles off
     // The extension of its image files NAME.N.EXT, named after the image name; empty when it
     // writes none.
     std::string_view imageExtension;

@@ -220,12 +220,17 @@ void FinishRun(const RunOutcome& outcome, const OutputFormat& format,
     ReportRun(outcome, format, host);
 }
 
-// Why the run cannot start: a refused image name, a look the DVD colours cannot show, times
-// the type cannot carry, or the type's own check. Nothing is written then.
+// Why the run cannot start: a refused image name, a picture or a look the type cannot show,
+// times it cannot carry, or the type's own check. Nothing is written then.
 std::optional<std::string> RunProblem(const OutputFormat& format, const OutputContext& context,
                                       const StoreTimes& times) {
     if (auto problem = ImageNameProblem(format.type, context.parameters.ImgName)) {
         return ImageNameRefusal(context.parameters.ImgName, *problem);
+    }
+    if (const CanvasSpec& canvas = CanvasOf(context.look);
+        IsHighDefinition(canvas) && !format.highDefinition) {
+        return std::string(format.label) + " holds PAL and NTSC pictures only, not " +
+               std::string(canvas.name) + ": choose PAL or NTSC, or a Blu-ray output type.";
     }
     if (auto problem = DvdColoursProblem(context.look)) {
         return problem;

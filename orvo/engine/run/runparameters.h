@@ -30,6 +30,9 @@ struct RunParameters {
     FrameRate frameRate = DefaultFrameRate(true); // the list's times are checked at it
     OutputType outputType = OutputType::Dvd1;
     int jobs = 0; // subtitles drawn at once; 0 is one per core
+    // Every subtitle shown even where the player's subtitles are off, for the types that can
+    // mark them (OutputFormat::canForce).
+    bool forced = false;
     // How often the reader of the store's file warned of what it got past.
     int readerWarnings = 0;
 };

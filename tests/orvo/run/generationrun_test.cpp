@@ -498,6 +498,25 @@ TEST_F(StartGenerationTest, ALookTheDvdColoursCannotShowWritesNothing) {
     }
 }
 
+// A DVD holds standard-definition pictures: an HD look is refused by each DVD type.
+TEST_F(StartGenerationTest, AnHdCanvasIsRefusedByTheDvdTypes) {
+    for (const OutputType type : {OutputType::Dvd1, OutputType::Spumux, OutputType::VobSub}) {
+        m_host = FakeHost();
+        m_parameters.outputType = type;
+        RenderSettings stored;
+        stored.Resolution = 1080;
+        SaveLookSettings(m_db, stored, "");
+        const RunOutcome outcome = Start({kShort});
+
+        EXPECT_TRUE(outcome.refused);
+        EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+        EXPECT_EQ(m_host.notes,
+                  std::vector<std::string>{std::string(FormatOf(type).label) +
+                                           " holds PAL and NTSC pictures only, not 1080p: choose "
+                                           "PAL or NTSC, or a Blu-ray output type."});
+    }
+}
+
 TEST_F(StartGenerationTest, TheDvdColoursDrawFourColoursAndTravelWithTheList) {
     RenderSettings stored;
     stored.DvdColors = true;

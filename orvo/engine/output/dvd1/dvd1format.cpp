@@ -145,6 +145,8 @@ const OutputFormat kDvd1Format{
     /*needsTimes=*/false,
     /*needsHeader=*/true,
     ColourModel::Standard,
+    /*highDefinition=*/false,
+    /*canForce=*/false,
     kImageExtension,
     // As every script file of the type has had it.
     texts::kDefaultImageName,

@@ -26,6 +26,8 @@ const OutputFormat kSpumuxFormat{
     /*needsTimes=*/true,
     /*needsHeader=*/false,
     ColourModel::DvdClasses,
+    /*highDefinition=*/false,
+    /*canForce=*/false,
     "png",
     /*defaultImageName=*/{},
     kListings,

@@ -59,6 +59,8 @@ const OutputFormat kVobSubFormat{
     /*needsTimes=*/true,
     /*needsHeader=*/false,
     ColourModel::DvdClasses,
+    /*highDefinition=*/false,
+    /*canForce=*/true,
     /*imageExtension=*/{},
     /*defaultImageName=*/{},
     kListings,
