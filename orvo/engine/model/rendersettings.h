@@ -38,6 +38,9 @@ struct RenderSettings {
     int Resolution = 0;
     // Four colours, each pixel classed by the layer that drew it, as a DVD subpicture holds.
     bool DvdColors = false;
+    // The run's own, never stored: the background left transparent on a canvas with alpha, for
+    // the outputs that blend the text over the video in its own colours.
+    bool Transparent = false;
     // The outline's ring, 1-4 pixels wide: 1 is the ring of the eight neighbours.
     int OutlineWidth = 1;
     // The glyphs again in the text background colour, 0-4 pixels down and to the right; 0 is

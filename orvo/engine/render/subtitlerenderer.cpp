@@ -163,10 +163,19 @@ QRect PlaceBlock(const Placement& placement, int align, const RenderSettings& se
     return {QPoint(area.left(), top), QSize(area.width(), block.height())};
 }
 
+// The two formats of a canvas: four bytes a pixel, rows without padding.
+bool IsCanvasFormat(QImage::Format format) {
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied;
+}
+
+QColor BackgroundOf(const RenderSettings& settings) {
+    return settings.Transparent ? QColor(Qt::transparent) : kestrum::ToQColor(settings.BkgColor);
+}
+
 // Most of a canvas is the background of the subtitle before: filling only the rows that held
 // its text spares writing the whole frame for every subtitle.
 void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* stale) {
-    if (stale == nullptr || canvas.format() != QImage::Format_RGB32) {
+    if (stale == nullptr || !IsCanvasFormat(canvas.format())) {
         canvas.fill(background);
         return;
     }
@@ -174,10 +183,10 @@ void FillBackground(QImage& canvas, const QColor& background, const CanvasRows* 
     if (top == bottom) {
         return;
     }
-    // An RGB32 row is whole pixels with no padding, so the rows are one stretch.
+    // A canvas row is whole pixels with no padding, so the rows are one stretch.
     FillPixels(reinterpret_cast<std::uint32_t*>(canvas.scanLine(top)),
                static_cast<std::size_t>(bottom - top) * static_cast<std::size_t>(canvas.width()),
-               background.rgb());
+               qPremultiply(background.rgba()));
 }
 
 // The text is clipped to its rectangle; the outline and the shadow are copies of it that reach
@@ -201,29 +210,33 @@ void UnmapCanvas(void* mapping) {
 
 // A canvas's memory taken with its pages already in place: the first fill touches all of it,
 // and four hundred page faults cost about a millisecond more per canvas on a virtual machine.
-QImage CanvasImage(const CanvasSpec& spec) {
+QImage CanvasImage(const CanvasSpec& spec, QImage::Format format) {
     const int rowBytes = spec.width * static_cast<int>(sizeof(QRgb));
     const std::size_t bytes =
         static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(spec.height);
     void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (memory == MAP_FAILED) {
-        return {spec.Size(), QImage::Format_RGB32};
+        return {spec.Size(), format};
     }
-    return {static_cast<uchar*>(memory),
-            spec.width,
-            spec.height,
-            rowBytes,
-            QImage::Format_RGB32,
-            UnmapCanvas,
+    return {static_cast<uchar*>(memory),    spec.width, spec.height, rowBytes, format, UnmapCanvas,
             new CanvasMemory{memory, bytes}};
 }
 
 } // namespace
 
 QImage MakeCanvas(const CanvasSpec& spec) {
-    QImage canvas = CanvasImage(spec);
+    QImage canvas = CanvasImage(spec, QImage::Format_RGB32);
     canvas.fill(Qt::white);
+    return canvas;
+}
+
+QImage MakeCanvas(const RenderSettings& look) {
+    if (!look.Transparent) {
+        return MakeCanvas(CanvasOf(look));
+    }
+    QImage canvas = CanvasImage(CanvasOf(look), QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
     return canvas;
 }
 
@@ -268,7 +281,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
     QString decoded = kestrum::DecodeText(text);
     decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 
-    FillBackground(canvas, kestrum::ToQColor(settings.BkgColor), stale);
+    FillBackground(canvas, BackgroundOf(settings), stale);
     QPainter painter(&canvas);
     painter.setFont(m_mainFont);
     painter.setBackground(kestrum::ToQColor(settings.TextBkgColor));
@@ -334,7 +347,7 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
 RenderResult SubtitleRenderer::RenderStyled(const RenderSettings& settings,
                                             const Subtitle& subtitle, QImage& canvas,
                                             const CanvasRows* stale) const {
-    FillBackground(canvas, kestrum::ToQColor(settings.BkgColor), stale);
+    FillBackground(canvas, BackgroundOf(settings), stale);
     QPainter painter(&canvas);
     painter.setFont(m_mainFont);
     const CanvasSpec& spec = CanvasOf(settings);

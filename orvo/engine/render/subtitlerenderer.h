@@ -19,6 +19,10 @@ namespace orvo {
 // A blank canvas of the spec's size, every pixel white.
 QImage MakeCanvas(const CanvasSpec& spec);
 
+// The canvas a look draws on: its size, and with alpha, every pixel transparent, when the look
+// leaves its background transparent.
+QImage MakeCanvas(const RenderSettings& look);
+
 // Rows top to bottom - 1 of a canvas.
 struct CanvasRows {
     int top = 0;

@@ -289,6 +289,9 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& loaded,
     // A subpicture holds four colours: its run is drawn in them, whatever the look says.
     RenderSettings look = settings;
     look.DvdColors = look.DvdColors || format.colours == ColourModel::DvdClasses;
+    // The types in full colour blend the look's own colours over the video.
+    look.Transparent = format.colours == ColourModel::FullColour;
+    look.DvdColors = look.DvdColors && !look.Transparent;
     const StoreTimes times = format.needsTimes ? ReadStoreTimes(store) : StoreTimes{};
     std::string header;
     const OutputContext context{parameters,       look, store, times.times, db, header,
@@ -301,8 +304,8 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& loaded,
     }
     header = StoreRunKeys(db, format, parameters, look, storedLastPath);
     renderer.RebuildFonts(look);
-    if (canvas.size() != CanvasOf(look).Size()) {
-        canvas = MakeCanvas(CanvasOf(look));
+    if (canvas.size() != CanvasOf(look).Size() || canvas.hasAlphaChannel() != look.Transparent) {
+        canvas = MakeCanvas(look);
     }
     outcome.readerWarnings = parameters.readerWarnings;
     for (const TimecodeWarning& warning : CheckTimecodes(store)) {

@@ -32,7 +32,7 @@ SubtitlePipeline::SubtitlePipeline(const SubtitleStore& store, const RunOutput& 
     // The run's thread is one of the jobs. Where the run's canvas shows the results in the
     // order of the list, it draws on a canvas of its own.
     if (drawing.keepCanvas) {
-        m_ownCanvas = MakeCanvas(CanvasOf(drawing.settings));
+        m_ownCanvas = MakeCanvas(drawing.settings);
     }
     m_ring.resize(static_cast<std::size_t>(threads) * kAheadPerWorker);
     m_workers.reserve(static_cast<std::size_t>(threads - 1));
@@ -61,7 +61,7 @@ void SubtitlePipeline::Stop() {
 // threads.
 void SubtitlePipeline::Work() {
     const SubtitleRenderer renderer(m_drawing.settings);
-    QImage canvas = MakeCanvas(CanvasOf(m_drawing.settings));
+    QImage canvas = MakeCanvas(m_drawing.settings);
     const std::unique_ptr<SubtitleEncoder> encoder = m_output.MakeEncoder(renderer);
     std::unique_lock lock(m_mutex);
     for (;;) {

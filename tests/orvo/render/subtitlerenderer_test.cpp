@@ -6,6 +6,7 @@
 #include "common/imageprobes.h"
 
 #include <QFontMetricsF>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ protected:
     RendererTest() { settings.AntiAlias = false; }
 
     RenderResult Render(const std::string& text) {
-        canvas = MakeCanvas(CanvasOf(settings));
+        canvas = MakeCanvas(settings);
         const SubtitleRenderer renderer(settings);
         return renderer.RenderSubtitle(settings, text, canvas);
     }
@@ -565,6 +566,50 @@ TEST_F(LegibilityTest, TheOutlineRingIsWholeAtEveryWidth) {
             }
             EXPECT_EQ(replaced, 0);
         }
+    }
+}
+
+// Blended over its background, the transparent drawing is the opaque one, in every layer and
+// also over a canvas that held a subtitle before: only the background is left out.
+TEST_F(LegibilityTest, ATransparentDrawingOverItsBackgroundIsTheOpaqueOne) {
+    settings.AntiAlias = true;
+    settings.Resolution = 1080;
+    settings.Font = LOGFONT::Make("Liberation Sans", -56);
+    for (const int outline : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "outline " << outline);
+        settings.Outline = outline;
+        settings.ShadowOffset = outline * 3;
+        settings.Transparent = false;
+        Render(texts::kTestText);
+        const QImage opaque = canvas;
+        settings.Transparent = true;
+        const SubtitleRenderer renderer(settings);
+        canvas = MakeCanvas(settings);
+        const RenderResult first =
+            renderer.RenderSubtitle(settings, "A taller\r\nfirst\r\none", canvas);
+        const RenderResult result =
+            renderer.RenderSubtitle(settings, texts::kTestText, canvas, &first.drawn);
+        ASSERT_EQ(canvas.format(), QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(canvas.size(), QSize(1920, 1080));
+
+        QImage blended = opaque.copy();
+        blended.fill(ToQColor(settings.BkgColor));
+        QPainter(&blended).drawImage(0, 0, canvas);
+        int differing = 0;
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                const QRgb want = opaque.pixel(x, y);
+                const QRgb got = blended.pixel(x, y);
+                differing += std::abs(qRed(want) - qRed(got)) > 2 ||
+                             std::abs(qGreen(want) - qGreen(got)) > 2 ||
+                             std::abs(qBlue(want) - qBlue(got)) > 2;
+                if (y < result.drawn.top || y >= result.drawn.bottom) {
+                    ASSERT_EQ(canvas.pixel(x, y), 0u) << x << "," << y;
+                }
+            }
+        }
+        EXPECT_EQ(differing, 0);
+        EXPECT_GT(Colours(canvas).size(), 4u);
     }
 }
 
