@@ -1,5 +1,4 @@
 #include "output/spumux/spumuxwriter.h"
-#include "output/spumux/subpicturepng.h"
 #include "spumuxtestsupport.h"
 
 #include "common/childprogram.h"

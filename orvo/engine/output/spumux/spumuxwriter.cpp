@@ -2,7 +2,7 @@
 
 #include "output/imagename.h"
 
-#include "output/spumux/subpicturepng.h"
+#include "output/palettepng.h"
 
 #include <algorithm>
 #include <array>
@@ -97,6 +97,16 @@ std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, const C
     }
     text += " </stream>\n</subpictures>\n";
     return text;
+}
+
+std::vector<std::uint8_t> EncodeSubpicturePng(const Subpicture& subpicture, const QRect& bounds) {
+    // Whatever alpha the class colours carry, the video shows through the background only.
+    DvdColourSet colours{};
+    std::transform(subpicture.colours.begin(), subpicture.colours.end(), colours.begin(),
+                   [](QRgb colour) { return 0xFF000000u | colour; });
+    colours[0] &= 0x00FFFFFFu;
+    constexpr int kBitsPerPixel = 2;
+    return EncodePalettePng(subpicture.classes, bounds, colours, kBitsPerPixel);
 }
 
 SpumuxWriter::SpumuxWriter(Options options)

@@ -35,6 +35,11 @@ struct SpumuxEntry {
     std::int64_t endMicroseconds;
 };
 
+// The part of the subpicture within bounds as a PNG file: a palette image of two bits a pixel
+// in the four class colours whose background entry is fully transparent. Empty when bounds does
+// not lie within the picture or the picture cannot be encoded.
+std::vector<std::uint8_t> EncodeSubpicturePng(const Subpicture& subpicture, const QRect& bounds);
+
 // The control file: one stream, one spu per entry, in the given order.
 std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, const CanvasSpec& canvas);
 
