@@ -6,6 +6,7 @@
 #include "output/dvd1/scriptfile.h"
 #include "output/imagename.h"
 #include "output/runfiles.h"
+#include "render/owncanvasdrawer.h"
 
 #include <kestrum-gui/colorref.h>
 #include <kestrum/util/fileio.h>
@@ -22,21 +23,14 @@ constexpr std::string_view kImageExtension = "bmp";
 class BitmapEncoder : public SubtitleEncoder {
 public:
     BitmapEncoder(const RenderSettings& settings, const SubtitleRenderer& renderer, bool testMode)
-        : m_settings(settings)
-        , m_renderer(renderer)
+        : m_drawer(settings, renderer)
         , m_encoder(kestrum::ToQColor(settings.BkgColor).rgb())
         , m_testMode(testMode) {}
 
     EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t /*index*/,
                            QImage& canvas) override {
         EncodedSubtitle encoded;
-        // The canvas is this encoder's alone: after a subtitle, the rows outside those it drew
-        // are known to hold the background.
-        const bool known = m_drawn && canvas.size() == m_drawnCanvas;
-        encoded.rendered =
-            m_renderer.RenderSubtitle(m_settings, subtitle, canvas, known ? &*m_drawn : nullptr);
-        m_drawn = encoded.rendered.drawn;
-        m_drawnCanvas = canvas.size();
+        encoded.rendered = m_drawer.Draw(subtitle, canvas);
         if (!m_testMode) {
             if (std::optional<Dib> dib = m_encoder.Encode(canvas, encoded.rendered.drawn)) {
                 encoded.bytes = std::move(*dib);
@@ -46,12 +40,9 @@ public:
     }
 
 private:
-    const RenderSettings& m_settings;
-    const SubtitleRenderer& m_renderer;
+    OwnCanvasDrawer m_drawer;
     CanvasBitmapEncoder m_encoder;
     bool m_testMode;
-    std::optional<CanvasRows> m_drawn; // of the canvas as last drawn
-    QSize m_drawnCanvas;
 };
 
 // The script file, written before the bitmaps so that it lists every subtitle, and again after
