@@ -2,6 +2,9 @@
 
 #include "time/timecode.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdio>
 #include <string_view>
 
 namespace orvo {
@@ -40,6 +43,14 @@ StoreTimes ReadStoreTimes(const SubtitleStore& store) {
         return result;
     }
     return result;
+}
+
+std::string ClockTime(std::int64_t microseconds) {
+    const long long ms = std::max<std::int64_t>(microseconds, 0) / 1000;
+    std::array<char, 40> text{};
+    std::snprintf(text.data(), text.size(), "%02lld:%02lld:%02lld.%03lld", ms / 3600000,
+                  ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+    return text.data();
 }
 
 } // namespace orvo

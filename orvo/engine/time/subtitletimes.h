@@ -25,4 +25,8 @@ struct StoreTimes {
 // file the store was read from.
 StoreTimes ReadStoreTimes(const SubtitleStore& store);
 
+// HH:MM:SS.mmm, as messages name a real time: a colon before the milliseconds would read like a
+// timecode's frames.
+std::string ClockTime(std::int64_t microseconds);
+
 } // namespace orvo

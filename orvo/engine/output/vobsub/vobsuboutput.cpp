@@ -10,14 +10,6 @@ namespace {
 
 constexpr const char* kDoesNotFit = "it does not fit in a subpicture";
 
-// HH:MM:SS.mmm: the index's own form has a colon before the milliseconds, which in a message
-// reads like a timecode's frames.
-std::string ClockTime(std::int64_t milliseconds) {
-    std::string time = FormatIndexTime(milliseconds);
-    time[time.rfind(':')] = '.';
-    return time;
-}
-
 // The codec's state is its thread's own.
 class VobSubEncoder : public SubtitleEncoder {
 public:
@@ -68,7 +60,7 @@ VobSubOutput::VobSubOutput(const RenderSettings& settings, const VobSubSettings&
 std::string VobSubOutput::ImageFileName(int number) const {
     const auto index = static_cast<std::size_t>(number - m_firstNumber);
     return "subtitle " + std::to_string(number) + " (" +
-           ClockTime(TimesAt(index).startMicroseconds / 1000) + ")";
+           ClockTime(TimesAt(index).startMicroseconds) + ")";
 }
 
 std::unique_ptr<SubtitleEncoder> VobSubOutput::MakeEncoder(const SubtitleRenderer& renderer) const {
