@@ -12,12 +12,6 @@ using UsedIndexes = std::array<bool, 256>;
 
 constexpr PgsPaletteEntry kTransparentEntry{kPgsTransparent, 16, 128, 128, 0};
 
-bool Codable(const QImage& picture) {
-    return picture.format() == QImage::Format_Indexed8 && picture.width() >= 1 &&
-           picture.height() >= 1 && picture.width() <= kPgsLargestSide &&
-           picture.height() <= kPgsLargestSide;
-}
-
 // Every index in use, kPgsTransparent always; none when a pixel names a colour the table lacks,
 // which would come out as whatever the player's palette happens to hold there.
 std::optional<UsedIndexes> UsedColours(const QImage& picture) {
@@ -52,8 +46,13 @@ std::vector<PgsPaletteEntry> PaletteOf(const QImage& picture, const UsedIndexes&
 
 } // namespace
 
+bool IsPgsObjectSize(QSize size) {
+    return size.width() >= 1 && size.height() >= 1 && size.width() <= kPgsLargestSide &&
+           size.height() <= kPgsLargestSide;
+}
+
 std::optional<PgsObject> CodePgsObject(const QImage& picture, QPoint position, int videoHeight) {
-    if (!Codable(picture)) {
+    if (picture.format() != QImage::Format_Indexed8 || !IsPgsObjectSize(picture.size())) {
         return std::nullopt;
     }
     const std::optional<UsedIndexes> used = UsedColours(picture);

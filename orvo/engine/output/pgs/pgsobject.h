@@ -19,6 +19,9 @@ constexpr std::uint8_t kPgsTransparent = 0xFF;
 // The widest and the tallest picture the stream may hold.
 constexpr int kPgsLargestSide = 4096;
 
+// Whether a picture of size has pixels and fits the stream.
+bool IsPgsObjectSize(QSize size);
+
 // The most run-length code an object can carry: its length is stored in 24 bits together with
 // the 4 bytes of its width and height.
 constexpr std::size_t kPgsLongestObjectCode = 0xFFFFFF - 4;

@@ -110,13 +110,10 @@ bool PgsStreamWriter::Add(const PgsObject& object, std::int64_t start, std::int6
 }
 
 bool PgsStreamWriter::Carries(const PgsObject& object) const {
-    const QSize size = object.size;
-    const bool sized = size.width() >= 1 && size.height() >= 1 && size.width() <= kPgsLargestSide &&
-                       size.height() <= kPgsLargestSide;
     const bool videoSized =
         m_video.width() <= kLargestVideoSide && m_video.height() <= kLargestVideoSide;
-    return sized && videoSized &&
-           QRect(QPoint(0, 0), m_video).contains(QRect(object.position, size)) &&
+    return IsPgsObjectSize(object.size) && videoSized &&
+           QRect(QPoint(0, 0), m_video).contains(QRect(object.position, object.size)) &&
            !object.palette.empty() && object.palette.size() <= kLargestPalette &&
            object.lines.size() <= kPgsLongestObjectCode;
 }
