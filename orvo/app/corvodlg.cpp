@@ -729,10 +729,7 @@ void COrvoDlg::StartProcess() {
     if (FormatOf(type).colours == ColourModel::DvdClasses) {
         m_dvdColors->setChecked(true);
     }
-    RunParameters parameters{dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(),
-                             dialog.GetFrameRate(), type};
-    parameters.readerWarnings = dialog.GetReaderWarnings();
-    RunGeneration(parameters);
+    RunGeneration(dialog.GetRunParameters());
 }
 
 void COrvoDlg::RunGeneration(const RunParameters& parameters) {
