@@ -141,6 +141,16 @@ Layout* Compact(Layout* layout, int spacing = kGroupSpacing) {
     return layout;
 }
 
+// Buttons in a row share the column's width as their texts do, each text with about as much
+// room beside it: a push button's own minimum width would widen the column.
+void AddSharing(QHBoxLayout* row, QPushButton* button) {
+    const QFontMetrics metrics = button->fontMetrics();
+    const int width = metrics.horizontalAdvance(button->text()) + metrics.averageCharWidth();
+    button->setSizePolicy(QSizePolicy::Ignored, button->sizePolicy().verticalPolicy());
+    button->setMinimumWidth(width);
+    row->addWidget(button, width);
+}
+
 void MakeTall(QPushButton* button) {
     const int line = button->fontMetrics().height();
     button->setMinimumHeight(static_cast<int>(line * kTallButtonLines) +
@@ -242,10 +252,11 @@ QFrame* COrvoDlg::CreateColumn() {
     m_hd720 = StateButton("720p", "hd720Button", "HD resolution 1280x720.", column);
     m_hd1080 = StateButton("1080p", "hd1080Button", "HD resolution 1920x1080.", column);
     auto* modes = new QHBoxLayout;
+    modes->setSpacing(kGroupSpacing);
     for (const auto& [mode, canvas] : CanvasButtons()) {
         mode->setAutoExclusive(true);
         mode->setFocusPolicy(Qt::ClickFocus);
-        modes->addWidget(mode);
+        AddSharing(modes, mode);
     }
 
     m_quit = Button("&Quit", "quitButton", nullptr, column);
