@@ -488,6 +488,12 @@ private slots:
                               Get<QSpinBox>("outlineWidthEdit").value(),
                               Look().Font.height};
         };
+        // The four share the column's width, each wider than its text.
+        for (const char* name : {"ntscButton", "palButton", "hd720Button", "hd1080Button"}) {
+            const auto& button = Get<QPushButton>(name);
+            QVERIFY2(button.width() > button.fontMetrics().horizontalAdvance(button.text()), name);
+        }
+        QCOMPARE(Get<QPushButton>("hd1080Button").toolTip(), QString("HD resolution 1920x1080."));
         const QList<int> at1080 = {94, 94, 94, 4, 2, -45};
         for (int click = 0; click < 2; ++click) {
             Click("hd1080Button");
