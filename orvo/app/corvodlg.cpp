@@ -11,6 +11,7 @@
 #include "model/texts.h"
 #include "output/dvd1/bitmapfile.h"
 #include "output/dvd1/quantiser.h"
+#include "render/lookscaling.h"
 #include "render/looksettings.h"
 #include "windowhost.h"
 
@@ -32,37 +33,59 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <tuple>
 
 namespace orvo {
 
 namespace {
 
-// Client pixels of the preview, whatever the font: the canvas is shown at its real size.
+// Client pixels of the preview, whatever the font: a standard-definition canvas is shown at its
+// real size, an HD one scaled into the same room.
 constexpr QPoint kFrameOrigin(10, 20);
 constexpr QPoint kCanvasOrigin(12, 22);
 constexpr int kFrameBorder = 2;
-// Room for the tallest canvas.
-const QRect kPreviewRect(kFrameOrigin,
-                         kPalCanvas.Size() + QSize(2 * kFrameBorder, 2 * kFrameBorder));
+// Room for the tallest standard-definition canvas.
+constexpr QSize kPreviewArea = kPalCanvas.Size();
+const QRect kPreviewRect(kFrameOrigin, kPreviewArea + QSize(2 * kFrameBorder, 2 * kFrameBorder));
 constexpr int kGap = 4;
 constexpr int kTopRowY = 1;
 constexpr int kTopRowHeight = 18;
 constexpr int kProgressHeight = 10;
 
-constexpr int kMaxOutlineWidth = 4;
-constexpr int kMaxShadowOffset = 4;
-constexpr int kMaxMargin = 150;
-constexpr int kMaxOutlineSpacing = 5;
 // The two big buttons are this many text lines high.
 constexpr double kTallButtonLines = 1.4;
 
-// "PAL 720 x 576 Preview 100%": the canvas is shown at its real size.
+// The size a canvas is shown at: its own where the room holds it, else scaled to fit.
+QSize ShownSize(QSize canvas) {
+    if (canvas.width() <= kPreviewArea.width() && canvas.height() <= kPreviewArea.height()) {
+        return canvas;
+    }
+    return canvas.scaled(kPreviewArea, Qt::KeepAspectRatio);
+}
+
+// "PAL 720 x 576 Preview 100%" at the real size; "1920 x 1080 Preview 37%" scaled, the
+// percentage without its fraction.
 QString ModeText(const CanvasSpec& spec) {
-    return QStringLiteral("%1 %2 x %3 Preview 100%")
-        .arg(QLatin1String(spec.name.data(), static_cast<qsizetype>(spec.name.size())))
-        .arg(spec.width)
-        .arg(spec.height);
+    const int percent = 100 * ShownSize(spec.Size()).width() / spec.width;
+    if (percent == 100) {
+        return QStringLiteral("%1 %2 x %3 Preview 100%")
+            .arg(QLatin1String(spec.name.data(), static_cast<qsizetype>(spec.name.size())))
+            .arg(spec.width)
+            .arg(spec.height);
+    }
+    return QStringLiteral("%1 x %2 Preview %3%").arg(spec.width).arg(spec.height).arg(percent);
+}
+
+// A standard-definition canvas in the colours that its bitmap will hold, so that the fringes of
+// the file show here; an HD one, too big for the room and drawn for the full-colour types, as
+// it is, smoothly scaled. The canvas keeps its own colours for the test image and the run.
+QImage PreviewImage(const QImage& canvas) {
+    const QSize shown = ShownSize(canvas.size());
+    if (shown == canvas.size()) {
+        return InStandardColours(canvas);
+    }
+    return canvas.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 const char* const kTestImage = "test.bmp";
 
@@ -116,6 +139,16 @@ Layout* Compact(Layout* layout, int spacing = kGroupSpacing) {
     layout->setContentsMargins(spacing + 3, spacing, spacing + 3, spacing + 3);
     layout->setSpacing(spacing);
     return layout;
+}
+
+// Buttons in a row share the column's width as their texts do, each text with about as much
+// room beside it: a push button's own minimum width would widen the column.
+void AddSharing(QHBoxLayout* row, QPushButton* button) {
+    const QFontMetrics metrics = button->fontMetrics();
+    const int width = metrics.horizontalAdvance(button->text()) + metrics.averageCharWidth();
+    button->setSizePolicy(QSizePolicy::Ignored, button->sizePolicy().verticalPolicy());
+    button->setMinimumWidth(width);
+    row->addWidget(button, width);
 }
 
 void MakeTall(QPushButton* button) {
@@ -216,13 +249,15 @@ QFrame* COrvoDlg::CreateColumn() {
     column->setFrameStyle(QFrame::Box | QFrame::Sunken);
     m_ntsc = StateButton("NTSC", "ntscButton", "NTSC resolution 720x480.", column);
     m_pal = StateButton("PAL", "palButton", "PAL resolution 720x576.", column);
-    for (QPushButton* mode : {m_ntsc, m_pal}) {
+    m_hd720 = StateButton("720p", "hd720Button", "HD resolution 1280x720.", column);
+    m_hd1080 = StateButton("1080p", "hd1080Button", "HD resolution 1920x1080.", column);
+    auto* modes = new QHBoxLayout;
+    modes->setSpacing(kGroupSpacing);
+    for (const auto& [mode, canvas] : CanvasButtons()) {
         mode->setAutoExclusive(true);
         mode->setFocusPolicy(Qt::ClickFocus);
+        AddSharing(modes, mode);
     }
-    auto* modes = new QHBoxLayout;
-    modes->addWidget(m_ntsc);
-    modes->addWidget(m_pal);
 
     m_quit = Button("&Quit", "quitButton", nullptr, column);
     MakeTall(m_quit);
@@ -240,6 +275,7 @@ QFrame* COrvoDlg::CreateColumn() {
 
 QGroupBox* COrvoDlg::CreateMarginsGroup(QWidget* parent) {
     QGroupBox* group = Group("Margins: (0 - 150)", "marginsGroup", parent);
+    m_marginsGroup = group;
     m_leftMargin = SpinEdit(kMaxMargin, "leftMarginEdit", "Change left margin.", group);
     m_rightMargin = SpinEdit(kMaxMargin, "rightMarginEdit", "Change right margin.", group);
     m_bottomMargin = SpinEdit(kMaxMargin, "bottomMarginEdit", "Change bottom margin.", group);
@@ -292,7 +328,7 @@ QGroupBox* COrvoDlg::CreateTextGroup(QWidget* parent) {
     // The ring's width and the shadow's offset, each a spin of its own beside its label.
     m_outlineWidth =
         SpinEdit(kMaxOutlineWidth, "outlineWidthEdit", "Width of the outline ring.", group);
-    m_outlineWidth->setMinimum(1);
+    m_outlineWidth->setMinimum(kMinOutlineWidth);
     m_shadow =
         SpinEdit(kMaxShadowOffset, "shadowEdit",
                  "Shadow in the text background color, pixels down and right; 0 is none.", group);
@@ -357,8 +393,12 @@ QGroupBox* COrvoDlg::CreateGenerationGroup(QWidget* parent) {
 // The preview's place is fixed in pixels; the column beside it takes what its font needs.
 void COrvoDlg::PlaceControls(QFrame* column) {
     const int previewRight = kPreviewRect.right() + 1;
-    const int modeWidth = m_modeLabel->fontMetrics().horizontalAdvance(ModeText(kNtscCanvas)) +
-                          2 * m_modeLabel->fontMetrics().averageCharWidth();
+    const QFontMetrics metrics = m_modeLabel->fontMetrics();
+    int modeWidth = 0;
+    for (const auto& [button, canvas] : CanvasButtons()) {
+        modeWidth = std::max(modeWidth, metrics.horizontalAdvance(ModeText(*canvas)));
+    }
+    modeWidth += 2 * metrics.averageCharWidth();
     m_modeLabel->setGeometry(kFrameOrigin.x(), kTopRowY, modeWidth, kTopRowHeight);
     const int statusLeft = kFrameOrigin.x() + modeWidth + kGap;
     m_statusLine->setGeometry(statusLeft, kTopRowY, previewRight - statusLeft, kTopRowHeight);
@@ -373,8 +413,11 @@ void COrvoDlg::PlaceControls(QFrame* column) {
 }
 
 void COrvoDlg::ConnectControls() {
-    connect(m_ntsc, &QPushButton::clicked, this, [this] { SetCanvasMode(false); });
-    connect(m_pal, &QPushButton::clicked, this, [this] { SetCanvasMode(true); });
+    for (const auto& entry : CanvasButtons()) {
+        const CanvasSpec* const canvas = entry.second;
+        connect(entry.first, &QPushButton::clicked, this,
+                [this, canvas] { MoveToCanvas(*canvas); });
+    }
     for (QPushButton* target : {m_textTarget, m_textBkgTarget, m_bkgTarget}) {
         connect(target, &QPushButton::clicked, this, &COrvoDlg::OnColorTarget);
     }
@@ -469,14 +512,14 @@ void COrvoDlg::SaveLookSettings() {
 // The controls take over the look. Stored values beyond what a control can show are brought
 // into its range, so that the preview never draws something the window does not show.
 void COrvoDlg::ShowLook() {
+    ShowMarginRange();
     for (const auto& [edit, margin] : MarginEdits()) {
-        *margin = std::clamp(*margin, 0, kMaxMargin);
+        *margin = std::clamp(*margin, 0, edit->maximum());
         edit->setValue(*margin);
     }
     m_marginChanged = false;
     m_settings.OutlineSpacing = std::clamp(m_settings.OutlineSpacing, 0, kMaxOutlineSpacing);
     m_outlineSpacing->setValue(m_settings.OutlineSpacing);
-    (m_settings.PAL ? m_pal : m_ntsc)->setChecked(true);
     m_antialias->setChecked(m_settings.AntiAlias);
     m_boxing->setChecked(m_settings.Box);
     m_outline->setChecked(m_settings.Outline != 0);
@@ -492,7 +535,16 @@ void COrvoDlg::ShowLook() {
     }
     m_colorCombo->SelectColor(TargetColor());
     RebuildFonts();
-    SetCanvasMode(m_settings.PAL);
+    ShowCanvas();
+}
+
+// An HD canvas has the room of its lines for the margins.
+void COrvoDlg::ShowMarginRange() {
+    const int maximum = MaxMargin(CanvasOf(m_settings));
+    m_marginsGroup->setTitle(QStringLiteral("Margins: (0 - %1)").arg(maximum));
+    for (const auto& [edit, margin] : MarginEdits()) {
+        edit->setMaximum(maximum);
+    }
 }
 
 // The main font follows "Antialias"; the outline font never antialiases (the renderer makes
@@ -509,35 +561,62 @@ void COrvoDlg::InvalidatePreview() {
     update(kPreviewRect);
 }
 
-void COrvoDlg::SetCanvasMode(bool pal) {
-    m_settings.PAL = pal;
-    m_canvas = MakeCanvas(CanvasOf(pal));
-    m_modeLabel->setText(ModeText(CanvasOf(pal)));
+// The same look at once on the other canvas: a look scaled by every click would grow with it.
+void COrvoDlg::MoveToCanvas(const CanvasSpec& canvas) {
+    ApplyPendingMargin();
+    const CanvasSpec& current = CanvasOf(m_settings);
+    if (current == canvas) {
+        return;
+    }
+    m_settings = LookOnCanvas(m_settings, current, canvas);
+    ShowLook();
+}
+
+void COrvoDlg::ShowCanvas() {
+    const CanvasSpec& canvas = CanvasOf(m_settings);
+    for (const auto& [button, spec] : CanvasButtons()) {
+        if (*spec == canvas) {
+            button->setChecked(true);
+        }
+    }
+    m_canvas = MakeCanvas(canvas);
+    m_modeLabel->setText(ModeText(canvas));
     InvalidatePreview();
     // A shorter canvas leaves the lines below it to be cleared.
     update();
 }
 
+std::array<std::pair<QPushButton*, const CanvasSpec*>, 4> COrvoDlg::CanvasButtons() const {
+    return {{{m_ntsc, &kNtscCanvas},
+             {m_pal, &kPalCanvas},
+             {m_hd720, &k720Canvas},
+             {m_hd1080, &k1080Canvas}}};
+}
+
 // The text block's width between the margins, from the canvas top down to the block's bottom,
-// in window coordinates: where the margins and the bottom offset lie.
+// in window coordinates as the preview shows the canvas: where the margins and the bottom
+// offset lie.
 QRect COrvoDlg::PreviewTextFrame() const {
-    const int left = kCanvasOrigin.x() + m_settings.LeftMargin;
-    const int right = kCanvasOrigin.x() + m_canvas.width() - m_settings.RightMargin;
-    const int bottom = kCanvasOrigin.y() + m_canvas.height() - m_settings.VerticalOffset;
+    const double scale = static_cast<double>(ShownSize(m_canvas.size()).width()) / m_canvas.width();
+    const auto shown = [scale](int pixels) {
+        return static_cast<int>(std::lround(pixels * scale));
+    };
+    const int left = kCanvasOrigin.x() + shown(m_settings.LeftMargin);
+    const int right = kCanvasOrigin.x() + shown(m_canvas.width() - m_settings.RightMargin);
+    const int bottom = kCanvasOrigin.y() + shown(m_canvas.height() - m_settings.VerticalOffset);
     return {QPoint(left, kCanvasOrigin.y()), QPoint(right - 1, bottom - 1)};
 }
 
 void COrvoDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     // A sunken frame: black at the top and left, white at the bottom and right.
-    const QRect frame(kFrameOrigin, m_canvas.size() + QSize(2 * kFrameBorder, 2 * kFrameBorder));
+    const QRect frame(kFrameOrigin,
+                      ShownSize(m_canvas.size()) + QSize(2 * kFrameBorder, 2 * kFrameBorder));
     painter.fillRect(frame.left(), frame.top(), frame.width() - 1, 1, Qt::black);
     painter.fillRect(frame.left(), frame.top(), 1, frame.height() - 1, Qt::black);
     painter.fillRect(frame.right(), frame.top(), 1, frame.height(), Qt::white);
     painter.fillRect(frame.left(), frame.bottom(), frame.width(), 1, Qt::white);
-    // The colours that the bitmap will hold, so that the fringes of the file show here; the
-    // canvas keeps its own for the test image and the run.
-    painter.drawImage(kCanvasOrigin, InStandardColours(m_canvas));
+    painter.drawImage(kCanvasOrigin, PreviewImage(m_canvas));
     if (const QRect text = PreviewTextFrame(); text.isValid()) {
         DrawFocusRect(painter, text);
     }
@@ -661,10 +740,7 @@ void COrvoDlg::StartProcess() {
     if (FormatOf(type).colours == ColourModel::DvdClasses) {
         m_dvdColors->setChecked(true);
     }
-    RunParameters parameters{dialog.GetInputFile(), dialog.GetName(), dialog.GetStartIndex(),
-                             dialog.GetFrameRate(), type};
-    parameters.readerWarnings = dialog.GetReaderWarnings();
-    RunGeneration(parameters);
+    RunGeneration(dialog.GetRunParameters());
 }
 
 void COrvoDlg::RunGeneration(const RunParameters& parameters) {

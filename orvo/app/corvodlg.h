@@ -1,6 +1,7 @@
 #pragma once
 
 #include "escapekeystate.h"
+#include "model/canvasspec.h"
 #include "model/rendersettings.h"
 #include "render/subtitlerenderer.h"
 #include "run/generationrun.h"
@@ -26,7 +27,8 @@ namespace orvo {
 class CColorCombo;
 class COrvoApp;
 
-// The main window: the preview of the look at its real size on the left, the controls that
+// The main window: the preview of the look on the left (a standard-definition canvas at its
+// real size, an HD one scaled to fit), the controls that
 // edit the look and start the work on the right. It holds the look (render settings,
 // renderer, canvas) and hands it to the engine; the settings database is the application's.
 class COrvoDlg : public QDialog {
@@ -65,8 +67,13 @@ private:
     void ShowLook();
     void RebuildFonts();
     void InvalidatePreview();
-    void SetCanvasMode(bool pal);
+    // The look moves to the canvas, its lengths scaled once; the controls show it.
+    void MoveToCanvas(const CanvasSpec& canvas);
+    void ShowCanvas();
+    void ShowMarginRange();
     QRect PreviewTextFrame() const;
+    // Each canvas's button.
+    std::array<std::pair<QPushButton*, const CanvasSpec*>, 4> CanvasButtons() const;
     // Each margin edit with the render setting it edits.
     std::array<std::pair<QSpinBox*, int*>, 3> MarginEdits();
     COLORREF& TargetColor();
@@ -96,6 +103,9 @@ private:
 
     QPushButton* m_ntsc = nullptr;
     QPushButton* m_pal = nullptr;
+    QPushButton* m_hd720 = nullptr;
+    QPushButton* m_hd1080 = nullptr;
+    QGroupBox* m_marginsGroup = nullptr;
     QSpinBox* m_leftMargin = nullptr;
     QSpinBox* m_rightMargin = nullptr;
     QSpinBox* m_bottomMargin = nullptr;

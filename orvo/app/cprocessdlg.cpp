@@ -14,6 +14,7 @@
 #include <kestrum/propstore/carchiveexception.h>
 #include <kestrum/util/cstringhelper.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -125,6 +126,8 @@ void CProcessDlg::CreateControls() {
     for (const FrameRate& rate : FrameRates()) {
         m_frameRate->addItem(QString::fromLatin1(rate.name));
     }
+    m_forced = Named(new QCheckBox(QStringLiteral("&Forced subtitles"), this), "forcedCheck",
+                     "Shows every subtitle even where the player's subtitles are off.");
     m_name = Named(new QLineEdit(this), "nameEdit", "Name for generated bitmaps.");
     m_header = Named(new QPlainTextEdit(this), "headerEdit", "Script file header.");
     m_header->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -163,14 +166,15 @@ void CProcessDlg::PlaceControls() {
     outputLayout->addWidget(new QLabel(QStringLiteral("Start index:"), output), 0, 2,
                             Qt::AlignRight);
     outputLayout->addWidget(m_startIndex, 0, 3);
+    outputLayout->addWidget(m_forced, 1, 1, 1, 3);
     m_nameLabel = new QLabel(QStringLiteral("Name:"), output);
     m_nameLabel->setObjectName(QStringLiteral("nameLabel"));
-    outputLayout->addWidget(m_nameLabel, 1, 0);
-    outputLayout->addWidget(m_name, 1, 1, 1, 3);
+    outputLayout->addWidget(m_nameLabel, 2, 0);
+    outputLayout->addWidget(m_name, 2, 1, 1, 3);
     m_headerLabel = new QLabel(QStringLiteral("Header:"), output);
     m_headerLabel->setObjectName(QStringLiteral("headerLabel"));
-    outputLayout->addWidget(m_headerLabel, 2, 0, Qt::AlignTop);
-    outputLayout->addWidget(m_header, 2, 1, 1, 3);
+    outputLayout->addWidget(m_headerLabel, 3, 0, Qt::AlignTop);
+    outputLayout->addWidget(m_header, 3, 1, 1, 3);
     outputLayout->setColumnStretch(1, 1);
 
     auto* input = new QHBoxLayout;
@@ -194,7 +198,8 @@ void CProcessDlg::PlaceControls() {
     setTabOrder(m_load, m_outputType);
     setTabOrder(m_outputType, m_frameRate);
     setTabOrder(m_frameRate, m_startIndex);
-    setTabOrder(m_startIndex, m_name);
+    setTabOrder(m_startIndex, m_forced);
+    setTabOrder(m_forced, m_name);
     setTabOrder(m_name, m_header);
     setTabOrder(m_header, m_start);
     setTabOrder(m_start, m_cancel);
@@ -276,14 +281,24 @@ OutputType CProcessDlg::GetOutputType() const {
     return static_cast<OutputType>(m_outputType->currentData().toInt());
 }
 
+RunParameters CProcessDlg::GetRunParameters() const {
+    const OutputType type = GetOutputType();
+    RunParameters parameters{m_strInputFile, m_strName, GetStartIndex(), GetFrameRate(), type};
+    parameters.forced = m_forced->isChecked() && FormatOf(type).canForce;
+    parameters.readerWarnings = m_loadedWarnings;
+    return parameters;
+}
+
 void CProcessDlg::ShowOutputType(OutputType type) {
     m_outputType->setCurrentIndex(m_outputType->findData(static_cast<int>(type)));
     EnableOutputFields();
 }
 
-// Only a type with a script file has a header to edit, and only one with image files a name.
+// Only a type with a script file has a header to edit, only one with image files a name, and
+// only one that can mark its subtitles forced the forced box.
 void CProcessDlg::EnableOutputFields() {
     const OutputFormat& format = FormatOf(GetOutputType());
+    m_forced->setEnabled(format.canForce);
     m_header->setEnabled(format.needsHeader);
     m_headerLabel->setEnabled(format.needsHeader);
     m_name->setEnabled(format.WritesImageFiles());

@@ -3,6 +3,7 @@
 #include "input/subtitlelist.h"
 #include "keyrepeat.h"
 #include "output/outputtype.h"
+#include "run/runparameters.h"
 #include "time/framerate.h"
 
 #include <kestrum/propstore/cpropdb.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -21,8 +23,8 @@ class QPushButton;
 namespace orvo {
 
 // Prepares a run: loads the subtitle list into the store, offers the list's configuration
-// file, and takes the start index, the image base name and the script header. The database
-// and the store are the application's.
+// file, and takes the start index, the image base name, the script header and whether the
+// subtitles are forced. The database and the store are the application's.
 class CProcessDlg : public QDialog {
     Q_OBJECT
 
@@ -45,8 +47,10 @@ public:
     // the script file, so that the header field is disabled for the others, and VobSub writes
     // no images, so that the name field is disabled for it.
     OutputType GetOutputType() const;
-    // How often the reader of the file loaded warned.
-    int GetReaderWarnings() const { return m_loadedWarnings; }
+    // After Start: the run the fields describe, with how often the reader of the file loaded
+    // warned. Its subtitles are forced only where the box says so and the type can mark them;
+    // the choice is the run's and is not stored.
+    RunParameters GetRunParameters() const;
 
     // Reads a subtitle file of any kind into the store at the chosen rate; shows the message
     // for an invalid line, and what the reader of another kind got past, itself.
@@ -112,6 +116,7 @@ private:
     QLineEdit* m_startIndex = nullptr;
     QComboBox* m_outputType = nullptr;
     QComboBox* m_frameRate = nullptr;
+    QCheckBox* m_forced = nullptr;
     QLineEdit* m_name = nullptr;
     QLabel* m_nameLabel = nullptr;
     QPlainTextEdit* m_header = nullptr;

@@ -1,5 +1,7 @@
 #include "render/glypheffects.h"
 
+#include "render/lookscaling.h"
+
 #include <kestrum-gui/colorref.h>
 
 #include <QPainter>
@@ -16,15 +18,14 @@ constexpr std::array<QPoint, 8> kNeighbours = {
     QPoint(-1, -1), QPoint(1, -1), QPoint(1, 1),  QPoint(-1, 1),
 };
 
-constexpr int kMaxWidth = 4;
-constexpr int kMaxShadow = 4;
-
 int Width(const RenderSettings& settings) {
-    return settings.Outline != 0 ? std::clamp(settings.OutlineWidth, 1, kMaxWidth) : 0;
+    return settings.Outline != 0
+               ? std::clamp(settings.OutlineWidth, kMinOutlineWidth, kMaxOutlineWidth)
+               : 0;
 }
 
 int Shadow(const RenderSettings& settings) {
-    return std::clamp(settings.ShadowOffset, 0, kMaxShadow);
+    return std::clamp(settings.ShadowOffset, 0, kMaxShadowOffset);
 }
 
 } // namespace

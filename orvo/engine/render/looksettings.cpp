@@ -1,6 +1,7 @@
 #include "render/looksettings.h"
 
 #include "model/storedkeys.h"
+#include "render/lookscaling.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,14 +26,9 @@ std::int32_t ReadInt(CPropDb& db, std::string_view key, std::int32_t def) {
     return db.ReadPropInt(kSection, key, def, kCreate);
 }
 
-// The window's controls cannot show a value outside these ranges: a hand-edited file is
+// The window's controls cannot show a value outside the look's ranges: a hand-edited file is
 // clamped here, so that the preview, a run and orvo --batch all draw with the value shown.
-constexpr int kMaxDistance = 150; // margins and offset, pixels
-constexpr int kMaxOutlineSpacing = 5;
 constexpr int kMaxAlign = 2;
-constexpr int kMinOutlineWidth = 1;
-constexpr int kMaxOutlineWidth = 4;
-constexpr int kMaxShadowOffset = 4;
 
 std::int32_t ReadClamped(CPropDb& db, std::string_view key, std::int32_t def, int maximum) {
     return std::clamp(ReadInt(db, key, def), 0, maximum);
@@ -97,10 +93,10 @@ bool ReadStoredPal(CPropDb& db, bool create) {
 void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPath) {
     const RenderSettings defaults;
     settings.Font = ReadFont(db);
-    settings.VerticalOffset =
-        ReadClamped(db, keys::kVerticalOffset, defaults.VerticalOffset, kMaxDistance);
-    settings.LeftMargin = ReadClamped(db, keys::kLeftMargin, defaults.LeftMargin, kMaxDistance);
-    settings.RightMargin = ReadClamped(db, keys::kRightMargin, defaults.RightMargin, kMaxDistance);
+    // The margins' range is the canvas's, known once the resolution is read.
+    settings.VerticalOffset = ReadInt(db, keys::kVerticalOffset, defaults.VerticalOffset);
+    settings.LeftMargin = ReadInt(db, keys::kLeftMargin, defaults.LeftMargin);
+    settings.RightMargin = ReadInt(db, keys::kRightMargin, defaults.RightMargin);
     // The stored quality byte is ignored: AntiAlias decides it.
     settings.AntiAlias = ReadBool(db, keys::kAntiAlias, defaults.AntiAlias);
     settings.Font.quality = QualityFor(settings.AntiAlias);
@@ -129,6 +125,10 @@ void LoadLookSettings(CPropDb& db, RenderSettings& settings, std::string& lastPa
     settings.Anamorphic = ReadLaterBool(db, keys::kAnamorphic);
     const int lines = ReadLater(db, keys::kResolution, 0, 0, 1080);
     settings.Resolution = lines == 720 || lines == 1080 ? lines : 0;
+    const int maxMargin = MaxMargin(CanvasOf(settings));
+    for (int* margin : {&settings.VerticalOffset, &settings.LeftMargin, &settings.RightMargin}) {
+        *margin = std::clamp(*margin, 0, maxMargin);
+    }
 }
 
 void SaveLookSettings(CPropDb& db, const RenderSettings& settings, const std::string& lastPath) {

@@ -15,7 +15,7 @@ bool ReadStoredPal(kestrum::CPropDb& db, bool create);
 // Reads every look key of the default section into settings and lastPath, in the stored
 // order, creating missing keys with their defaults ("Font", and the keys that came later:
 // "DvdColors", "OutlineWidth", "ShadowOffset", "BalancedBreaks", "Anamorphic", excepted). Outline
-// wins over Box.
+// wins over Box; the margins are brought into the range of the canvas read (MaxMargin).
 // The fonts are the renderer's: call renderer.RebuildFonts(settings) after loading.
 void LoadLookSettings(kestrum::CPropDb& db, RenderSettings& settings, std::string& lastPath);
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvo {
@@ -99,6 +100,18 @@ TEST_F(LookSettingsTest, DistancesSpacingAndAlignmentAreClampedToTheControlsRang
     db.WritePropInt("", "TextColor", -1);
     Load();
     EXPECT_EQ(settings.TextColor, 0xFFFFFFFFU);
+}
+
+// An HD canvas has more lines for its margins: PAL's largest keeps its match there.
+TEST_F(LookSettingsTest, MarginsAreClampedToTheRangeOfTheStoredCanvas) {
+    db.WritePropInt("", "LeftMargin", 300);
+    db.WritePropInt("", "VerticalOffset", 180);
+    for (const auto& [resolution, maximum] : {std::pair{720, 188}, std::pair{1080, 281}}) {
+        db.WritePropInt("", "Resolution", resolution);
+        Load();
+        EXPECT_EQ(settings.LeftMargin, maximum) << resolution;
+        EXPECT_EQ(settings.VerticalOffset, 180) << resolution;
+    }
 }
 
 // A look without the DVD colours leaves the files as they were before the mode: no key

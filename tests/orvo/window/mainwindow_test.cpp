@@ -204,6 +204,16 @@ private slots:
                                                          << true;
         QTest::newRow("box") << Preset([](kestrum::CPropDb& db) { db.WritePropBool("", "Box", 1); })
                              << pal << palLabel << 576 << "Center" << true << true << false;
+        QTest::newRow("720p") << Preset([](kestrum::CPropDb& db) {
+            db.WritePropInt("", "Resolution", 720);
+        }) << "hd720Button"
+                              << "1280 x 720 Preview 56%" << 720 << "Center" << true << false
+                              << false;
+        QTest::newRow("1080p") << Preset([](kestrum::CPropDb& db) {
+            db.WritePropInt("", "Resolution", 1080);
+        }) << "hd1080Button"
+                               << "1920 x 1080 Preview 37%" << 1080 << "Center" << true << false
+                               << false;
     }
 
     void storedLookIsShown() {
@@ -218,7 +228,7 @@ private slots:
 
         COrvoDlg& window = Open(preset);
         QVERIFY(Get<QPushButton>(checkedMode.toLatin1().constData()).isChecked());
-        QCOMPARE(Look().PAL, checkedMode == "palButton");
+        QCOMPARE(Look().PAL, checkedMode != "ntscButton");
         QCOMPARE(Get<QLabel>("modeLabel").text(), modeLabel);
         QCOMPARE(window.GetCanvas().height(), canvasHeight);
         QCOMPARE(Get<QComboBox>("alignCombo").currentText(), align);
@@ -462,6 +472,95 @@ private slots:
         QCOMPARE(Get<QLabel>("modeLabel").text(), QString("PAL 720 x 576 Preview 100%"));
         m_window->reject();
         QCOMPARE(m_app->GetPropDb().ReadPropBool("", "PAL", -1, false), 1);
+    }
+
+    // An HD canvas takes the look scaled by its lines once, so that the picture stays the same;
+    // back on PAL the look is the one it was.
+    void hdCanvasScalesTheLookOnce() {
+        COrvoDlg& window = Open();
+        Click("outlineButton");
+        const RenderSettings pal = Look();
+        const auto shown = [this] {
+            return QList<int>{Get<QSpinBox>("leftMarginEdit").value(),
+                              Get<QSpinBox>("rightMarginEdit").value(),
+                              Get<QSpinBox>("bottomMarginEdit").value(),
+                              Get<QSpinBox>("outlineSpacingEdit").value(),
+                              Get<QSpinBox>("outlineWidthEdit").value(),
+                              Look().Font.height};
+        };
+        // The four share the column's width, each wider than its text.
+        for (const char* name : {"ntscButton", "palButton", "hd720Button", "hd1080Button"}) {
+            const auto& button = Get<QPushButton>(name);
+            QVERIFY2(button.width() > button.fontMetrics().horizontalAdvance(button.text()), name);
+        }
+        QCOMPARE(Get<QPushButton>("hd1080Button").toolTip(), QString("HD resolution 1920x1080."));
+        const QList<int> at1080 = {94, 94, 94, 4, 2, -45};
+        for (int click = 0; click < 2; ++click) {
+            Click("hd1080Button");
+            QCOMPARE(shown(), at1080);
+        }
+        QVERIFY(!Get<QPushButton>("palButton").isChecked());
+        QCOMPARE(window.GetCanvas().size(), QSize(1920, 1080));
+        QCOMPARE(Get<QLabel>("modeLabel").text(), QString("1920 x 1080 Preview 37%"));
+        QCOMPARE(Get<QGroupBox>("marginsGroup").title(), QString("Margins: (0 - 281)"));
+        QCOMPARE(Get<QSpinBox>("leftMarginEdit").maximum(), 281);
+        const auto& label = Get<QLabel>("modeLabel");
+        QVERIFY(label.fontMetrics().horizontalAdvance(label.text()) < label.contentsRect().width());
+        Click("hd720Button");
+        QCOMPARE(shown(), QList<int>({63, 63, 63, 3, 1, -30}));
+        QCOMPARE(Get<QLabel>("modeLabel").text(), QString("1280 x 720 Preview 56%"));
+        Click("palButton");
+        QCOMPARE(Look(), pal);
+        QCOMPARE(Get<QSpinBox>("leftMarginEdit").maximum(), 150);
+        QCOMPARE(Get<QLabel>("modeLabel").text(), QString("PAL 720 x 576 Preview 100%"));
+
+        Click("hd1080Button");
+        window.reject();
+        QCOMPARE(m_app->GetPropDb().ReadPropInt("", "Resolution", -1, false), 1080);
+        QCOMPARE(m_app->GetPropDb().ReadPropInt("", "LeftMargin", -1, false), 94);
+        QVERIFY(m_app->SaveSettings());
+        m_window.reset();
+        const std::string file = m_app->GetSettingsFile();
+        Open([&](kestrum::CPropDb& db) { QVERIFY(db.Load(file)); });
+        QVERIFY(Get<QPushButton>("hd1080Button").isChecked());
+        QCOMPARE(shown(), at1080);
+    }
+
+    // The HD canvas as drawn, smoothly scaled into the standard-definition room, and the
+    // dotted rectangle where the scaled margins lie.
+    void hdPreviewFitsTheRoom() {
+        COrvoDlg& window = Open([](kestrum::CPropDb& db) {
+            db.WritePropInt("", "Resolution", 1080);
+            db.WritePropInt("", "LeftMargin", 200);
+            db.WritePropInt("", "RightMargin", 120);
+            db.WritePropInt("", "VerticalOffset", 120);
+        });
+        const QImage shown = window.grab().toImage();
+        const QImage canvas =
+            window.GetCanvas().scaled(720, 405, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QCOMPARE(shown.pixel(10, 20 + 405 + 2), qRgb(0, 0, 0));
+        QCOMPARE(shown.pixel(10 + 723, 20 + 405 + 3), qRgb(255, 255, 255));
+        QVERIFY(shown.pixel(10 + 723, 20 + 405 + 4) != qRgb(255, 255, 255));
+        // 200, 1800 and 960 canvas pixels at 37.5 %.
+        const QRect textFrame(12 + 75, 22, 675 - 75, 360);
+        const auto inverted = [&](QPoint at) {
+            return shown.pixel(at) != canvas.pixel(at - QPoint(12, 22));
+        };
+        for (int y = 0; y < 405; y += 2) {
+            for (int x = 0; x < 720; x += 2) {
+                const QPoint at(12 + x, 22 + y);
+                if (!textFrame.contains(at) || textFrame.adjusted(1, 1, -1, -1).contains(at)) {
+                    QVERIFY(!inverted(at));
+                }
+            }
+        }
+        int dotted = 0;
+        for (int y = 0; y < 20; ++y) {
+            dotted += inverted(textFrame.topLeft() + QPoint(0, y)) ? 1 : 0;
+        }
+        QCOMPARE(dotted, 10);
+        const std::set<QRgb> colours = Colours(canvas);
+        QVERIFY(!std::all_of(colours.begin(), colours.end(), InStandardPalette));
     }
 
     void outlineSpacingAndExtendBlanksApplyAtOnce() {

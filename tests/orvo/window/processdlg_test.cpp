@@ -7,6 +7,7 @@
 #include "cprocessdlg.h"
 #include "output/imagename.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -217,15 +218,30 @@ private slots:
         QVERIFY(Get<QPlainTextEdit>("headerEdit").isEnabled());
     }
 
-    // Tab goes through the controls as they read, from the path to the buttons.
+    // Tab goes through the controls as they read, from the path to the buttons; a disabled
+    // one is passed over.
+    void tabOrder_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("DVD-1") << 0
+                               << QStringList{"inputFileEdit",  "loadButton",     "outputTypeCombo",
+                                              "frameRateCombo", "startIndexEdit", "nameEdit",
+                                              "headerEdit",     "startButton",    "cancelButton",
+                                              "inputFileEdit"};
+        QTest::newRow("VobSub") << 2 << QStringList{"inputFileEdit",   "loadButton",
+                                                    "outputTypeCombo", "frameRateCombo",
+                                                    "startIndexEdit",  "forcedCheck",
+                                                    "startButton",     "cancelButton",
+                                                    "inputFileEdit"};
+    }
+
     void tabOrder() {
+        QFETCH(int, type);
+        QFETCH(QStringList, expected);
+        m_db.WritePropInt("", "OutputType", type);
         WriteText(m_folder->File("film.txt"), kThreeLines);
         Open();
         Load(m_folder->File("film.txt"));
-        const QStringList expected = {
-            "inputFileEdit", "loadButton", "outputTypeCombo", "frameRateCombo", "startIndexEdit",
-            "nameEdit",      "headerEdit", "startButton",     "cancelButton",   "inputFileEdit",
-        };
         Get<QLineEdit>("inputFileEdit").setFocus();
         QStringList visited;
         for (int i = 0; i < expected.size(); ++i) {
@@ -525,6 +541,40 @@ private slots:
         QCOMPARE(m_dialog->GetName(), std::string("Reel"));
         QCOMPARE(m_dialog->GetStartIndex(), 1);
         QCOMPARE(m_dialog->GetInputFile(), m_folder->File("film.txt") + "2");
+    }
+
+    // Only a type that can mark its subtitles forced offers the box, and only then does a
+    // ticked box reach the run. The choice is the run's: nothing is stored.
+    void forcedSubtitlesReachTheRun_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("canForce");
+        QTest::newRow("DVD-1") << 0 << false;
+        QTest::newRow("spumux") << 1 << false;
+        QTest::newRow("VobSub") << 2 << true;
+    }
+
+    void forcedSubtitlesReachTheRun() {
+        QFETCH(int, type);
+        QFETCH(bool, canForce);
+        WriteText(m_folder->File("film.txt"), kThreeLines);
+        m_db.WritePropInt("", "OutputType", 2);
+        Open();
+        auto& forced = Get<QCheckBox>("forcedCheck");
+        QCOMPARE(forced.text(), QString("&Forced subtitles"));
+        QVERIFY(!forced.isChecked());
+        forced.click();
+        Get<QComboBox>("outputTypeCombo").setCurrentIndex(type);
+        QCOMPARE(forced.isEnabled(), canForce);
+        Load(m_folder->File("film.txt"));
+        const std::size_t keys = m_db.GetDefaultSet().GetValues().size();
+        QTest::mouseClick(&Get<QPushButton>("startButton"), Qt::LeftButton);
+        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+        const orvo::RunParameters run = m_dialog->GetRunParameters();
+        QCOMPARE(run.forced, canForce);
+        QCOMPARE(run.outputType, OutputType(type));
+        QCOMPARE(run.LastPath, m_folder->File("film.txt"));
+        QCOMPARE(m_db.IsKey("", "Forced"), false);
+        QCOMPARE(m_db.GetDefaultSet().GetValues().size(), keys);
     }
 
     // Bytes the user left alone are stored as they were, whatever their encoding.
