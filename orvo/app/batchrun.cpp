@@ -65,6 +65,17 @@ bool LoadSettings(kestrum::CPropDb& db, const std::string& path, std::ostream& e
 }
 
 // The option wins, then the stored value, then the default.
+// "vobsub, pgs or bdn": the types that can mark subtitles forced.
+std::string ForcingTypeNames() {
+    std::vector<std::string_view> names;
+    for (const OutputFormat* format : OutputFormats()) {
+        if (format->canForce) {
+            names.push_back(format->name);
+        }
+    }
+    return texts::Listed(names, " or ");
+}
+
 std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestrum::CPropDb& db,
                                               const std::string& settingsPath, std::ostream& err) {
     RunParameters parameters;
@@ -98,6 +109,12 @@ std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestr
             << StandardColourNames() << ", or choose an output type with a palette of its own\n";
         return std::nullopt;
     }
+    if (options.forced && !format.canForce) {
+        err << "orvo: " << format.name << " cannot mark subtitles forced: choose "
+            << ForcingTypeNames() << "\n";
+        return std::nullopt;
+    }
+    parameters.forced = options.forced;
     if (options.header) {
         db.WritePropString("", keys::kHeader, *options.header);
     }

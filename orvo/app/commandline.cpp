@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "output/imagename.h"
+#include "model/texts.h"
 #include "output/outputformat.h"
 #include "output/vobsub/vobsubwriter.h"
 #include "run/generationrun.h"
@@ -32,6 +33,9 @@ const char* const kLang = "lang";
 const char* const kJobs = "jobs";
 const char* const kNtsc = "ntsc";
 const char* const kPal = "pal";
+const char* const k720p = "720p";
+const char* const k1080p = "1080p";
+const char* const kForced = "forced";
 const char* const kFont = "font";
 const char* const kTextColor = "text-color";
 const char* const kTextBkgColor = "text-background-color";
@@ -42,8 +46,12 @@ const char* const kBox = "box";
 const char* const kMargins = "margins";
 const char* const kAlign = "align";
 // The options that change the look of a run.
-const char* const kLookOptions[] = {kNtsc,    kPal,    kFont, kTextColor, kTextBkgColor, kBkgColor,
-                                    kOutline, kShadow, kBox,  kMargins,   kAlign};
+const char* const kLookOptions[] = {kNtsc,      kPal,          k720p,     k1080p,   kFont,
+                                    kTextColor, kTextBkgColor, kBkgColor, kOutline, kShadow,
+                                    kBox,       kMargins,      kAlign};
+// The pictures a run draws on, each by its option.
+const std::pair<const char*, const CanvasSpec*> kCanvasOptions[] = {
+    {kNtsc, &kNtscCanvas}, {kPal, &kPalCanvas}, {k720p, &k720Canvas}, {k1080p, &k1080Canvas}};
 
 // Latin-1 maps every byte to one character and back, so file names and texts that are not
 // valid UTF-8 pass through the parser unchanged.
@@ -165,12 +173,16 @@ bool TakeLookValue(const QCommandLineParser& parser, const char* name, Parse par
 
 // The look's options into look: false with the message in error for a value refused.
 bool TakeLookOptions(const QCommandLineParser& parser, LookOptions& look, std::string& error) {
-    if (parser.isSet(kNtsc) && parser.isSet(kPal)) {
-        error = "--ntsc and --pal exclude each other.";
-        return false;
-    }
-    if (parser.isSet(kNtsc) || parser.isSet(kPal)) {
-        look.pal = parser.isSet(kPal);
+    for (const auto& [name, canvas] : kCanvasOptions) {
+        if (!parser.isSet(name)) {
+            continue;
+        }
+        if (look.canvas) {
+            error = std::string("--") + look.canvas->name.data() + " and --" + name +
+                    " exclude each other.";
+            return false;
+        }
+        look.canvas = *canvas;
     }
     look.box = parser.isSet(kBox);
     for (const auto& [name, colour] :
@@ -208,15 +220,19 @@ bool TakeLookOptions(const QCommandLineParser& parser, LookOptions& look, std::s
     return true;
 }
 
-// "; dvd-1 only" for an option that serves one type alone.
+// "; dvd-1 only", "; vobsub and bdn only" for an option that serves some types alone.
 QString OnlyFor(std::string_view option) {
+    std::vector<std::string_view> names;
     for (const OutputFormat* format : OutputFormats()) {
         if (std::find(format->options.begin(), format->options.end(), option) !=
             format->options.end()) {
-            return QStringLiteral("; ") + Text(format->name) + QStringLiteral(" only");
+            names.push_back(format->name);
         }
     }
-    return {};
+    if (names.empty()) {
+        return {};
+    }
+    return QStringLiteral("; ") + Text(texts::Listed(names, " and ")) + QStringLiteral(" only");
 }
 
 } // namespace
@@ -269,10 +285,16 @@ CommandLine::CommandLine() {
                   Text(OutputFormats().front()->name)),
          "type"},
         {kLang,
-         QStringLiteral("Language code of the index: two or three lowercase letters (default: "
-                        "the stored one, else en") +
+         QStringLiteral("Language code of the subtitles: two or three lowercase letters "
+                        "(default: the stored one, else en, and eng for bdn") +
              OnlyFor(kLang) + QStringLiteral(")."),
          "code"},
+        {
+            kForced,
+            QStringLiteral("Mark every subtitle forced: shown even where the player's subtitles "
+                           "are off (") +
+                OnlyFor(kForced).mid(2) + QStringLiteral(")."),
+        },
         {kJobs,
          QStringLiteral("Subtitles drawn at once, 1-%1: 1 draws one after the other (default: "
                         "one per processor core). The files are the same either way.")
@@ -290,6 +312,8 @@ CommandLine::CommandLine() {
         {{"o", kOutput}, "The list file --convert writes; never the subtitle file itself.", "list"},
         {kNtsc, "Draw on the NTSC picture, 720 x 480."},
         {kPal, "Draw on the PAL picture, 720 x 576."},
+        {k720p, "Draw on the HD picture of 1280 x 720; the look scales from the stored picture."},
+        {k1080p, "Draw on the HD picture of 1920 x 1080; the look scales from the stored picture."},
         {kFont,
          "The font: FACE:SIZE[:bold][:italic], SIZE the character height in pixels (Arial:24).",
          "font"},
@@ -343,7 +367,7 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
         parsed.error = "--output belongs to --convert.";
         return parsed;
     }
-    std::vector<const char*> batchOnly = {kDvdColors, kOutputType, kLang, kJobs};
+    std::vector<const char*> batchOnly = {kDvdColors, kOutputType, kLang, kForced, kJobs};
     batchOnly.insert(batchOnly.end(), std::begin(kLookOptions), std::end(kLookOptions));
     for (const char* option : batchOnly) {
         if (m_parser.isSet(option) && !m_parser.isSet(kBatch)) {
@@ -375,6 +399,7 @@ ParsedCommandLine CommandLine::Parse(const std::vector<std::string>& arguments) 
                     options.outputType, parsed.error)) {
         return parsed;
     }
+    options.forced = m_parser.isSet(kForced);
     options.language = OptionalValue(m_parser, kLang);
     if (options.language && !IsIndexLanguage(*options.language)) {
         parsed.error = "Invalid language '" + *options.language +

@@ -28,6 +28,7 @@ struct BatchOptions {
     bool dvdColors = false; // switches the look's DVD colours on for this run and the list
     std::optional<OutputType> outputType;
     std::optional<std::string> language; // of a VobSub index, stored with the list
+    bool forced = false;                 // every subtitle of the run marked forced
     std::optional<int> jobs;             // subtitles drawn at once; one per core without
     LookOptions look;                    // replaces the stored look's values for the run
 };

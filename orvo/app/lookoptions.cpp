@@ -1,5 +1,6 @@
 #include "lookoptions.h"
 
+#include "render/lookscaling.h"
 #include "render/palette.h"
 
 #include <algorithm>
@@ -15,7 +16,6 @@ constexpr std::array<std::string_view, 16> kColourNames = {
     "dark-grey", "red",      "green",      "yellow", "blue",      "magenta", "cyan", "white",
 };
 
-constexpr int kMaxMargin = 150;
 constexpr int kMaxFontSize = 300;
 
 // 0x00RRGGBB, as the palette holds it, to the stored 0x00BBGGRR.
@@ -35,12 +35,16 @@ std::optional<int> Number(std::string_view text, int low, int high) {
 } // namespace
 
 bool LookOptions::Empty() const {
-    return !pal && !font && !textColor && !textBkgColor && !bkgColor && !outline && !shadow &&
+    return !canvas && !font && !textColor && !textBkgColor && !bkgColor && !outline && !shadow &&
            !box && !margins && !align;
 }
 
 void LookOptions::ApplyTo(RenderSettings& look) const {
-    look.PAL = pal.value_or(look.PAL);
+    // A picture of another size scales the stored look first, so that the values given here
+    // are the picture's own.
+    if (canvas) {
+        look = LookOnCanvas(look, CanvasOf(look), *canvas);
+    }
     look.Font = font.value_or(look.Font);
     look.TextColor = textColor.value_or(look.TextColor);
     look.TextBkgColor = textBkgColor.value_or(look.TextBkgColor);

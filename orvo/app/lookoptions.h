@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/canvasspec.h"
 #include "model/rendersettings.h"
 
 #include <array>
@@ -12,7 +13,7 @@ namespace orvo {
 // The look as the command line changes it for a run: each value given replaces the stored
 // one, and the list configuration file keeps it like the rest of the look.
 struct LookOptions {
-    std::optional<bool> pal;
+    std::optional<CanvasSpec> canvas;
     std::optional<LOGFONT> font;
     std::optional<COLORREF> textColor;
     std::optional<COLORREF> textBkgColor;

@@ -51,7 +51,7 @@ words_after() {
 }
 
 help=$("$orvo" --help)
-options=$(grep -oE '^  (-[-a-z?]+(, )?)+' <<<"$help" | tr ',' '\n' | tr -d ' ')
+options=$(grep -oE '^  (-[-a-z0-9?]+(, )?)+' <<<"$help" | tr ',' '\n' | tr -d ' ')
 expect "orvo: the options of --help" "$options" "$(complete_words _orvo orvo -)"
 expect "orvo: the options after another one" "$options" \
     "$(complete_words _orvo orvo --test-mode '')"

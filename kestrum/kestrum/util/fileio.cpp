@@ -437,6 +437,10 @@ std::error_code WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     return {};
 }
 
+std::error_code WriteText(int fd, std::string_view text) {
+    return WriteAll(fd, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
 bool IsSameFile(const std::string& path, const std::string& other) {
     std::error_code error;
     return path == other || std::filesystem::equivalent(path, other, error);

@@ -71,6 +71,8 @@ KESTRUM_EXPORT bool IsMissing(const std::string& path);
 
 // Writes all bytes to fd, through short writes and interruptions; the error when it could not.
 [[nodiscard]] KESTRUM_EXPORT std::error_code WriteAll(int fd, std::span<const std::uint8_t> bytes);
+// The bytes of a text, as above.
+[[nodiscard]] KESTRUM_EXPORT std::error_code WriteText(int fd, std::string_view text);
 
 // Renames from to to unless something is at to already (then errc::file_exists), in one step
 // where the file system can; where it cannot, a check and a rename.

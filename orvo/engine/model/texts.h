@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdio>
+#include <span>
 #include <string>
+#include <string_view>
 
 // The program's fixed texts, shared by the window and the command line.
 namespace orvo::texts {
@@ -36,6 +38,7 @@ constexpr const char* kFinishedTextCutOff = "Finished! Text cut off in %d %s.";
 constexpr const char* kFinishedNotWritten = "Finished! %d files could not be written.";
 constexpr const char* kImagesGenerated = "%d of %d images generated; the script file lists them.";
 constexpr const char* kSubtitlesCoded = "%d of %d subtitles coded; the index lists them.";
+constexpr const char* kSubtitlesInStream = "%d of %d subtitles coded; the stream holds them.";
 constexpr const char* kPicturesListed = "%d of %d images generated; the control file lists them.";
 constexpr const char* kMoreNotWritten = "... and %d more files could not be written";
 constexpr const char* kTimecodeWarnings = "Timecode warnings in %d subtitles:";
@@ -51,6 +54,18 @@ std::string Format(const char* format, Numbers... numbers) {
     std::array<char, 128> text{};
     std::snprintf(text.data(), text.size(), format, numbers...);
     return text.data();
+}
+
+// "a, b or c": the words with commas between them and last before the last one.
+inline std::string Listed(std::span<const std::string_view> words, std::string_view last) {
+    std::string text;
+    for (std::size_t at = 0; at < words.size(); ++at) {
+        if (at > 0) {
+            text += at + 1 == words.size() ? last : ", ";
+        }
+        text += words[at];
+    }
+    return text;
 }
 
 } // namespace orvo::texts

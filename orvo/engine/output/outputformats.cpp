@@ -1,6 +1,8 @@
 #include "output/outputformat.h"
 
+#include "output/bdn/bdnformat.h"
 #include "output/dvd1/dvd1format.h"
+#include "output/pgs/pgsformat.h"
 #include "output/spumux/spumuxformat.h"
 #include "output/vobsub/vobsubformat.h"
 
@@ -12,10 +14,8 @@ namespace {
 
 // Every type the program writes, by stored number: a new type is a folder under output/ and a
 // line here. The window's box, --output-type and --help list them in this order.
-constexpr std::array<const OutputFormat*, 3> kFormats{
-    &kDvd1Format,
-    &kSpumuxFormat,
-    &kVobSubFormat,
+constexpr std::array<const OutputFormat*, 5> kFormats{
+    &kDvd1Format, &kSpumuxFormat, &kVobSubFormat, &kPgsFormat, &kBdnFormat,
 };
 
 } // namespace

@@ -10,6 +10,8 @@ enum class OutputType {
     Dvd1 = 0,   // the script file and 4-bit bitmaps
     Spumux = 1, // the authoring tool's control file and palette PNGs
     VobSub = 2, // an index and its subpicture stream
+    Pgs = 3,    // a presentation graphics stream for Blu-ray discs and Matroska files
+    Bdn = 4,    // a listing and its full-colour PNGs for Blu-ray authoring
 };
 
 // The run's output type as stored under "OutputType"; a number of a type that this program

@@ -7,7 +7,9 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QSize>
 
+#include <any>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,7 +26,10 @@ struct EncodedSubtitle {
     // What the output writes of it: the bitmap, the PNG or the subpicture unit; empty in test
     // mode.
     std::vector<std::uint8_t> bytes;
-    QPoint offset;      // where a cropped picture stands in the frame
+    QPoint offset; // where a cropped picture stands in the frame
+    QSize size;    // of a cropped picture, where its output lists it
+    // What the type made of it besides bytes, for its writer alone: a stream's coded object.
+    std::any coded;
     std::string reason; // why it could not be encoded; empty when it could
     // The canvas as drawn, when the host shows each subtitle and the drawing was not on its
     // own canvas.

@@ -44,9 +44,18 @@ TEST(ShownTimesTest, ASubtitleStillShownWhenTheNextStartsEndsThenAndIsReported) 
     EXPECT_EQ(shown.times[0].endMicroseconds, 2000000);
     EXPECT_EQ(shown.times[1].endMicroseconds, 4000000); // ends as the next starts: no overlap
     EXPECT_EQ(shown.times[2].endMicroseconds, 5000000);
-    EXPECT_EQ(shown.cut, std::vector<std::string>{
-                             "subtitle 1, line 1: still shows when subtitle 2, line 2 starts "
-                             "(00:00:02.000, until 00:00:03.000): it is cleared then"});
+    ASSERT_EQ(shown.cut.size(), 1u);
+    const std::string cut = "subtitle 1, line 1: still shows when subtitle 2, line 2 starts "
+                            "(00:00:02.000, until 00:00:03.000): it is cleared then";
+    EXPECT_EQ(shown.cut[0].text, cut);
+
+    // Reported once: where the timecodes' check named the subtitle, its words stand alone.
+    RunOutcome outcome;
+    ReportCuts(shown, store, outcome);
+    EXPECT_EQ(outcome.timecodeWarnings, std::vector<std::string>{cut});
+    outcome.timecodeWarnings = {"subtitle 2, line 2: starts before the previous one ends"};
+    ReportCuts(shown, store, outcome);
+    EXPECT_EQ(outcome.timecodeWarnings.size(), 1u);
 }
 
 TEST(ShownTimesTest, AListOutOfTheOrderOfItsTimesIsAProblem) {

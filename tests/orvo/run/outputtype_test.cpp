@@ -28,7 +28,7 @@ TEST(OutputType, AStoredTypeThisProgramCannotWriteIsTheDefault) {
         db.WritePropInt("", "OutputType", 2);
         EXPECT_EQ(ReadOutputType(db), OutputType::VobSub);
     }
-    for (const int stored : {3, -1, 1000}) {
+    for (const int stored : {5, -1, 1000}) {
         kestrum::CPropDb db;
         db.WritePropInt("", "OutputType", stored);
         EXPECT_EQ(ReadOutputType(db), OutputType::Dvd1) << stored;
@@ -39,10 +39,12 @@ TEST(OutputType, OnlyTheTypesARunCanWriteHaveNames) {
     EXPECT_EQ(FindOutputType("dvd-1"), OutputType::Dvd1);
     EXPECT_EQ(FindOutputType("spumux"), OutputType::Spumux);
     EXPECT_EQ(FindOutputType("vobsub"), OutputType::VobSub);
-    for (const char* other : {"VobSub", "DVD-1", "Spumux", "", "1", "spumux ", "vobsub\n"}) {
+    EXPECT_EQ(FindOutputType("pgs"), OutputType::Pgs);
+    EXPECT_EQ(FindOutputType("bdn"), OutputType::Bdn);
+    for (const char* other : {"VobSub", "DVD-1", "Spumux", "", "1", "spumux ", "vobsub\n", "sup"}) {
         EXPECT_FALSE(FindOutputType(other)) << other;
     }
-    EXPECT_EQ(OutputTypeNames(), "dvd-1, spumux, vobsub");
+    EXPECT_EQ(OutputTypeNames(), "dvd-1, spumux, vobsub, pgs, bdn");
 }
 
 TEST(OutputType, TheDefaultLanguageIsNeverAddedToAFileThatLacksIt) {

@@ -1,4 +1,5 @@
 #include "output/spumux/spumuxwriter.h"
+#include "output/xmltext.h"
 #include "spumuxtestsupport.h"
 
 #include "common/childprogram.h"

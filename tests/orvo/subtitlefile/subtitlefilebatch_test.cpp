@@ -208,8 +208,9 @@ TEST_F(SubtitleFileBatchTest, AnUnknownRateOrOutputTypeIsAUsageError) {
                           "29.97ndf, 30, 50, 59.94.\nTry 'orvo --help' for the options.\n");
     const Result type = Run({"--batch", "film.srt", "--output-type", "png"});
     EXPECT_EQ(type.status, 2);
-    EXPECT_EQ(type.err, "orvo: Invalid output type 'png': give one of dvd-1, spumux, vobsub.\n"
-                        "Try 'orvo --help' for the options.\n");
+    EXPECT_EQ(type.err,
+              "orvo: Invalid output type 'png': give one of dvd-1, spumux, vobsub, pgs, bdn.\n"
+              "Try 'orvo --help' for the options.\n");
     EXPECT_EQ(Run({"-o", "x.txt"}).status, 2);
     EXPECT_EQ(Run({"--batch", "a.srt", "--convert", "a.srt"}).status, 2);
 }

@@ -169,10 +169,12 @@ private slots:
         m_db.WritePropInt("", "OutputType", 1);
         Open();
         auto& box = Get<QComboBox>("outputTypeCombo");
-        QCOMPARE(box.count(), 3);
+        QCOMPARE(box.count(), 5);
         QCOMPARE(box.itemText(0), QString("DVD-1"));
         QCOMPARE(box.itemText(1), QString("spumux"));
         QCOMPARE(box.itemText(2), QString("VobSub"));
+        QCOMPARE(box.itemText(3), QString("PGS (.sup)"));
+        QCOMPARE(box.itemText(4), QString("BDN XML"));
         const auto* items = qobject_cast<QStandardItemModel*>(box.model());
         for (int item = 0; item < box.count(); ++item) {
             QVERIFY(items->item(item)->isEnabled());
@@ -212,7 +214,7 @@ private slots:
 
     // A stored number of a type this program cannot write opens on the default.
     void outputTypeOfAnUnwritableTypeOpensOnDvd1() {
-        m_db.WritePropInt("", "OutputType", 3);
+        m_db.WritePropInt("", "OutputType", 5);
         Open();
         QCOMPARE(Get<QComboBox>("outputTypeCombo").currentText(), QString("DVD-1"));
         QVERIFY(Get<QPlainTextEdit>("headerEdit").isEnabled());

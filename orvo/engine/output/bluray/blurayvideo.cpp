@@ -1,9 +1,12 @@
 #include "output/bluray/blurayvideo.h"
 
+#include "model/texts.h"
+
 #include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 namespace orvo {
 namespace {
@@ -40,17 +43,23 @@ bool IsRate(const VideoRate& video, const FrameRate& rate) {
 }
 
 std::string RateList(std::initializer_list<VideoRate> rates) {
-    std::string list;
+    std::vector<std::string_view> names;
     for (const VideoRate& rate : rates) {
-        if (!list.empty()) {
-            list += &rate == rates.end() - 1 ? " or " : ", ";
-        }
-        list += rate.name;
+        names.push_back(rate.name);
     }
-    return list;
+    return texts::Listed(names, " or ");
 }
 
 } // namespace
+
+std::string_view BluRayRateName(const FrameRate& rate) {
+    for (const VideoRate& video : {k23976, k24, k25, k2997, k50, k5994}) {
+        if (IsRate(video, rate)) {
+            return video.name;
+        }
+    }
+    return {};
+}
 
 std::optional<std::string> BluRayVideoProblem(const CanvasSpec& canvas, const FrameRate& rate) {
     const auto video =

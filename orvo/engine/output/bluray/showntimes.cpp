@@ -1,5 +1,7 @@
 #include "output/bluray/showntimes.h"
 
+#include <algorithm>
+
 namespace orvo {
 
 ShownTimes TimesShownOnDisc(const SubtitleStore& store, const std::vector<SubtitleTimes>& times) {
@@ -19,13 +21,26 @@ ShownTimes TimesShownOnDisc(const SubtitleStore& store, const std::vector<Subtit
             return shown;
         }
         if (start < before.endMicroseconds) {
-            shown.cut.push_back(store[next - 1].Place() + ": still shows when " +
-                                store[next].Place() + " starts (" + ClockTime(start) + ", until " +
-                                ClockTime(before.endMicroseconds) + "): it is cleared then");
+            shown.cut.push_back({next, store[next - 1].Place() + ": still shows when " +
+                                           store[next].Place() + " starts (" + ClockTime(start) +
+                                           ", until " + ClockTime(before.endMicroseconds) +
+                                           "): it is cleared then"});
             before.endMicroseconds = start;
         }
     }
     return shown;
+}
+
+void ReportCuts(const ShownTimes& shown, const SubtitleStore& store, RunOutcome& outcome) {
+    std::vector<std::string>& warnings = outcome.timecodeWarnings;
+    for (const ShownTimes::Cut& cut : shown.cut) {
+        const std::string named = store[cut.next].Place() + ": ";
+        if (std::none_of(warnings.begin(), warnings.end(), [&named](const std::string& warning) {
+                return warning.starts_with(named);
+            })) {
+            warnings.push_back(cut.text);
+        }
+    }
 }
 
 } // namespace orvo

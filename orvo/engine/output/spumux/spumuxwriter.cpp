@@ -3,6 +3,7 @@
 #include "output/imagename.h"
 
 #include "output/palettepng.h"
+#include "output/xmltext.h"
 
 #include <algorithm>
 #include <array>
@@ -13,10 +14,6 @@
 
 namespace orvo {
 namespace {
-
-std::span<const std::uint8_t> AsBytes(const std::string& text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
 
 std::int64_t Hundredths(std::int64_t microseconds) {
     return std::max<std::int64_t>(0, (microseconds + 5000) / 10000);
@@ -62,26 +59,6 @@ std::string SpumuxTime(std::int64_t microseconds) {
         static_cast<long long>(hundredths / 360000), static_cast<long long>(hundredths / 6000 % 60),
         static_cast<long long>(hundredths / 100 % 60), static_cast<long long>(hundredths % 100));
     return text.data();
-}
-
-std::string EscapeXmlAttribute(std::string_view text) {
-    // A raw tab or line break in an attribute is read back as a space: they go as references.
-    static constexpr std::pair<char, std::string_view> kReferences[] = {
-        {'&', "&amp;"},   {'<', "&lt;"},  {'>', "&gt;"},   {'"', "&quot;"},
-        {'\'', "&apos;"}, {'\t', "&#9;"}, {'\n', "&#10;"}, {'\r', "&#13;"},
-    };
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        const auto* reference = std::find_if(std::begin(kReferences), std::end(kReferences),
-                                             [c](const auto& entry) { return entry.first == c; });
-        if (reference == std::end(kReferences)) {
-            escaped += c;
-        } else {
-            escaped += reference->second;
-        }
-    }
-    return escaped;
 }
 
 std::string FormatSpumuxControl(const std::vector<SpumuxEntry>& entries, const CanvasSpec& canvas) {
@@ -163,7 +140,7 @@ std::error_code SpumuxWriter::Add(const Subpicture& subpicture, int number) {
 std::error_code SpumuxWriter::WriteControl() const {
     const std::string text = FormatSpumuxControl(m_entries, m_options.canvas);
     return kestrum::ReplaceFile(m_options.controlPath,
-                                [&text](int fd) { return kestrum::WriteAll(fd, AsBytes(text)); });
+                                [&text](int fd) { return kestrum::WriteText(fd, text); });
 }
 
 } // namespace orvo

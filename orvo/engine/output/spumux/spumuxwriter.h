@@ -24,9 +24,6 @@ namespace orvo {
 // 99 take more digits; times before 0 are 0.
 std::string SpumuxTime(std::int64_t microseconds);
 
-// Text as it may stand in an XML attribute value in double quotes.
-std::string EscapeXmlAttribute(std::string_view text);
-
 // One subpicture that the control file lists.
 struct SpumuxEntry {
     std::string image; // the PNG's bare file name: the tool opens it from its working folder

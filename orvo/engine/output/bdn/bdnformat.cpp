@@ -1,0 +1,65 @@
+#include "output/bdn/bdnformat.h"
+
+#include "model/canvasspec.h"
+#include "model/storedkeys.h"
+#include "model/texts.h"
+#include "output/bdn/bdnoutput.h"
+#include "output/bluray/blurayvideo.h"
+#include "output/runfiles.h"
+
+#include <array>
+#include <filesystem>
+
+namespace orvo {
+namespace {
+
+constexpr std::array<std::string_view, 1> kListings{"xml"};
+constexpr std::array<std::string_view, 1> kOptions{"lang"};
+// Blu-ray authoring names languages by their three letters.
+constexpr const char* kDefaultLanguage = "eng";
+
+// A disc must play the picture at the rate, and the subtitles must follow one another.
+std::optional<std::string> Preflight(const OutputContext& context) {
+    if (auto problem = BluRayVideoProblem(CanvasOf(context.look), context.parameters.frameRate)) {
+        return problem;
+    }
+    const ShownTimes shown = TimesShownOnDisc(context.store, context.times);
+    if (!shown.problem.empty()) {
+        return shown.problem;
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<RunOutput> MakeOutput(const OutputContext& context) {
+    const RunParameters& parameters = context.parameters;
+    BdnTrack track{std::filesystem::path(parameters.LastPath).stem().string(),
+                   context.db.ReadPropString("", keys::kLanguage, kDefaultLanguage, false),
+                   CanvasOf(context.look), parameters.frameRate};
+    return std::make_unique<BdnOutput>(context, TimesShownOnDisc(context.store, context.times),
+                                       std::move(track));
+}
+
+} // namespace
+
+const OutputFormat kBdnFormat{
+    OutputType::Bdn,
+    "bdn",
+    "BDN XML",
+    "LIST.xml and full-colour PNGs for Blu-ray authoring, with times from the timecodes",
+    "one PNG per subtitle and a listing",
+    "images",
+    texts::kPicturesListed,
+    /*needsTimes=*/true,
+    /*needsHeader=*/false,
+    ColourModel::FullColour,
+    /*highDefinition=*/true,
+    /*canForce=*/true,
+    "png",
+    /*defaultImageName=*/{},
+    kListings,
+    kOptions,
+    Preflight,
+    MakeOutput,
+};
+
+} // namespace orvo
