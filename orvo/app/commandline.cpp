@@ -1,7 +1,7 @@
 #include "commandline.h"
 
-#include "output/imagename.h"
 #include "model/texts.h"
+#include "output/imagename.h"
 #include "output/outputformat.h"
 #include "output/vobsub/vobsubwriter.h"
 #include "run/generationrun.h"
