@@ -133,8 +133,8 @@ DvdSubpictureEncoder::DvdSubpictureEncoder(QSize size, const DvdColourSet& colou
 
 DvdSubpictureEncoder::~DvdSubpictureEncoder() = default;
 
-std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QImage& indexed,
-                                                                      std::int64_t durationMs) {
+std::optional<std::vector<std::uint8_t>>
+DvdSubpictureEncoder::Encode(const QImage& indexed, std::int64_t durationMs, bool forced) {
     if (!m_codec || indexed.size() != m_size || indexed.format() != QImage::Format_Indexed8) {
         return std::nullopt;
     }
@@ -159,6 +159,7 @@ std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QIma
     rect.w = box->width();
     rect.h = box->height();
     rect.nb_colors = 4;
+    rect.flags = forced ? AV_SUBTITLE_FLAG_FORCED : 0;
     rect.data[0] = pixels.data();
     rect.linesize[0] = box->width();
     rect.data[1] = reinterpret_cast<std::uint8_t*>(argb.data());

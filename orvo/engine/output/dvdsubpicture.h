@@ -64,7 +64,9 @@ public:
     // The unit of an indexed picture of the encoder's size, hidden durationMs after it is
     // shown (at most about 12 minutes 25 seconds, the longest a unit can say); none when the
     // picture has another size, an index past 3, or a coding that exceeds a unit's 64 KB.
-    std::optional<std::vector<std::uint8_t>> Encode(const QImage& indexed, std::int64_t durationMs);
+    // A forced unit starts with the command that shows it even where subtitles are off.
+    std::optional<std::vector<std::uint8_t>> Encode(const QImage& indexed, std::int64_t durationMs,
+                                                    bool forced = false);
 
 private:
     struct CodecDeleter {

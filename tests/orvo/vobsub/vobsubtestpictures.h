@@ -41,7 +41,7 @@ inline Subpicture ShownBand(const QRect& band, std::int64_t startMs, std::int64_
 // Codes the subpicture with encoder and adds it to writer, as a run's worker and its writer do.
 inline bool AddCoded(VobSubWriter& writer, DvdSubpictureEncoder& encoder,
                      const Subpicture& subpicture) {
-    const auto unit = EncodeVobSubUnit(encoder, subpicture, kTestColours);
+    const auto unit = EncodeVobSubUnit(encoder, subpicture, {QSize(720, 576), kTestColours, "en"});
     return unit && writer.Add(*unit, subpicture.startMicroseconds);
 }
 

@@ -83,6 +83,32 @@ TEST(DvdSubpictureTest, UnitIsCroppedToItsContent) {
     EXPECT_FALSE(encoder.Encode(fifthColour, 2000));
 }
 
+// The commands of a unit's first control sequence, each by its code.
+std::vector<std::uint8_t> FirstCommands(const std::vector<std::uint8_t>& unit) {
+    static constexpr std::array<std::size_t, 7> kArguments{0, 0, 0, 2, 2, 6, 4};
+    std::vector<std::uint8_t> commands;
+    for (std::size_t at = static_cast<std::size_t>(unit[2] << 8 | unit[3]) + 4;
+         at < unit.size() && unit[at] != 0xFF && unit[at] < kArguments.size();
+         at += 1 + kArguments[unit[at]]) {
+        commands.push_back(unit[at]);
+    }
+    return commands;
+}
+
+// A forced unit shows even where subtitles are off: the forced start takes the start's place.
+TEST(DvdSubpictureTest, AForcedUnitStartsWithTheForcedCommand) {
+    DvdSubpictureEncoder encoder(QSize(720, 576), kTestColours);
+    const auto plain = encoder.Encode(BandPicture(QRect(100, 400, 300, 40)), 2000);
+    const auto forced = encoder.Encode(BandPicture(QRect(100, 400, 300, 40)), 2000, true);
+    ASSERT_TRUE(plain && forced);
+    const std::vector<std::uint8_t> plainCommands = FirstCommands(*plain);
+    const std::vector<std::uint8_t> forcedCommands = FirstCommands(*forced);
+    EXPECT_EQ(std::count(plainCommands.begin(), plainCommands.end(), 0x00), 0);
+    EXPECT_EQ(std::count(plainCommands.begin(), plainCommands.end(), 0x01), 1);
+    EXPECT_EQ(std::count(forcedCommands.begin(), forcedCommands.end(), 0x00), 1);
+    EXPECT_EQ(std::count(forcedCommands.begin(), forcedCommands.end(), 0x01), 0);
+}
+
 TEST(VobSubWriterTest, IndexListsEveryAddedSubtitleAtItsPack) {
     const testsupport::TempDir dir;
     VobSubWriter writer({QSize(720, 576), kTestColours, "en"});

@@ -14,7 +14,7 @@ namespace orvo {
 namespace {
 
 constexpr std::array<std::string_view, 1> kListings{"xml"};
-constexpr std::array<std::string_view, 1> kOptions{"lang"};
+constexpr std::array<std::string_view, 2> kOptions{"lang", "forced"};
 // Blu-ray authoring names languages by their three letters.
 constexpr const char* kDefaultLanguage = "eng";
 

@@ -14,11 +14,11 @@ namespace {
 
 constexpr const char* kDefaultLanguage = "en";
 constexpr std::array<std::string_view, 2> kListings{"idx", "sub"};
-constexpr std::array<std::string_view, 1> kOptions{"lang"};
+constexpr std::array<std::string_view, 2> kOptions{"lang", "forced"};
 
 VobSubSettings SettingsOf(const OutputContext& context) {
     return {CanvasOf(context.look).Size(), DvdClassColours(context.look),
-            ReadIndexLanguage(context.db)};
+            ReadIndexLanguage(context.db), context.parameters.forced};
 }
 
 // Its packs would replace a list that has their name (a MicroDVD film.sub), and a language the

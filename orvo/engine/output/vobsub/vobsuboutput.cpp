@@ -18,7 +18,7 @@ public:
                   bool testMode)
         : m_drawer(settings, renderer)
         , m_encoder(vobSub.size, vobSub.colours)
-        , m_palette(vobSub.colours)
+        , m_settings(vobSub)
         , m_times(times)
         , m_testMode(testMode) {}
 
@@ -29,7 +29,7 @@ public:
         if (m_testMode) {
             return encoded;
         }
-        if (auto unit = EncodeVobSubUnit(m_encoder, drawn, m_palette)) {
+        if (auto unit = EncodeVobSubUnit(m_encoder, drawn, m_settings)) {
             encoded.bytes = std::move(*unit);
         } else {
             encoded.reason = kDoesNotFit;
@@ -40,7 +40,7 @@ public:
 private:
     SubpictureDrawer m_drawer;
     DvdSubpictureEncoder m_encoder;
-    DvdColourSet m_palette;
+    const VobSubSettings& m_settings;
     const std::vector<SubtitleTimes>& m_times;
     bool m_testMode;
 };

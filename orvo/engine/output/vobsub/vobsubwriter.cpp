@@ -76,14 +76,15 @@ VobSubWriter::VobSubWriter(const VobSubSettings& settings)
 
 std::optional<std::vector<std::uint8_t>> EncodeVobSubUnit(DvdSubpictureEncoder& encoder,
                                                           const Subpicture& subpicture,
-                                                          const DvdColourSet& palette) {
+                                                          const VobSubSettings& settings) {
     // The palette is the index's, one for every subtitle: a picture meant for other colours
     // would show in the wrong ones.
-    if (!SameColours(subpicture.colours, palette)) {
+    if (!SameColours(subpicture.colours, settings.colours)) {
         return std::nullopt;
     }
-    return encoder.Encode(subpicture.classes, subpicture.endMicroseconds / 1000 -
-                                                  StartMs(subpicture.startMicroseconds));
+    return encoder.Encode(subpicture.classes,
+                          subpicture.endMicroseconds / 1000 - StartMs(subpicture.startMicroseconds),
+                          settings.forced);
 }
 
 bool VobSubWriter::Add(std::span<const std::uint8_t> unit, std::int64_t startMicroseconds) {

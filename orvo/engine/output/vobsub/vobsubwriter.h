@@ -21,6 +21,7 @@ struct VobSubSettings {
     QSize size; // the picture size, 720 x 576 or 720 x 480
     DvdColourSet colours;
     std::string language; // the index's language code: "en"
+    bool forced = false;  // every subtitle shown even where the player's subtitles are off
 };
 
 // Whether a language code can stand in the index's language line: two or three lowercase
@@ -37,10 +38,11 @@ std::string IndexHeader(QSize size, const DvdColourSet& colours, const std::stri
 std::string IndexEntry(std::int64_t milliseconds, std::uint64_t filePosition);
 
 // The unit of a subpicture, coded by an encoder of one thread, that shows it from its start to
-// its end; none when its colours are not the palette's or it cannot be coded.
+// its end, forced when the settings say; none when its colours are not the palette's or it
+// cannot be coded.
 std::optional<std::vector<std::uint8_t>> EncodeVobSubUnit(DvdSubpictureEncoder& encoder,
                                                           const Subpicture& subpicture,
-                                                          const DvdColourSet& palette);
+                                                          const VobSubSettings& settings);
 
 // Builds a DVD subtitle pair, the index (.idx) and the packs (.sub), subtitle by subtitle, and
 // writes both at the end: each file is replaced whole, the packs first, so that a
