@@ -581,6 +581,8 @@ void COrvoDlg::ShowCanvas() {
     }
     m_canvas = MakeCanvas(canvas);
     m_modeLabel->setText(ModeText(canvas));
+    // HD pixels are square: the text keeps its shape there whatever the button says.
+    m_anamorphic->setEnabled(!IsHighDefinition(canvas));
     InvalidatePreview();
     // A shorter canvas leaves the lines below it to be cleared.
     update();

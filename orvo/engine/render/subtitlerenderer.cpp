@@ -257,13 +257,15 @@ int SubtitleRenderer::LineHeight(QPainter& painter, int dpi, const QRect& measur
 
 void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
     m_lineHeight.reset();
+    // The pixels of HD video are square: no player widens its picture.
+    const bool anamorphic = settings.Anamorphic && !IsHighDefinition(CanvasOf(settings));
     m_mainFont =
         Narrowed(WithQuality(settings.Font, settings.AntiAlias ? LOGFONT::kAntialiasedQuality
                                                                : LOGFONT::kNonAntialiasedQuality)
                      .ToQFont(),
-                 settings.Anamorphic);
-    m_outlineFont = Narrowed(WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont(),
-                             settings.Anamorphic);
+                 anamorphic);
+    m_outlineFont =
+        Narrowed(WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont(), anamorphic);
 }
 
 // The block is anchored at the canvas bottom and grows upward to hold every line it draws; a

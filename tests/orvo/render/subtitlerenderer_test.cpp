@@ -668,6 +668,15 @@ TEST_F(LegibilityTest, AnamorphicTextIsAQuarterNarrower) {
     const QRect narrow = ColourBounds(canvas, ink);
     EXPECT_NEAR(narrow.width(), normal.width() * 0.75, normal.width() * 0.05);
     EXPECT_EQ(narrow.height(), normal.height());
+
+    // HD pixels are square: no player widens the picture, so the text keeps its shape.
+    settings.Resolution = 1080;
+    settings.Anamorphic = false;
+    Render("Widescreen");
+    const QImage square = canvas;
+    settings.Anamorphic = true;
+    Render("Widescreen");
+    EXPECT_EQ(canvas, square);
 }
 
 } // namespace
