@@ -51,8 +51,8 @@ int CountInScript(std::string_view text, const ImageSeries& series) {
     return count;
 }
 
-// A control file names each image in an image attribute.
-int CountInControl(std::string_view text, const ImageSeries& series) {
+// The authoring tool's control file names each image in an image attribute.
+int CountInAttributes(std::string_view text, const ImageSeries& series) {
     constexpr std::string_view kImage = "image=\"";
     int count = 0;
     for (std::size_t at = text.find(kImage); at != std::string_view::npos;
@@ -66,6 +66,27 @@ int CountInControl(std::string_view text, const ImageSeries& series) {
         at = end;
     }
     return count;
+}
+
+// A Blu-ray listing names each image in a Graphic element.
+int CountInGraphics(std::string_view text, const ImageSeries& series) {
+    constexpr std::string_view kClose = "</Graphic>";
+    int count = 0;
+    for (std::size_t at = text.find("<Graphic "); at != std::string_view::npos;
+         at = text.find("<Graphic ", at)) {
+        const std::size_t name = text.find('>', at);
+        const std::size_t end = text.find(kClose, at);
+        if (name == std::string_view::npos || end == std::string_view::npos || end < name) {
+            break;
+        }
+        count += IsOfSeries(text.substr(name + 1, end - name - 1), series);
+        at = end + kClose.size();
+    }
+    return count;
+}
+
+int CountInControl(std::string_view text, const ImageSeries& series) {
+    return CountInAttributes(text, series) + CountInGraphics(text, series);
 }
 
 std::string ImageName(const ImageSeries& series, int number) {

@@ -258,6 +258,11 @@ TEST_F(BatchTest, ARunThatReplacesTheImagesOfAnotherListSaysSo) {
     // A name given that another list's control file names is told as well.
     EXPECT_EQ(Orvo({"--batch", "it.txt", "--output-type", "spumux", "--name", "de"}).err,
               "orvo: de.xml names 1 of the images this run replaces (de.1.png to de.1.png)\n");
+    // So is a Blu-ray listing, which names its pictures in its Graphic elements.
+    WriteText(Work("nl.txt"), kShort);
+    ASSERT_EQ(Orvo({"--batch", "nl.txt", "--output-type", "bdn"}).status, 0);
+    EXPECT_EQ(Orvo({"--batch", "it.txt", "--output-type", "spumux", "--name", "nl"}).err,
+              "orvo: nl.xml names 1 of the images this run replaces (nl.1.png to nl.1.png)\n");
 }
 
 // The authoring tool itself on a whole run, PAL and NTSC: it must add every subtitle. It exits 0
