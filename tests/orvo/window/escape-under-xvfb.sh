@@ -8,7 +8,7 @@
 # Exit status 77 (skipped) when Xvfb or the X tools are not installed.
 set -euo pipefail
 orvo=$1 prop=$2 xkeys=$3
-for tool in xvfb-run xwininfo python3; do
+for tool in Xvfb xwininfo python3; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit 77; }
 done
 scratch=$(mktemp -d)
@@ -18,7 +18,7 @@ chmod 700 "$scratch/runtime"
 cp "$orvo" "$scratch/bin/orvo"
 
 # shellcheck disable=SC2016
-xvfb-run --auto-servernum --server-args="-screen 0 1280x900x24" bash -c '
+"$(dirname "$0")/../../../scripts/on-xvfb" 1280x900 bash -c '
     set -eu
     scratch=$1 xkeys=$2
     cd "$scratch"
