@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <queue>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -49,64 +50,88 @@ private:
     std::array<Slot, std::size_t{1} << kBits> m_slots{};
 };
 
-// The columns from left to right - 1 of a row that hold ink; an empty span when none does.
-std::pair<int, int> InkColumns(const QRgb* row, int width, const std::vector<QRgb>& clear) {
-    if (std::memcmp(row, clear.data(), static_cast<std::size_t>(width) * sizeof(QRgb)) == 0) {
-        return {0, 0};
-    }
-    int left = 0;
-    while (row[left] == 0) {
-        ++left;
-    }
-    int right = width;
-    while (row[right - 1] == 0) {
-        --right;
-    }
-    return {left, right};
+bool IsClear(const QRgb* pixels, int count, const std::vector<QRgb>& clear) {
+    return count <= 0 ||
+           std::memcmp(pixels, clear.data(), static_cast<std::size_t>(count) * sizeof(QRgb)) == 0;
 }
 
+// Each row is compared whole, and then only beyond the columns that earlier rows' ink spans,
+// a few pixels at a time by the C library: a pixel-by-pixel search of every text row from
+// both edges would cost more than the rest of the indexing.
 QRect InkBounds(const QImage& canvas, CanvasRows rows) {
     const auto [top, bottom] = rows.ClampedTo(canvas.height());
-    const std::vector<QRgb> clear(static_cast<std::size_t>(canvas.width()), 0);
-    QRect bounds;
+    const int width = canvas.width();
+    const std::vector<QRgb> clear(static_cast<std::size_t>(width), 0);
+    int left = width;
+    int right = 0; // past the last column with ink
+    int first = -1;
+    int last = -1;
     for (int y = top; y < bottom; ++y) {
-        const auto [left, right] = InkColumns(
-            reinterpret_cast<const QRgb*>(canvas.constScanLine(y)), canvas.width(), clear);
-        if (left < right) {
-            bounds |= QRect(left, y, right - left, 1);
+        const auto* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
+        if (IsClear(row, width, clear)) {
+            continue;
         }
+        if (!IsClear(row, left, clear)) {
+            left = static_cast<int>(std::find_if(row, row + left, [](QRgb p) { return p != 0; }) -
+                                    row);
+        }
+        if (!IsClear(row + right, width - right, clear)) {
+            right = static_cast<int>(std::find_if(std::reverse_iterator(row + width),
+                                                  std::reverse_iterator(row + right),
+                                                  [](QRgb p) { return p != 0; })
+                                         .base() -
+                                     row);
+        }
+        first = first < 0 ? y : first;
+        last = y;
     }
-    return bounds;
+    return first < 0 ? QRect() : QRect(left, first, right - left, last - first + 1);
 }
 
-// Writes each pixel of bounds with its entry's index. Counting, each pixel is counted in its
-// entry, and new colours are given indexes in the order they are met while there are any.
-void WriteIndexes(const QImage& canvas, const QRect& bounds, ColourCache& cache, QImage& picture,
-                  bool counting) {
+// A row's stretch of pixels of one colour; entry is null for transparent ones.
+struct ColourRun {
+    ColourEntry* entry;
+    int length;
+};
+
+// The runs of bounds, row by row, each counted in its colour's entry; new colours are given
+// indexes in the order they are met while there are any. A text row is long runs of the fill,
+// the ring and the clear between short antialiased edges, so the colour table is asked once a
+// run and not once a pixel, and the indexes are given without reading the canvas again.
+std::vector<ColourRun> CountRuns(const QImage& canvas, const QRect& bounds, ColourCache& cache) {
+    std::vector<ColourRun> runs;
+    runs.reserve(static_cast<std::size_t>(bounds.width()) *
+                 static_cast<std::size_t>(bounds.height()) / 4);
     int next = 0;
     for (int y = 0; y < bounds.height(); ++y) {
         const auto* row =
             reinterpret_cast<const QRgb*>(canvas.constScanLine(bounds.top() + y)) + bounds.left();
-        std::uint8_t* out = picture.scanLine(y);
-        QRgb last = 0;
-        ColourEntry* entry = nullptr;
-        for (int x = 0; x < bounds.width(); ++x) {
+        for (int x = 0; x < bounds.width();) {
             const QRgb pixel = row[x];
-            if (pixel == 0) {
-                out[x] = kInkTransparent;
-                continue;
+            const int start = x;
+            while (++x < bounds.width() && row[x] == pixel) {
             }
-            if (entry == nullptr || pixel != last) {
-                last = pixel;
+            ColourEntry* entry = nullptr;
+            if (pixel != 0) {
                 entry = &cache.Find(pixel);
-                if (counting && entry->count == 0 && next < kMaxInkColours) {
+                if (entry->count == 0 && next < kMaxInkColours) {
                     entry->index = static_cast<std::uint8_t>(next++);
                 }
+                entry->count += static_cast<std::uint64_t>(x - start);
             }
-            entry->count += counting ? 1 : 0;
-            out[x] = entry->index;
+            runs.push_back({entry, x - start});
         }
     }
+    return runs;
+}
+
+std::vector<InkRun> IndexRuns(const std::vector<ColourRun>& runs) {
+    std::vector<InkRun> indexed;
+    indexed.reserve(runs.size());
+    for (const ColourRun& run : runs) {
+        indexed.push_back({run.entry ? run.entry->index : kInkTransparent, run.length});
+    }
+    return indexed;
 }
 
 // The colours of the table, each with its pixels.
@@ -198,17 +223,27 @@ std::vector<QRgb> CutColourSpace(ColourTable& table) {
     // The table's order is its hashing's: sorted, the same picture always gives the same cuts.
     std::sort(colours.begin(), colours.end());
     std::vector<ColourGroup> groups{GroupOf(colours, 0, colours.size())};
+    // The groups by spread, the widest on top and, of equal ones, the first: a picture just past
+    // the table's size is cut almost to single colours, and a search of every group at every cut
+    // would cost more than the cutting.
+    const auto narrower = [&groups](std::size_t a, std::size_t b) {
+        const int spreadA = groups[a].widest.second;
+        const int spreadB = groups[b].widest.second;
+        return spreadA < spreadB || (spreadA == spreadB && a > b);
+    };
+    std::priority_queue<std::size_t, std::vector<std::size_t>, decltype(narrower)> widest(narrower);
+    widest.push(0);
     while (groups.size() < static_cast<std::size_t>(kMaxInkColours)) {
-        const auto widest =
-            std::max_element(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
-                return a.widest.second < b.widest.second;
-            });
-        if (widest->widest.second == 0) {
+        const std::size_t cut = widest.top();
+        if (groups[cut].widest.second == 0) {
             break; // every group is one colour
         }
-        auto [low, high] = Split(colours, *widest);
-        *widest = low;
+        widest.pop();
+        auto [low, high] = Split(colours, groups[cut]);
+        groups[cut] = low;
         groups.push_back(high);
+        widest.push(cut);
+        widest.push(groups.size() - 1);
     }
     std::vector<QRgb> means;
     for (const ColourGroup& group : groups) {
@@ -231,10 +266,10 @@ InkPicture IndexedInk(const QImage& canvas, CanvasRows rows) {
         bounds = QRect(0, 0, 1, 1);
     }
     ink.position = bounds.topLeft();
-    ink.picture = QImage(bounds.size(), QImage::Format_Indexed8);
+    ink.size = bounds.size();
     ColourTable table;
     ColourCache cache(table);
-    WriteIndexes(canvas, bounds, cache, ink.picture, /*counting=*/true);
+    const std::vector<ColourRun> runs = CountRuns(canvas, bounds, cache);
     std::vector<QRgb> premultiplied(table.size());
     if (table.size() <= static_cast<std::size_t>(kMaxInkColours)) {
         for (const auto& [colour, entry] : table) {
@@ -242,15 +277,47 @@ InkPicture IndexedInk(const QImage& canvas, CanvasRows rows) {
         }
     } else {
         premultiplied = CutColourSpace(table);
-        WriteIndexes(canvas, bounds, cache, ink.picture, /*counting=*/false);
     }
-    QList<QRgb> colourTable(256, 0);
+    ink.runs = IndexRuns(runs);
+    ink.colourTable = QList<QRgb>(256, 0);
     for (std::size_t index = 0; index < premultiplied.size(); ++index) {
-        colourTable[static_cast<qsizetype>(index)] = qUnpremultiply(premultiplied[index]);
+        ink.colourTable[static_cast<qsizetype>(index)] = qUnpremultiply(premultiplied[index]);
     }
-    ink.picture.setColorTable(colourTable);
     ink.colours = static_cast<int>(premultiplied.size());
     return ink;
+}
+
+InkPicture InkOfIndexed(const QImage& indexed, QPoint position) {
+    InkPicture ink{indexed.size(), position, indexed.colorTable(), indexed.colorCount(), {}};
+    for (int y = 0; y < indexed.height(); ++y) {
+        const std::uint8_t* row = indexed.constScanLine(y);
+        for (int x = 0; x < indexed.width();) {
+            const int start = x;
+            while (++x < indexed.width() && row[x] == row[start]) {
+            }
+            ink.runs.push_back({row[start], x - start});
+        }
+    }
+    return ink;
+}
+
+QImage InkPicture::Picture() const {
+    QImage picture(size, QImage::Format_Indexed8);
+    picture.setColorTable(colourTable);
+    // The image's own accessors check for sharing at every call, which would cost more than
+    // writing the short runs.
+    const auto stride = static_cast<std::ptrdiff_t>(picture.bytesPerLine());
+    std::uint8_t* row = picture.bits();
+    int x = 0;
+    for (const InkRun& run : runs) {
+        std::memset(row + x, run.index, static_cast<std::size_t>(run.length));
+        x += run.length;
+        if (x == size.width()) {
+            x = 0;
+            row += stride;
+        }
+    }
+    return picture;
 }
 
 } // namespace orvo

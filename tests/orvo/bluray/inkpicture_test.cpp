@@ -19,7 +19,7 @@ QImage TransparentCanvas(QSize size = QSize(1920, 1080)) {
 // The ink picture laid back on a transparent canvas, in premultiplied colours.
 QImage Restored(const InkPicture& ink, QSize size) {
     QImage canvas = TransparentCanvas(size);
-    QPainter(&canvas).drawImage(ink.position, ink.picture);
+    QPainter(&canvas).drawImage(ink.position, ink.Picture());
     return canvas;
 }
 
@@ -37,13 +37,14 @@ TEST(InkPictureTest, AFewColoursAreKeptExactlyInTheInksBounds) {
     }
     const InkPicture ink = IndexedInk(canvas, {880, 1000});
 
-    EXPECT_EQ(QRect(ink.position, ink.picture.size()), QRect(300, 900, 250, 70));
-    ASSERT_EQ(ink.picture.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(QRect(ink.position, ink.size), QRect(300, 900, 250, 70));
+    const QImage picture = ink.Picture();
+    ASSERT_EQ(picture.format(), QImage::Format_Indexed8);
     EXPECT_EQ(ink.colours, 2);
-    EXPECT_EQ(ink.picture.color(kInkTransparent), 0u);
-    EXPECT_EQ(ink.picture.pixelIndex(210, 10), kInkTransparent); // between the two blocks
-    EXPECT_EQ(ink.picture.color(ink.picture.pixelIndex(0, 0)), qRgb(250, 220, 10));
-    const QRgb translucent = ink.picture.color(ink.picture.pixelIndex(230, 20));
+    EXPECT_EQ(picture.color(kInkTransparent), 0u);
+    EXPECT_EQ(picture.pixelIndex(210, 10), kInkTransparent); // between the two blocks
+    EXPECT_EQ(picture.color(picture.pixelIndex(0, 0)), qRgb(250, 220, 10));
+    const QRgb translucent = picture.color(picture.pixelIndex(230, 20));
     EXPECT_EQ(qAlpha(translucent), 128);
     EXPECT_LE(Difference(translucent, qRgba(20, 40, 200, 128)), 1); // premultiplied and back
     EXPECT_EQ(Restored(ink, canvas.size()), canvas);
@@ -52,8 +53,8 @@ TEST(InkPictureTest, AFewColoursAreKeptExactlyInTheInksBounds) {
 TEST(InkPictureTest, ACanvasWithoutInkIsOneTransparentPixel) {
     const InkPicture ink = IndexedInk(TransparentCanvas(), {0, 1080});
     EXPECT_EQ(ink.position, QPoint(0, 0));
-    EXPECT_EQ(ink.picture.size(), QSize(1, 1));
-    EXPECT_EQ(ink.picture.pixelIndex(0, 0), kInkTransparent);
+    EXPECT_EQ(ink.size, QSize(1, 1));
+    EXPECT_EQ(ink.Picture().pixelIndex(0, 0), kInkTransparent);
     EXPECT_EQ(ink.colours, 0);
 }
 
@@ -87,7 +88,7 @@ TEST(InkPictureTest, MoreColoursThanTheTableHoldsAreCutNearTheirOwn) {
     EXPECT_LE(worst, 3);
     EXPECT_EQ(restored.pixel(500, 40), qRgb(255, 255, 255));
     // The same picture always gives the same colours.
-    EXPECT_EQ(IndexedInk(canvas, {0, 60}).picture, ink.picture);
+    EXPECT_EQ(IndexedInk(canvas, {0, 60}).Picture(), ink.Picture());
 }
 
 } // namespace

@@ -19,13 +19,9 @@ const std::vector<QRgb> kColours{qRgb(10, 20, 30), qRgb(255, 255, 255), qRgb(200
                                  qRgb(0, 0, 0)};
 
 TEST(PgsRunLengthTest, EachRunTakesItsShortestCode) {
-    std::vector<std::uint8_t> line{5, 7, 7, 9, 9, 9, 0};
-    line.insert(line.end(), 63, 4);
-    line.insert(line.end(), 63, 0);
-    line.push_back(3);
-    line.insert(line.end(), 64, 0);
-    line.insert(line.end(), 64, 4);
-    line.insert(line.end(), 16383 + 2, 6);
+    // Neighbouring runs of one index are one run: a cut colour table gives such neighbours.
+    const std::vector<InkRun> line{{5, 1},  {7, 1}, {7, 1},  {9, 3},  {0, 1},    {4, 63},
+                                   {0, 63}, {3, 1}, {0, 64}, {4, 64}, {6, 16385}};
     std::vector<std::uint8_t> code;
     AppendPgsRunLengthLine(code, line);
     // A run past 14 bits of length goes on in a second run.
@@ -133,6 +129,14 @@ TEST(PgsObjectTest, RefusesWhatTheStreamCannotHold) {
     EXPECT_TRUE(CodePgsObject(unnamed, QPoint(0, 0), 1080));
     FillIndex(unnamed, QRect(3, 3, 1, 1), 4);
     EXPECT_FALSE(CodePgsObject(unnamed, QPoint(0, 0), 1080));
+    // Runs that do not fill their rows exactly would shift every line after them.
+    InkPicture ink = InkOfIndexed(IndexedPicture(QSize(4, 2), kColours, 0), QPoint(0, 0));
+    EXPECT_TRUE(CodePgsObject(ink, 1080));
+    for (const std::vector<InkRun>& runs : std::vector<std::vector<InkRun>>{
+             {{0, 3}, {1, 3}, {0, 2}}, {{0, 4}, {1, 4}, {2, 1}}, {{0, 4}, {1, 3}}, {{0, 4}}}) {
+        ink.runs = runs;
+        EXPECT_FALSE(CodePgsObject(ink, 1080)) << runs.size() << " runs";
+    }
 }
 
 } // namespace

@@ -29,11 +29,11 @@ public:
         encoded.rendered = m_drawer.Draw(subtitle, canvas);
         const InkPicture ink = IndexedInk(canvas, encoded.rendered.drawn);
         encoded.offset = ink.position;
-        encoded.size = ink.picture.size();
+        encoded.size = ink.size;
         if (!m_testMode) {
-            const QList<QRgb> colours = ink.picture.colorTable();
+            const QImage picture = ink.Picture();
             encoded.bytes =
-                EncodePalettePng(ink.picture, ink.picture.rect(), colours, kBitsPerPixel);
+                EncodePalettePng(picture, picture.rect(), ink.colourTable, kBitsPerPixel);
             if (encoded.bytes.empty()) {
                 encoded.reason = "the picture cannot be coded as PNG";
             }

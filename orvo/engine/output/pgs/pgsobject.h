@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output/inkpicture.h"
 #include "output/pgs/pgspalette.h"
 
 #include <QImage>
@@ -34,6 +35,10 @@ struct PgsObject {
     std::vector<PgsPaletteEntry> palette; // the colours the picture uses, with the transparent
     std::vector<std::uint8_t> lines;      // the run-length code, every line ended
 };
+
+// A subtitle's ink coded. None when it has no pixels, is larger than the stream can hold, its
+// runs do not fill its rows, or a run's index is past its colour table.
+std::optional<PgsObject> CodePgsObject(const InkPicture& ink, int videoHeight);
 
 // The picture coded: an 8-bit indexed image whose colour table holds straight-alpha colours,
 // pixels of index kPgsTransparent transparent whatever the table says. None when it has no

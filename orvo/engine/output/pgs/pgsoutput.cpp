@@ -36,8 +36,7 @@ public:
             return encoded;
         }
         const InkPicture ink = IndexedInk(canvas, encoded.rendered.drawn);
-        if (std::optional<PgsObject> object =
-                CodePgsObject(ink.picture, ink.position, m_videoHeight)) {
+        if (std::optional<PgsObject> object = CodePgsObject(ink, m_videoHeight)) {
             encoded.coded = std::move(*object);
         } else {
             encoded.reason = "its picture does not fit in the stream";

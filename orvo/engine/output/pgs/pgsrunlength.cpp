@@ -14,7 +14,9 @@ constexpr std::size_t kLongestRun = 16383;
 
 void AppendRun(std::vector<std::uint8_t>& out, std::uint8_t colour, std::size_t length) {
     if (colour != 0 && length < kShortestCodedRun) {
-        out.insert(out.end(), length, colour);
+        for (std::size_t pixel = 0; pixel < length; ++pixel) {
+            out.push_back(colour);
+        }
         return;
     }
     const std::uint8_t kind = colour != 0 ? kColourRun : 0;
@@ -32,15 +34,20 @@ void AppendRun(std::vector<std::uint8_t>& out, std::uint8_t colour, std::size_t 
 
 } // namespace
 
-void AppendPgsRunLengthLine(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> line) {
+void AppendPgsRunLengthLine(std::vector<std::uint8_t>& out, std::span<const InkRun> line) {
     for (auto run = line.begin(); run != line.end();) {
-        const auto limit =
-            run + static_cast<std::ptrdiff_t>(std::min<std::size_t>(kLongestRun, line.end() - run));
-        const auto next = std::find_if(run, limit, [&](std::uint8_t p) { return p != *run; });
-        AppendRun(out, *run, static_cast<std::size_t>(next - run));
-        run = next;
+        std::size_t length = 0;
+        const std::uint8_t index = run->index;
+        for (; run != line.end() && run->index == index; ++run) {
+            length += static_cast<std::size_t>(run->length);
+        }
+        for (; length > kLongestRun; length -= kLongestRun) {
+            AppendRun(out, index, kLongestRun);
+        }
+        AppendRun(out, index, length);
     }
-    out.insert(out.end(), {kEscape, kEscape});
+    out.push_back(kEscape);
+    out.push_back(kEscape);
 }
 
 } // namespace orvo
