@@ -220,19 +220,36 @@ bool TakeLookOptions(const QCommandLineParser& parser, LookOptions& look, std::s
     return true;
 }
 
-// "; dvd-1 only", "; vobsub and bdn only" for an option that serves some types alone.
-QString OnlyFor(std::string_view option) {
+// The command-line names of the output types that serve.
+template <typename Serves>
+std::vector<std::string_view> TypesThat(Serves serves) {
     std::vector<std::string_view> names;
     for (const OutputFormat* format : OutputFormats()) {
-        if (std::find(format->options.begin(), format->options.end(), option) !=
-            format->options.end()) {
+        if (serves(*format)) {
             names.push_back(format->name);
         }
     }
+    return names;
+}
+
+// "; dvd-1 only", "; vobsub and bdn only" for an option that serves some types alone.
+QString OnlyFor(std::string_view option) {
+    const std::vector<std::string_view> names = TypesThat([option](const OutputFormat& format) {
+        return std::find(format.options.begin(), format.options.end(), option) !=
+               format.options.end();
+    });
     if (names.empty()) {
         return {};
     }
     return QStringLiteral("; ") + Text(texts::Listed(names, " and ")) + QStringLiteral(" only");
+}
+
+// "spumux, vobsub, pgs or bdn": the types that carry colours of their own, not the 16 standard.
+QString OwnColourTypes() {
+    return Text(texts::Listed(TypesThat([](const OutputFormat& format) {
+                                  return format.colours != ColourModel::Standard;
+                              }),
+                              " or "));
 }
 
 } // namespace
@@ -319,8 +336,8 @@ CommandLine::CommandLine() {
          "font"},
         {kTextColor,
          QStringLiteral("The text colour: one of %1, or #RRGGBB where the type carries its own "
-                        "palette (spumux, vobsub).")
-             .arg(QString::fromStdString(StandardColourNames())),
+                        "palette (%2).")
+             .arg(QString::fromStdString(StandardColourNames()), OwnColourTypes()),
          "colour"},
         {kTextBkgColor,
          "The text background colour: of the outline, the shadow, the box and the "
