@@ -69,14 +69,15 @@ std::string DvdPaletteText(const DvdColourSet& colours) {
     return text;
 }
 
-std::optional<QRect> SubpictureBounds(const QImage& classes) {
+std::optional<QRect> SubpictureBounds(const QImage& classes, CanvasRows rows) {
     if (classes.format() != QImage::Format_Indexed8 || classes.isNull()) {
         return std::nullopt;
     }
     const int width = classes.width();
     const std::vector<uchar> background(static_cast<std::size_t>(width), 0);
     QRect bounds;
-    for (int y = 0; y < classes.height(); ++y) {
+    const auto [top, bottom] = rows.ClampedTo(classes.height());
+    for (int y = top; y < bottom; ++y) {
         const uchar* line = classes.constScanLine(y);
         const uchar bits = LineBits(line, background);
         if (bits >= kDvdClassCount) {
@@ -133,14 +134,16 @@ DvdSubpictureEncoder::DvdSubpictureEncoder(QSize size, const DvdColourSet& colou
 
 DvdSubpictureEncoder::~DvdSubpictureEncoder() = default;
 
-std::optional<std::vector<std::uint8_t>>
-DvdSubpictureEncoder::Encode(const QImage& indexed, std::int64_t durationMs, bool forced) {
+std::optional<std::vector<std::uint8_t>> DvdSubpictureEncoder::Encode(const QImage& indexed,
+                                                                      std::int64_t durationMs,
+                                                                      bool forced,
+                                                                      CanvasRows rows) {
     if (!m_codec || indexed.size() != m_size || indexed.format() != QImage::Format_Indexed8) {
         return std::nullopt;
     }
     // A picture without text still shows and hides: one transparent pixel.
     // Any index past the four would come out transparent, drawn wrong without a word.
-    const std::optional<QRect> box = SubpictureBounds(indexed);
+    const std::optional<QRect> box = SubpictureBounds(indexed, rows);
     if (!box) {
         return std::nullopt;
     }

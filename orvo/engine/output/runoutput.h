@@ -43,6 +43,16 @@ public:
 
     // The subtitle at index in the store drawn on canvas and encoded.
     virtual EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t index, QImage& canvas) = 0;
+
+    // Whether the run shows each canvas drawn: an encoder that draws in colours of its own
+    // then leaves the canvas as the subtitle will look, which costs writing all of it.
+    void SetCanvasShown(bool shown) { m_canvasShown = shown; }
+
+protected:
+    bool CanvasShown() const { return m_canvasShown; }
+
+private:
+    bool m_canvasShown = false;
 };
 
 // What a run of one output type writes: its first files, one image for each subtitle, its last

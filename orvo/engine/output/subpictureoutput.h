@@ -2,6 +2,7 @@
 
 #include "output/dvdsubpicture.h"
 #include "output/runoutput.h"
+#include "render/owncanvasdrawer.h"
 #include "time/subtitletimes.h"
 
 #include <cstddef>
@@ -9,19 +10,21 @@
 
 namespace orvo {
 
-// Draws subtitles of one thread in their four classes, shown on the canvas in their colours as
-// a player will show them.
+// Draws subtitles of one thread in their four classes. Where the run shows the canvas, it is
+// painted in their colours as a player will show them; elsewhere it keeps the drawing's keys,
+// and each subtitle touches only the rows of its own text and of the one before.
 class SubpictureDrawer {
 public:
     SubpictureDrawer(const RenderSettings& settings, const SubtitleRenderer& renderer);
 
-    // The subtitle drawn, at times; it stays valid until the next call.
+    // The subtitle drawn, at times; it stays valid until the next call. shown: the run shows
+    // the canvas.
     const Subpicture& Draw(const Subtitle& subtitle, const SubtitleTimes& times, QImage& canvas,
-                           RenderResult& rendered);
+                           RenderResult& rendered, bool shown);
 
 private:
-    const SubtitleRenderer& m_renderer;
     RenderSettings m_keyedLook;
+    OwnCanvasDrawer m_drawer; // of m_keyedLook
     Subpicture m_subpicture;
 };
 

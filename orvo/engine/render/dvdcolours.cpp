@@ -93,15 +93,44 @@ std::array<QRgb, 4> DvdClassColours(const RenderSettings& settings) {
     return colours;
 }
 
+namespace {
+
+// Most of a text row is long runs of one key, which keep the class of the pixel before. put(x,
+// class) is called for each pixel after it was read, so that it may write over it.
+template <typename Put>
+void ClassRow(const QRgb* row, int width, bool antiAlias, Put put) {
+    QRgb last = kBackgroundPixel;
+    auto lastClass = static_cast<std::uint8_t>(DvdClass::Background);
+    for (int x = 0; x < width; ++x) {
+        if (row[x] != last) {
+            last = row[x];
+            lastClass = static_cast<std::uint8_t>(ClassOfKeyed(last, antiAlias));
+        }
+        put(x, lastClass);
+    }
+}
+
+// Makes classes an 8-bit picture of size that no one else holds; true when it was made anew,
+// all background.
+bool OwnClassPicture(QImage& classes, QSize size) {
+    if (classes.size() == size && classes.format() == QImage::Format_Indexed8 &&
+        classes.isDetached()) {
+        return false;
+    }
+    classes = QImage(size, QImage::Format_Indexed8);
+    classes.fill(0);
+    return true;
+}
+
+} // namespace
+
 void PaintDvdClasses(QImage& keyed, bool antiAlias, const std::array<QRgb, 4>& colours,
                      QImage* classes) {
     if (keyed.format() != QImage::Format_RGB32) {
         keyed.convertTo(QImage::Format_RGB32);
     }
-    if (classes != nullptr &&
-        (classes->size() != keyed.size() || classes->format() != QImage::Format_Indexed8 ||
-         !classes->isDetached())) {
-        *classes = QImage(keyed.size(), QImage::Format_Indexed8);
+    if (classes != nullptr) {
+        OwnClassPicture(*classes, keyed.size());
     }
     // The size is read once: a call per pixel would cost as much as the classing itself.
     const int width = keyed.width();
@@ -121,20 +150,35 @@ void PaintDvdClasses(QImage& keyed, bool antiAlias, const std::array<QRgb, 4>& c
             }
             continue;
         }
-        // Most of a text row is long runs of one key, which keep the class of the pixel before.
-        QRgb last = kBackgroundPixel;
-        auto lastClass = static_cast<std::uint8_t>(DvdClass::Background);
-        for (int x = 0; x < width; ++x) {
-            if (row[x] != last) {
-                last = row[x];
-                lastClass = static_cast<std::uint8_t>(ClassOfKeyed(last, antiAlias));
-            }
-            row[x] = colours[lastClass];
+        ClassRow(row, width, antiAlias, [&](int x, std::uint8_t dvdClass) {
+            row[x] = colours[dvdClass];
             if (out != nullptr) {
-                out[x] = lastClass;
+                out[x] = dvdClass;
             }
-        }
+        });
     }
+}
+
+CanvasRows ClassifyDvdKeys(const QImage& keyed, bool antiAlias, CanvasRows rows, QImage& classes) {
+    if (OwnClassPicture(classes, keyed.size())) {
+        rows = {0, keyed.height()};
+    }
+    const auto [top, bottom] = rows.ClampedTo(keyed.height());
+    const int width = keyed.width();
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(QRgb);
+    const std::vector<QRgb> backgroundKeys(static_cast<std::size_t>(width), kBackgroundPixel);
+    CanvasRows ink{top, top};
+    for (int y = top; y < bottom; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(keyed.constScanLine(y));
+        std::uint8_t* out = classes.scanLine(y);
+        if (std::memcmp(row, backgroundKeys.data(), rowBytes) == 0) {
+            std::memset(out, 0, static_cast<std::size_t>(width));
+            continue;
+        }
+        ClassRow(row, width, antiAlias, [out](int x, std::uint8_t dvdClass) { out[x] = dvdClass; });
+        ink = {ink.top == ink.bottom ? y : ink.top, y + 1};
+    }
+    return ink;
 }
 
 } // namespace orvo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/rendersettings.h"
+#include "render/subtitlerenderer.h"
 
 #include <QImage>
 
@@ -47,5 +48,12 @@ std::array<QRgb, 4> DvdClassColours(const RenderSettings& settings);
 // one else holds is written over, so that a run does not allocate a frame per subtitle.
 void PaintDvdClasses(QImage& keyed, bool antiAlias, const std::array<QRgb, 4>& colours,
                      QImage* classes = nullptr);
+
+// The classes of rows of a canvas drawn with KeyedLook, written into classes as PaintDvdClasses
+// writes them, the canvas left as it is; the other rows of classes stay as they were, unless it
+// is made anew, all background, when it is not a picture of the canvas's size that no one else
+// holds (every row is classed then). The rows among them that hold more than background; an
+// empty span at their top when none does.
+CanvasRows ClassifyDvdKeys(const QImage& keyed, bool antiAlias, CanvasRows rows, QImage& classes);
 
 } // namespace orvo

@@ -29,6 +29,9 @@ public:
         return result;
     }
 
+    // The canvas was written since it was drawn: the next drawing fills it whole.
+    void Forget() { m_drawn.reset(); }
+
 private:
     const RenderSettings& m_settings;
     const SubtitleRenderer& m_renderer;

@@ -25,6 +25,7 @@ SubtitlePipeline::SubtitlePipeline(const SubtitleStore& store, const RunOutput& 
     , m_output(output)
     , m_drawing(drawing)
     , m_ownEncoder(output.MakeEncoder(drawing.renderer)) {
+    m_ownEncoder->SetCanvasShown(drawing.keepCanvas);
     const int threads = RunJobs(jobs);
     if (threads == 1 || store.size() < 2) {
         return;
@@ -63,6 +64,7 @@ void SubtitlePipeline::Work() {
     const SubtitleRenderer renderer(m_drawing.settings);
     QImage canvas = MakeCanvas(m_drawing.settings);
     const std::unique_ptr<SubtitleEncoder> encoder = m_output.MakeEncoder(renderer);
+    encoder->SetCanvasShown(m_drawing.keepCanvas);
     std::unique_lock lock(m_mutex);
     for (;;) {
         if (!m_stopping && m_taken < m_store.size() && FreeSlots() == 0) {

@@ -649,7 +649,9 @@ TEST_F(SpumuxRunTest, ThePreviewShowsTheSubtitleInTheColoursOfItsClasses) {
     const SpumuxOutput output(m_settings,
                               {m_dir.Path().string() + "/", "OutputImg", m_dir.File("film.xml")},
                               {{1000000, 2000000}});
-    output.MakeEncoder(m_renderer)->Encode(SubtitleOf("Two\r\nlines"), 0, m_canvas);
+    const std::unique_ptr<SubtitleEncoder> encoder = output.MakeEncoder(m_renderer);
+    encoder->SetCanvasShown(true);
+    encoder->Encode(SubtitleOf("Two\r\nlines"), 0, m_canvas);
     const std::array<QRgb, 4> colours = DvdClassColours(m_settings);
     const std::set<QRgb> shown = testsupport::Colours(m_canvas);
     EXPECT_GE(shown.size(), 3u);
@@ -659,6 +661,32 @@ TEST_F(SpumuxRunTest, ThePreviewShowsTheSubtitleInTheColoursOfItsClasses) {
 
     Start({kTwoLines});
     EXPECT_TRUE(CanvasShowsTheTestText());
+}
+
+// Unseen, the canvas keeps the drawing's keys, and each subtitle classes only its own rows and
+// those of the one before: the pictures must be those of a canvas classed whole every time,
+// after taller and shorter subtitles and one without text.
+TEST_F(SpumuxRunTest, AnUnseenCanvasGivesThePicturesOfOneClassedWhole) {
+    const std::vector<std::string> texts{"Three\r\nlines\r\nhigh", "One", "", "Two\r\nlines",
+                                         "Low"};
+    std::vector<SubtitleTimes> times;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const auto second = static_cast<std::int64_t>(i + 1) * 1000000;
+        times.push_back({second, second + 500000});
+    }
+    const SpumuxOutput output(
+        m_settings, {m_dir.Path().string() + "/", "OutputImg", m_dir.File("film.xml")}, times);
+    const std::unique_ptr<SubtitleEncoder> seen = output.MakeEncoder(m_renderer);
+    seen->SetCanvasShown(true);
+    const std::unique_ptr<SubtitleEncoder> unseen = output.MakeEncoder(m_renderer);
+    QImage unseenCanvas = m_canvas.copy();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const EncodedSubtitle whole = seen->Encode(SubtitleOf(texts[i]), i, m_canvas);
+        const EncodedSubtitle rows = unseen->Encode(SubtitleOf(texts[i]), i, unseenCanvas);
+        ASSERT_FALSE(whole.bytes.empty()) << i;
+        EXPECT_EQ(rows.bytes, whole.bytes) << i;
+        EXPECT_EQ(rows.offset, whole.offset) << i;
+    }
 }
 
 TEST_F(SpumuxRunTest, TimesThatCannotBeReadAtTheRateWriteNothing) {

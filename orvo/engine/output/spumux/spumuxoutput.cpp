@@ -24,7 +24,7 @@ public:
     EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t index, QImage& canvas) override {
         EncodedSubtitle encoded;
         const Subpicture& drawn =
-            m_drawer.Draw(subtitle, m_times.at(index), canvas, encoded.rendered);
+            m_drawer.Draw(subtitle, m_times.at(index), canvas, encoded.rendered, CanvasShown());
         SpumuxPicture picture;
         if (const std::error_code error = m_writer.Encode(drawn, picture)) {
             encoded.reason = error.message();

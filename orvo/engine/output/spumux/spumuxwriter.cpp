@@ -94,7 +94,7 @@ std::error_code SpumuxWriter::Encode(const Subpicture& subpicture, SpumuxPicture
     if (classes.format() != QImage::Format_Indexed8 || classes.size() != m_options.canvas.Size()) {
         return MakeError(PictureFault::NotAFrame);
     }
-    const std::optional<QRect> bounds = SubpictureBounds(classes);
+    const std::optional<QRect> bounds = SubpictureBounds(classes, subpicture.rows);
     // The tool drops a subpicture that does not end after its start without counting it as
     // skipped, so that its report would hide the loss.
     if (!bounds) {

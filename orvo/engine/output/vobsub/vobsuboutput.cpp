@@ -25,7 +25,7 @@ public:
     EncodedSubtitle Encode(const Subtitle& subtitle, std::size_t index, QImage& canvas) override {
         EncodedSubtitle encoded;
         const Subpicture& drawn =
-            m_drawer.Draw(subtitle, m_times.at(index), canvas, encoded.rendered);
+            m_drawer.Draw(subtitle, m_times.at(index), canvas, encoded.rendered, CanvasShown());
         if (m_testMode) {
             return encoded;
         }

@@ -84,7 +84,7 @@ std::optional<std::vector<std::uint8_t>> EncodeVobSubUnit(DvdSubpictureEncoder& 
     }
     return encoder.Encode(subpicture.classes,
                           subpicture.endMicroseconds / 1000 - StartMs(subpicture.startMicroseconds),
-                          settings.forced);
+                          settings.forced, subpicture.rows);
 }
 
 bool VobSubWriter::Add(std::span<const std::uint8_t> unit, std::int64_t startMicroseconds) {
