@@ -93,6 +93,11 @@ RunOutput::Saved PgsOutput::Save(const EncodedSubtitle& encoded, std::size_t ind
                          "its times or its picture do not fit in the stream");
         return Saved::Failed;
     }
+    if (!m_stream.Append(m_writer.TakeBytes())) {
+        host.WriteFailed(ImageFileName(number), "the stream cannot be kept in a temporary file: " +
+                                                    m_stream.Error().message());
+        return Saved::Failed;
+    }
     return Saved::Written;
 }
 
@@ -101,9 +106,12 @@ void PgsOutput::Finish(std::span<const NumberedSubtitle> /*written*/, Generation
     if (m_testMode) {
         return;
     }
-    const std::vector<std::uint8_t>& bytes = m_writer.Bytes();
-    if (const std::error_code error = kestrum::ReplaceFile(
-            m_path, [&bytes](int fd) { return kestrum::WriteAll(fd, bytes); })) {
+    // A stream that lost a subtitle's segments would show the later ones wrong: none is written.
+    std::error_code error = m_stream.Error();
+    if (!error) {
+        error = kestrum::ReplaceFile(m_path, [this](int fd) { return m_stream.CopyTo(fd); });
+    }
+    if (error) {
         CountFailure(m_path, error.message(), host, outcome);
     }
 }

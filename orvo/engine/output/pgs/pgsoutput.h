@@ -4,6 +4,7 @@
 #include "output/outputformat.h"
 #include "output/pgs/pgsstream.h"
 #include "output/runoutput.h"
+#include "output/spoolfile.h"
 
 #include <string>
 
@@ -11,7 +12,8 @@ namespace orvo {
 
 // A run's output for Blu-ray discs and Matroska files: each subtitle drawn in full colour, its
 // ink coded as an object of the stream LIST.sup, shown at its times as a disc shows them. The
-// stream is written at the end, with the subtitles coded so far, also after a stopped run.
+// stream is kept in a temporary file as it grows and written at the end, with the subtitles
+// coded so far, also after a stopped run.
 class PgsOutput : public RunOutput {
 public:
     // rateCode as PgsFrameRateCode gives it for the run's rate.
@@ -35,6 +37,7 @@ private:
     bool m_forced;
     bool m_testMode;
     PgsStreamWriter m_writer;
+    SpoolFile m_stream;
 };
 
 } // namespace orvo

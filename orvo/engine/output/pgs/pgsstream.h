@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace orvo {
@@ -40,6 +41,9 @@ public:
                            bool forced);
 
     const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
+    // The bytes appended since the last call, which the writer then forgets: a run keeps the
+    // stream on disk as it grows.
+    std::vector<std::uint8_t> TakeBytes() { return std::exchange(m_bytes, {}); }
 
 private:
     bool Carries(const PgsObject& object) const;

@@ -94,11 +94,11 @@ bool VobSubWriter::Add(std::span<const std::uint8_t> unit, std::int64_t startMic
     const std::int64_t start = StartMs(startMicroseconds);
     m_scratch.clear();
     AppendSubpicturePacks(m_scratch, unit, start * (kProgramStreamClock / 1000));
-    if (!Spool(m_scratch)) {
+    const std::uint64_t position = m_packs.Size();
+    if (!m_packs.Append(m_scratch)) {
         return false;
     }
-    m_index.push_back({start, m_packBytes});
-    m_packBytes += m_scratch.size();
+    m_index.push_back({start, position});
     return true;
 }
 
@@ -106,50 +106,7 @@ std::string VobSubWriter::AddFailure() const {
     if (!m_problem.empty()) {
         return m_problem;
     }
-    return "its packs cannot be kept in a temporary file: " + m_spoolError.message();
-}
-
-void VobSubWriter::SpoolCloser::operator()(std::FILE* file) const {
-    std::fclose(file);
-}
-
-bool VobSubWriter::Spool(std::span<const std::uint8_t> packs) {
-    if (m_spoolError) {
-        return false;
-    }
-    if (!m_spool) {
-        m_spool.reset(std::tmpfile());
-    }
-    if (!m_spool || std::fwrite(packs.data(), 1, packs.size(), m_spool.get()) != packs.size()) {
-        m_spoolError = std::error_code(errno != 0 ? errno : EIO, std::generic_category());
-        return false;
-    }
-    return true;
-}
-
-std::error_code VobSubWriter::CopySpool(int fd) const {
-    if (!m_spool) {
-        return {};
-    }
-    if (std::fflush(m_spool.get()) != 0 || std::fseek(m_spool.get(), 0, SEEK_SET) != 0) {
-        return {errno, std::generic_category()};
-    }
-    std::vector<std::uint8_t> chunk(std::size_t{1} << 16);
-    for (std::uint64_t left = m_packBytes; left > 0;) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
-        if (std::fread(chunk.data(), 1, want, m_spool.get()) != want) {
-            return {errno != 0 ? errno : EIO, std::generic_category()};
-        }
-        if (const std::error_code error = kestrum::WriteAll(fd, std::span(chunk).first(want))) {
-            return error;
-        }
-        left -= want;
-    }
-    // Further packs go after the ones copied, as a stopped run may still write again.
-    return std::fseek(m_spool.get(), 0, SEEK_END) == 0
-               ? std::error_code()
-               : std::error_code(errno, std::generic_category());
+    return "its packs cannot be kept in a temporary file: " + m_packs.Error().message();
 }
 
 std::error_code VobSubWriter::Write(const std::string& base, std::string* failed) const {
@@ -163,11 +120,11 @@ std::error_code VobSubWriter::Write(const std::string& base, std::string* failed
     if (!m_problem.empty()) {
         return fail(base + ".idx", std::make_error_code(std::errc::invalid_argument));
     }
-    if (m_spoolError) {
-        return fail(packsPath, m_spoolError);
+    if (m_packs.Error()) {
+        return fail(packsPath, m_packs.Error());
     }
     if (const std::error_code error =
-            kestrum::ReplaceFile(packsPath, [this](int fd) { return CopySpool(fd); })) {
+            kestrum::ReplaceFile(packsPath, [this](int fd) { return m_packs.CopyTo(fd); })) {
         return fail(packsPath, error);
     }
     std::string index = IndexHeader(m_settings.size, m_settings.colours, m_settings.language);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output/dvdsubpicture.h"
+#include "output/spoolfile.h"
 
 #include <QImage>
 #include <QSize>
@@ -75,20 +76,9 @@ private:
         std::int64_t startMs;
         std::uint64_t filePosition;
     };
-    struct SpoolCloser {
-        void operator()(std::FILE* file) const;
-    };
-    // Appends packs to the spool; false, and the error kept for Write, when it cannot.
-    bool Spool(std::span<const std::uint8_t> packs);
-    std::error_code CopySpool(int fd) const;
-
     VobSubSettings m_settings;
     std::string m_problem;
-    // The packs so far, in an unnamed temporary file: a film's subtitles take tens of
-    // megabytes, which a run need not hold in memory.
-    std::unique_ptr<std::FILE, SpoolCloser> m_spool;
-    std::uint64_t m_packBytes = 0;
-    std::error_code m_spoolError;
+    SpoolFile m_packs;
     std::vector<std::uint8_t> m_scratch;
     std::vector<IndexedUnit> m_index;
 };
