@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace testsupport {
@@ -33,6 +34,17 @@ void WriteText(const std::string& path, std::string_view text) {
 bool Exists(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::exists(path, ignored);
+}
+
+std::vector<std::string> NonEmptyLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 } // namespace testsupport

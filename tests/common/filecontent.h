@@ -21,4 +21,7 @@ void WriteText(const std::string& path, std::string_view text);
 
 bool Exists(const std::string& path);
 
+// The lines of a program's output that hold anything.
+std::vector<std::string> NonEmptyLines(const std::string& text);
+
 } // namespace testsupport

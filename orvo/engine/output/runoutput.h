@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -89,6 +90,13 @@ public:
     // reached their files.
     virtual void Finish(std::span<const NumberedSubtitle> written, GenerationHost& host,
                         RunOutcome& outcome) = 0;
+
+protected:
+    // For an output that writes streams, not files: what Save gives for a subtitle that is not
+    // added, in test mode or as its encoder could not code it (the host is told why); none for
+    // one to add.
+    std::optional<Saved> NotAdded(const EncodedSubtitle& encoded, int number, bool testMode,
+                                  GenerationHost& host) const;
 };
 
 } // namespace orvo

@@ -61,17 +61,6 @@ QImage ShownPicture(const Shown& shown) {
 
 constexpr QRgb kGray = qRgb(128, 128, 128);
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) {
-            lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
 class PgsClientsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -149,13 +138,14 @@ TEST_F(PgsClientsTest, ProbeFindsAFrameAtEachStartAndEachEnd) {
     const auto stream = Run({ffprobe, "-v", "error", "-show_entries", "stream=codec_name", "-of",
                              "csv=p=0", "LIST.sup"});
     ASSERT_EQ(stream.status, 0) << stream.err;
-    EXPECT_EQ(Lines(stream.out), std::vector<std::string>{"hdmv_pgs_subtitle"});
+    EXPECT_EQ(testsupport::NonEmptyLines(stream.out),
+              std::vector<std::string>{"hdmv_pgs_subtitle"});
 
     // A subtitle comes out as a frame with one picture at its start and one without at its end.
     const auto frames = Run({ffprobe, "-v", "error", "-show_frames", "-show_entries",
                              "subtitle=pts_time,num_rects", "-of", "csv=p=0", "LIST.sup"});
     ASSERT_EQ(frames.status, 0) << frames.err;
-    const std::vector<std::string> lines = Lines(frames.out);
+    const std::vector<std::string> lines = testsupport::NonEmptyLines(frames.out);
     ASSERT_EQ(lines.size(), 2 * kShown.size()) << frames.out;
     const double halfFrame = 1001.0 / 48000;
     for (std::size_t i = 0; i < lines.size(); ++i) {

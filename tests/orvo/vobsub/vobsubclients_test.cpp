@@ -3,6 +3,7 @@
 #include "vobsubtestpictures.h"
 
 #include "common/childprogram.h"
+#include "common/filecontent.h"
 #include "common/tempdir.h"
 
 #include <QStandardPaths>
@@ -53,17 +54,6 @@ protected:
     testsupport::TempDir m_dir;
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) {
-            lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
 TEST_F(VobSubClientsTest, ProbeFindsOnePacketPerSubtitleAtItsTime) {
     const std::string ffprobe = Tool("ffprobe");
     if (ffprobe.empty()) {
@@ -72,12 +62,12 @@ TEST_F(VobSubClientsTest, ProbeFindsOnePacketPerSubtitleAtItsTime) {
     const auto stream = Run({ffprobe, "-v", "error", "-show_entries", "stream=codec_name", "-of",
                              "csv=p=0", "LIST.idx"});
     ASSERT_EQ(stream.status, 0) << stream.err;
-    EXPECT_EQ(Lines(stream.out), std::vector<std::string>{"dvd_subtitle"});
+    EXPECT_EQ(testsupport::NonEmptyLines(stream.out), std::vector<std::string>{"dvd_subtitle"});
 
     const auto packets = Run(
         {ffprobe, "-v", "error", "-show_entries", "packet=pts_time", "-of", "csv=p=0", "LIST.idx"});
     ASSERT_EQ(packets.status, 0) << packets.err;
-    const std::vector<std::string> times = Lines(packets.out);
+    const std::vector<std::string> times = testsupport::NonEmptyLines(packets.out);
     ASSERT_EQ(times.size(), kShown.size()) << packets.out;
     for (std::size_t i = 0; i < times.size(); ++i) {
         // Within half a PAL frame.
@@ -89,7 +79,7 @@ TEST_F(VobSubClientsTest, ProbeFindsOnePacketPerSubtitleAtItsTime) {
     const auto shown = Run({ffprobe, "-v", "error", "-show_entries", "subtitle=end_display_time",
                             "-of", "csv=p=0", "LIST.idx"});
     ASSERT_EQ(shown.status, 0) << shown.err;
-    const std::vector<std::string> durations = Lines(shown.out);
+    const std::vector<std::string> durations = testsupport::NonEmptyLines(shown.out);
     ASSERT_EQ(durations.size(), kShown.size()) << shown.out;
     for (std::size_t i = 0; i < durations.size(); ++i) {
         EXPECT_NEAR(std::stod(durations[i]),
@@ -112,8 +102,8 @@ TEST_F(VobSubClientsTest, LongSubtitleStaysUpAsLongAsAUnitCanSay) {
     const auto shown = Run({ffprobe, "-v", "error", "-show_entries", "subtitle=end_display_time",
                             "-of", "csv=p=0", "LONG.idx"});
     ASSERT_EQ(shown.status, 0) << shown.err;
-    ASSERT_EQ(Lines(shown.out).size(), 1u) << shown.out;
-    EXPECT_NEAR(std::stod(Lines(shown.out)[0]), 745642, 20);
+    ASSERT_EQ(testsupport::NonEmptyLines(shown.out).size(), 1u) << shown.out;
+    EXPECT_NEAR(std::stod(testsupport::NonEmptyLines(shown.out)[0]), 745642, 20);
 }
 
 TEST_F(VobSubClientsTest, MatroskaMuxerAcceptsTheIndex) {

@@ -79,12 +79,8 @@ std::unique_ptr<SubtitleEncoder> PgsOutput::MakeEncoder(const SubtitleRenderer& 
 
 RunOutput::Saved PgsOutput::Save(const EncodedSubtitle& encoded, std::size_t index, int number,
                                  GenerationHost& host) {
-    if (m_testMode) {
-        return Saved::TestMode;
-    }
-    if (!encoded.reason.empty()) {
-        host.WriteFailed(ImageFileName(number), encoded.reason);
-        return Saved::Failed;
+    if (const std::optional<Saved> notAdded = NotAdded(encoded, number, m_testMode, host)) {
+        return *notAdded;
     }
     const SubtitleTimes& times = m_shown.times.at(index);
     if (!m_writer.Add(std::any_cast<const PgsObject&>(encoded.coded),

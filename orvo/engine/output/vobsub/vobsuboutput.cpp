@@ -69,12 +69,8 @@ std::unique_ptr<SubtitleEncoder> VobSubOutput::MakeEncoder(const SubtitleRendere
 
 RunOutput::Saved VobSubOutput::Save(const EncodedSubtitle& encoded, std::size_t index, int number,
                                     GenerationHost& host) {
-    if (m_testMode) {
-        return Saved::TestMode;
-    }
-    if (!encoded.reason.empty()) {
-        host.WriteFailed(ImageFileName(number), encoded.reason);
-        return Saved::Failed;
+    if (const std::optional<Saved> notAdded = NotAdded(encoded, number, m_testMode, host)) {
+        return *notAdded;
     }
     if (!m_writer.Add(encoded.bytes, TimesAt(index).startMicroseconds)) {
         host.WriteFailed(ImageFileName(number), m_writer.AddFailure());
