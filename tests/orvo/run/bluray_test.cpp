@@ -408,5 +408,15 @@ TEST_F(BluRayRunTest, ABdnRunListsEachPictureWithItsFramesCountedWithoutDropping
     EXPECT_EQ(identified.out, expectedTypes);
 }
 
+// A two-letter code, as a VobSub run of the list stores it, is listed in the three letters that
+// the listing's readers expect.
+TEST_F(BluRayRunTest, ATwoLetterLanguageIsListedInThree) {
+    WriteText(Work("film.srt"), kFilm);
+    const Result run = Orvo(Arguments("film.srt", kBdn1080, {"--lang", "de"}));
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(ReadListing(Work("film.xml")).description.at("Language"),
+              (Attributes{{"Code", "deu"}}));
+}
+
 } // namespace
 } // namespace orvo::test
