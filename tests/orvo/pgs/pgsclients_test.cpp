@@ -5,12 +5,11 @@
 #include "common/childprogram.h"
 #include "common/filecontent.h"
 #include "common/samebytes.h"
-#include "common/tempdir.h"
+#include "common/toolfolder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -61,7 +60,7 @@ QImage ShownPicture(const Shown& shown) {
 
 constexpr QRgb kGray = qRgb(128, 128, 128);
 
-class PgsClientsTest : public ::testing::Test {
+class PgsClientsTest : public testsupport::ToolFolderTest {
 protected:
     void SetUp() override {
         const auto rate = PgsFrameRateCode(*FindFrameRate("23.976"));
@@ -82,17 +81,6 @@ protected:
         testsupport::WriteFile(m_dir.File(name), m_written);
     }
 
-    // The tool's path, or empty; the test skips with the reason when it is missing.
-    static std::string Tool(const char* name) {
-        return QStandardPaths::findExecutable(name).toStdString();
-    }
-
-    testsupport::ProgramOutcome Run(std::vector<std::string> argv) const {
-        return testsupport::RunProgram({std::move(argv), m_dir.Path().string(),
-                                        testsupport::EnvironmentWithout({}), m_dir.File("stdout"),
-                                        m_dir.File("stderr")});
-    }
-
     // The stream laid over a gray video at a moment of the clock the stream counts in. The
     // overlay works in RGB, so that no chroma subsampling blurs the edges of the blocks.
     QImage FrameAt(const std::string& ffmpeg, const char* stream, const char* video,
@@ -105,7 +93,6 @@ protected:
         return QImage(QString::fromStdString(m_dir.File(name)));
     }
 
-    testsupport::TempDir m_dir;
     std::vector<std::uint8_t> m_written;
 };
 

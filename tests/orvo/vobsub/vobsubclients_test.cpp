@@ -4,9 +4,7 @@
 
 #include "common/childprogram.h"
 #include "common/filecontent.h"
-#include "common/tempdir.h"
-
-#include <QStandardPaths>
+#include "common/toolfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +26,7 @@ const std::vector<Shown> kShown{
     {QRect(40, 300, 640, 36), 5520, 7000},
 };
 
-class VobSubClientsTest : public ::testing::Test {
+class VobSubClientsTest : public testsupport::ToolFolderTest {
 protected:
     void SetUp() override {
         VobSubWriter writer({QSize(720, 576), kTestColours, "en"});
@@ -39,19 +37,6 @@ protected:
         }
         ASSERT_EQ(writer.Write(m_dir.File("LIST")), std::error_code());
     }
-
-    // The tool's path, or empty; the test skips with the reason when it is missing.
-    static std::string Tool(const char* name) {
-        return QStandardPaths::findExecutable(name).toStdString();
-    }
-
-    testsupport::ProgramOutcome Run(std::vector<std::string> argv) const {
-        return testsupport::RunProgram({std::move(argv), m_dir.Path().string(),
-                                        testsupport::EnvironmentWithout({}), m_dir.File("stdout"),
-                                        m_dir.File("stderr")});
-    }
-
-    testsupport::TempDir m_dir;
 };
 
 TEST_F(VobSubClientsTest, ProbeFindsOnePacketPerSubtitleAtItsTime) {
