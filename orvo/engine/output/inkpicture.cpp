@@ -211,17 +211,61 @@ std::pair<ColourGroup, ColourGroup> Split(Colours& colours, const ColourGroup& g
     return {GroupOf(colours, group.begin, middle), GroupOf(colours, middle, group.end)};
 }
 
-// Cuts the colours into at most kMaxInkColours groups, each time the group whose colours spread
-// the widest, and gives each colour its group's index. The groups' colours, premultiplied, by
-// index.
-std::vector<QRgb> CutColourSpace(ColourTable& table) {
+// The colours of the table, sorted: the table's order is its hashing's, and the same picture
+// must always give the same picture.
+Colours SortedColours(ColourTable& table) {
     Colours colours;
     colours.reserve(table.size());
     for (auto& [colour, entry] : table) {
         colours.emplace_back(colour, &entry);
     }
-    // The table's order is its hashing's: sorted, the same picture always gives the same cuts.
     std::sort(colours.begin(), colours.end());
+    return colours;
+}
+
+// Beyond this many colours more than the table holds, the colour space is cut.
+constexpr std::size_t kFoldedAtMost = 16;
+
+int Distance(QRgb a, QRgb b) {
+    int sum = 0;
+    for (int channel = 0; channel < 4; ++channel) {
+        const int difference = Channel(a, channel) - Channel(b, channel);
+        sum += difference * difference;
+    }
+    return sum;
+}
+
+// A few colours more than the table holds, as antialiased text on a band of its own makes one or
+// two past it: the rarest take the index of the colour nearest each, and every other colour keeps
+// its own exactly. Cutting the colour space would cut it some 250 times to join two colours.
+// The kept colours, premultiplied, by index.
+std::vector<QRgb> FoldRarest(ColourTable& table) {
+    Colours colours = SortedColours(table);
+    const auto folded = static_cast<std::ptrdiff_t>(colours.size()) - kMaxInkColours;
+    std::partial_sort(
+        colours.begin(), colours.begin() + folded, colours.end(), [](const auto& a, const auto& b) {
+            return std::pair(a.second->count, a.first) < std::pair(b.second->count, b.first);
+        });
+    std::sort(colours.begin() + folded, colours.end());
+    std::vector<QRgb> kept;
+    for (auto colour = colours.begin() + folded; colour != colours.end(); ++colour) {
+        colour->second->index = static_cast<std::uint8_t>(kept.size());
+        kept.push_back(colour->first);
+    }
+    for (auto colour = colours.begin(); colour != colours.begin() + folded; ++colour) {
+        const auto nearest = std::min_element(kept.begin(), kept.end(), [&](QRgb a, QRgb b) {
+            return Distance(a, colour->first) < Distance(b, colour->first);
+        });
+        colour->second->index = static_cast<std::uint8_t>(nearest - kept.begin());
+    }
+    return kept;
+}
+
+// Cuts the colours into at most kMaxInkColours groups, each time the group whose colours spread
+// the widest, and gives each colour its group's index. The groups' colours, premultiplied, by
+// index.
+std::vector<QRgb> CutColourSpace(ColourTable& table) {
+    Colours colours = SortedColours(table);
     std::vector<ColourGroup> groups{GroupOf(colours, 0, colours.size())};
     // The groups by spread, the widest on top and, of equal ones, the first: a picture just past
     // the table's size is cut almost to single colours, and a search of every group at every cut
@@ -275,6 +319,8 @@ InkPicture IndexedInk(const QImage& canvas, CanvasRows rows) {
         for (const auto& [colour, entry] : table) {
             premultiplied[entry.index] = colour;
         }
+    } else if (table.size() <= kMaxInkColours + kFoldedAtMost) {
+        premultiplied = FoldRarest(table);
     } else {
         premultiplied = CutColourSpace(table);
     }

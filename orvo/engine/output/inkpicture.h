@@ -40,8 +40,9 @@ struct InkPicture {
 
 // The ink of a canvas with premultiplied alpha, looked for in rows only: outside them the
 // drawing left every pixel transparent. A picture of up to kMaxInkColours colours keeps them
-// exactly; one of more is reduced to that many by cutting the colour space at the median of
-// its pixels, so that the colours that cover most of the picture stay closest.
+// exactly; one of a few more gives its rarest the index of the colour nearest each; one of more
+// still is reduced to that many by cutting the colour space at the median of its pixels, so that
+// the colours that cover most of the picture stay closest.
 InkPicture IndexedInk(const QImage& canvas, CanvasRows rows);
 
 // An 8-bit indexed picture drawn elsewhere, at position, as runs; its table as it stands.

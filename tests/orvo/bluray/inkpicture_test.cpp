@@ -58,6 +58,29 @@ TEST(InkPictureTest, ACanvasWithoutInkIsOneTransparentPixel) {
     EXPECT_EQ(ink.colours, 0);
 }
 
+// Two colours past the table, one pixel each, as antialiased text on a band of its own makes
+// them: each takes the index of the colour nearest it, and all the others keep their own.
+TEST(InkPictureTest, AFewColoursPastTheTableJoinTheirNearest) {
+    QImage canvas = TransparentCanvas(QSize(257, 10));
+    QPainter painter(&canvas);
+    for (int x = 0; x < kMaxInkColours; ++x) {
+        painter.fillRect(QRect(x, 0, 1, 10), QColor(x, 100, 200));
+    }
+    painter.fillRect(QRect(255, 0, 1, 1), QColor(10, 100, 203));
+    painter.fillRect(QRect(256, 0, 1, 1), QColor(250, 100, 198));
+    painter.end();
+    const InkPicture ink = IndexedInk(canvas, {0, 10});
+
+    EXPECT_EQ(ink.colours, kMaxInkColours);
+    const QImage restored = Restored(ink, canvas.size());
+    for (int x = 0; x < kMaxInkColours; ++x) {
+        EXPECT_EQ(restored.pixel(x, 5), qRgb(x, 100, 200)) << x;
+    }
+    EXPECT_EQ(restored.pixel(255, 0), qRgb(10, 100, 200));
+    EXPECT_EQ(restored.pixel(256, 0), qRgb(250, 100, 200));
+    EXPECT_EQ(qAlpha(restored.pixel(256, 5)), 0);
+}
+
 // A thousand shades, as antialiased edges make them between the text, its outline and the
 // video, are cut to the table's size: the block that covers most of the picture keeps its
 // colour exactly, and no pixel strays far from its own.
