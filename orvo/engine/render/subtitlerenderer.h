@@ -16,7 +16,7 @@ class QPainter;
 
 namespace orvo {
 
-// A blank canvas of the spec's size, every pixel white.
+// A blank canvas of that picture's size, every pixel white.
 QImage MakeCanvas(const CanvasSpec& spec);
 
 // The canvas a look draws on: its size, and with alpha, every pixel transparent, when the look
