@@ -1,5 +1,7 @@
 #include "output/pgs/pgsstream.h"
 
+#include "output/bigendian.h"
+
 #include <QRect>
 
 #include <algorithm>
@@ -42,18 +44,7 @@ constexpr std::array<RateCode, 6> kRateCodes{{
 }};
 
 void Put16(std::vector<std::uint8_t>& out, std::size_t value) {
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-    out.push_back(static_cast<std::uint8_t>(value));
-}
-
-void Put24(std::vector<std::uint8_t>& out, std::size_t value) {
-    out.push_back(static_cast<std::uint8_t>(value >> 16));
-    Put16(out, value & 0xFFFF);
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::size_t value) {
-    Put16(out, value >> 16);
-    Put16(out, value & 0xFFFF);
+    AppendBigEndian(out, value, 2);
 }
 
 std::int64_t Pixels(QSize size) {
@@ -121,8 +112,8 @@ bool PgsStreamWriter::Carries(const PgsObject& object) const {
 void PgsStreamWriter::AppendSegment(std::uint8_t type, std::int64_t pts,
                                     std::span<const std::uint8_t> payload) {
     m_bytes.insert(m_bytes.end(), {'P', 'G'});
-    Put32(m_bytes, static_cast<std::size_t>(pts));
-    Put32(m_bytes, 0); // no decoding time: players go by the presentation times
+    AppendBigEndian(m_bytes, static_cast<std::size_t>(pts), 4);
+    AppendBigEndian(m_bytes, 0, 4); // no decoding time: players go by the presentation times
     m_bytes.push_back(type);
     Put16(m_bytes, payload.size());
     m_bytes.insert(m_bytes.end(), payload.begin(), payload.end());
@@ -183,7 +174,7 @@ void PgsStreamWriter::AppendObject(std::int64_t pts, const PgsObject& object) {
         payload.push_back(static_cast<std::uint8_t>((first ? kFirstFragment : 0) |
                                                     (take == rest.size() ? kLastFragment : 0)));
         if (first) {
-            Put24(payload, data.size());
+            AppendBigEndian(payload, data.size(), 3);
         }
         payload.insert(payload.end(), rest.begin(),
                        rest.begin() + static_cast<std::ptrdiff_t>(take));

@@ -1,5 +1,7 @@
 #include "output/vobsub/programstream.h"
 
+#include "output/bigendian.h"
+
 #include <algorithm>
 
 namespace orvo {
@@ -23,8 +25,7 @@ void AppendStartCode(std::vector<std::uint8_t>& out, std::uint8_t id) {
 }
 
 void AppendLength(std::vector<std::uint8_t>& out, std::size_t length) {
-    out.push_back(static_cast<std::uint8_t>(length >> 8));
-    out.push_back(static_cast<std::uint8_t>(length & 0xFF));
+    AppendBigEndian(out, length, 2);
 }
 
 // One private-stream packet in a pack of its own. stuffing bytes fill a pack whose rest is too
