@@ -88,6 +88,18 @@ QRect InkBounds(const QImage& canvas, CanvasRows rows) {
     return first < 0 ? QRect() : QRect(left, first, right - left, last - first + 1);
 }
 
+// Calls run(pixel, length) for each stretch of one pixel value of a row, left to right.
+template <typename Pixel, typename Run>
+void ForEachRun(const Pixel* row, int width, Run run) {
+    for (int x = 0; x < width;) {
+        const Pixel pixel = row[x];
+        const int start = x;
+        while (++x < width && row[x] == pixel) {
+        }
+        run(pixel, x - start);
+    }
+}
+
 // A row's stretch of pixels of one colour; entry is null for transparent ones.
 struct ColourRun {
     ColourEntry* entry;
@@ -106,21 +118,17 @@ std::vector<ColourRun> CountRuns(const QImage& canvas, const QRect& bounds, Colo
     for (int y = 0; y < bounds.height(); ++y) {
         const auto* row =
             reinterpret_cast<const QRgb*>(canvas.constScanLine(bounds.top() + y)) + bounds.left();
-        for (int x = 0; x < bounds.width();) {
-            const QRgb pixel = row[x];
-            const int start = x;
-            while (++x < bounds.width() && row[x] == pixel) {
-            }
+        ForEachRun(row, bounds.width(), [&](QRgb pixel, int length) {
             ColourEntry* entry = nullptr;
             if (pixel != 0) {
                 entry = &cache.Find(pixel);
                 if (entry->count == 0 && next < kMaxInkColours) {
                     entry->index = static_cast<std::uint8_t>(next++);
                 }
-                entry->count += static_cast<std::uint64_t>(x - start);
+                entry->count += static_cast<std::uint64_t>(length);
             }
-            runs.push_back({entry, x - start});
-        }
+            runs.push_back({entry, length});
+        });
     }
     return runs;
 }
@@ -336,13 +344,10 @@ InkPicture IndexedInk(const QImage& canvas, CanvasRows rows) {
 InkPicture InkOfIndexed(const QImage& indexed, QPoint position) {
     InkPicture ink{indexed.size(), position, indexed.colorTable(), indexed.colorCount(), {}};
     for (int y = 0; y < indexed.height(); ++y) {
-        const std::uint8_t* row = indexed.constScanLine(y);
-        for (int x = 0; x < indexed.width();) {
-            const int start = x;
-            while (++x < indexed.width() && row[x] == row[start]) {
-            }
-            ink.runs.push_back({row[start], x - start});
-        }
+        ForEachRun(indexed.constScanLine(y), indexed.width(),
+                   [&ink](std::uint8_t index, int length) {
+                       ink.runs.push_back({index, length});
+                   });
     }
     return ink;
 }
