@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 
 namespace orvo {
 namespace {
@@ -37,6 +36,18 @@ std::optional<int> LeadingNumber(std::string_view text) {
     return error == std::errc() && end != text.data() ? std::optional(value) : std::nullopt;
 }
 
+// The real number at the start of text, blanks before it skipped, read with a point whatever the
+// locale: the program's locale may write decimals with a comma, and strtod would stop at the
+// point of "320.5". None when it does not start with a number.
+std::optional<double> LeadingReal(std::string_view text) {
+    while (text.starts_with(' ')) {
+        text.remove_prefix(1);
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end != text.data() ? std::optional(value) : std::nullopt;
+}
+
 // "(x,y" at the start of text, as \pos gives it.
 std::optional<Placement::Point> Position(std::string_view text, const ScriptSize& size) {
     if (!text.starts_with('(') || size.width <= 0 || size.height <= 0) {
@@ -47,16 +58,12 @@ std::optional<Placement::Point> Position(std::string_view text, const ScriptSize
     if (comma == std::string_view::npos || close == std::string_view::npos || comma > close) {
         return std::nullopt;
     }
-    const std::string x(text.substr(1, comma - 1));
-    const std::string y(text.substr(comma + 1, close - comma - 1));
-    char* xEnd = nullptr;
-    char* yEnd = nullptr;
-    const double left = std::strtod(x.c_str(), &xEnd);
-    const double top = std::strtod(y.c_str(), &yEnd);
-    if (xEnd == x.c_str() || yEnd == y.c_str()) {
+    const std::optional<double> left = LeadingReal(text.substr(1, comma - 1));
+    const std::optional<double> top = LeadingReal(text.substr(comma + 1, close - comma - 1));
+    if (!left || !top) {
         return std::nullopt;
     }
-    return Placement::Point{left / size.width, top / size.height};
+    return Placement::Point{*left / size.width, *top / size.height};
 }
 
 // The event as its markup builds it, character by character.
