@@ -268,17 +268,29 @@ void SubtitleRenderer::RebuildFonts(const RenderSettings& settings) {
         Narrowed(WithQuality(settings.Font, LOGFONT::kNonAntialiasedQuality).ToQFont(), anamorphic);
 }
 
+namespace {
+
+// A drawing in the look's keys, then every pixel painted in its DVD class's colour; the classes
+// repaint every pixel, so all rows count as drawn.
+template <typename Draw>
+RenderResult InDvdClasses(const RenderSettings& settings, QImage& canvas, Draw draw) {
+    RenderResult result = draw(KeyedLook(settings));
+    PaintDvdClasses(canvas, settings.AntiAlias, DvdClassColours(settings));
+    result.drawn = {0, canvas.height()};
+    return result;
+}
+
+} // namespace
+
 // The block is anchored at the canvas bottom and grows upward to hold every line it draws; a
 // block that reaches above the canvas top is reported as cut off.
 RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
                                               const std::string& text, QImage& canvas,
                                               const CanvasRows* stale) const {
     if (settings.DvdColors) {
-        RenderResult result = RenderSubtitle(KeyedLook(settings), text, canvas);
-        PaintDvdClasses(canvas, settings.AntiAlias, DvdClassColours(settings));
-        // The classes repaint every pixel.
-        result.drawn = {0, canvas.height()};
-        return result;
+        return InDvdClasses(settings, canvas, [&](const RenderSettings& keyed) {
+            return RenderSubtitle(keyed, text, canvas);
+        });
     }
     QString decoded = kestrum::DecodeText(text);
     decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -335,10 +347,9 @@ RenderResult SubtitleRenderer::RenderSubtitle(const RenderSettings& settings,
         return RenderSubtitle(settings, subtitle.Text(), canvas, stale);
     }
     if (settings.DvdColors) {
-        RenderResult result = RenderStyled(KeyedLook(settings), subtitle, canvas, nullptr);
-        PaintDvdClasses(canvas, settings.AntiAlias, DvdClassColours(settings));
-        result.drawn = {0, canvas.height()};
-        return result;
+        return InDvdClasses(settings, canvas, [&](const RenderSettings& keyed) {
+            return RenderStyled(keyed, subtitle, canvas, nullptr);
+        });
     }
     return RenderStyled(settings, subtitle, canvas, stale);
 }
