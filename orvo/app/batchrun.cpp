@@ -64,18 +64,13 @@ bool LoadSettings(kestrum::CPropDb& db, const std::string& path, std::ostream& e
     return false;
 }
 
-// The option wins, then the stored value, then the default.
 // "vobsub, pgs or bdn": the types that can mark subtitles forced.
 std::string ForcingTypeNames() {
-    std::vector<std::string_view> names;
-    for (const OutputFormat* format : OutputFormats()) {
-        if (format->canForce) {
-            names.push_back(format->name);
-        }
-    }
-    return texts::Listed(names, " or ");
+    return texts::Listed(TypesThat([](const OutputFormat& format) { return format.canForce; }),
+                         " or ");
 }
 
+// The option wins, then the stored value, then the default.
 std::optional<RunParameters> ChooseParameters(const BatchOptions& options, kestrum::CPropDb& db,
                                               const std::string& settingsPath, std::ostream& err) {
     RunParameters parameters;

@@ -220,18 +220,6 @@ bool TakeLookOptions(const QCommandLineParser& parser, LookOptions& look, std::s
     return true;
 }
 
-// The command-line names of the output types that serve.
-template <typename Serves>
-std::vector<std::string_view> TypesThat(Serves serves) {
-    std::vector<std::string_view> names;
-    for (const OutputFormat* format : OutputFormats()) {
-        if (serves(*format)) {
-            names.push_back(format->name);
-        }
-    }
-    return names;
-}
-
 // "; dvd-1 only", "; vobsub and bdn only" for an option that serves some types alone.
 QString OnlyFor(std::string_view option) {
     const std::vector<std::string_view> names = TypesThat([option](const OutputFormat& format) {

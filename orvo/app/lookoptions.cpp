@@ -3,6 +3,10 @@
 #include "render/lookscaling.h"
 #include "render/palette.h"
 
+#include <kestrum-gui/colorref.h>
+
+#include <QColor>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -17,11 +21,6 @@ constexpr std::array<std::string_view, 16> kColourNames = {
 };
 
 constexpr int kMaxFontSize = 300;
-
-// 0x00RRGGBB, as the palette holds it, to the stored 0x00BBGGRR.
-COLORREF ToColorRef(std::uint32_t rgb) {
-    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
-}
 
 std::optional<int> Number(std::string_view text, int low, int high) {
     int value = 0;
@@ -101,7 +100,8 @@ std::optional<COLORREF> ParseColourOption(std::string_view text, bool& standard,
     if (const auto named = std::find(kColourNames.begin(), kColourNames.end(), text);
         named != kColourNames.end()) {
         standard = true;
-        return ToColorRef(kStandardPalette[static_cast<std::size_t>(named - kColourNames.begin())]);
+        return kestrum::ToColorRef(QColor::fromRgb(
+            kStandardPalette[static_cast<std::size_t>(named - kColourNames.begin())]));
     }
     std::uint32_t rgb = 0;
     const bool hex = text.size() == 7 && text.front() == '#' &&
@@ -114,7 +114,7 @@ std::optional<COLORREF> ParseColourOption(std::string_view text, bool& standard,
     }
     standard =
         std::find(kStandardPalette.begin(), kStandardPalette.end(), rgb) != kStandardPalette.end();
-    return ToColorRef(rgb);
+    return kestrum::ToColorRef(QColor::fromRgb(rgb));
 }
 
 std::optional<std::array<int, 3>> ParseMarginsOption(std::string_view text, std::string& error) {

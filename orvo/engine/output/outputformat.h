@@ -75,6 +75,18 @@ struct OutputFormat {
 // Every type, in the order of their stored numbers.
 std::span<const OutputFormat* const> OutputFormats();
 
+// The command-line names of the output types that serve, in the table's order.
+template <typename Serves>
+std::vector<std::string_view> TypesThat(Serves serves) {
+    std::vector<std::string_view> names;
+    for (const OutputFormat* format : OutputFormats()) {
+        if (serves(*format)) {
+            names.push_back(format->name);
+        }
+    }
+    return names;
+}
+
 // The entry of a type the program writes.
 const OutputFormat& FormatOf(OutputType type);
 

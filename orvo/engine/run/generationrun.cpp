@@ -288,10 +288,10 @@ RunOutcome StartGeneration(kestrum::CPropDb& db, const SubtitleStore& loaded,
     LoadLookSettings(db, settings, storedLastPath);
     // A subpicture holds four colours: its run is drawn in them, whatever the look says.
     RenderSettings look = settings;
-    look.DvdColors = look.DvdColors || format.colours == ColourModel::DvdClasses;
     // The types in full colour blend the look's own colours over the video.
     look.Transparent = format.colours == ColourModel::FullColour;
-    look.DvdColors = look.DvdColors && !look.Transparent;
+    look.DvdColors =
+        !look.Transparent && (look.DvdColors || format.colours == ColourModel::DvdClasses);
     const StoreTimes times = format.needsTimes ? ReadStoreTimes(store) : StoreTimes{};
     std::string header;
     const OutputContext context{parameters,       look, store, times.times, db, header,
